@@ -51,6 +51,13 @@ public:
     static Variant WideString(std::string text) noexcept;
     static Variant Array(std::vector<Variant> items);
 
+    // Arrays are deep-copied, so changing the items of one copy never shows in another.
+    Variant(const Variant &other);
+    Variant(Variant &&other) noexcept;
+    Variant &operator=(const Variant &other);
+    Variant &operator=(Variant &&other) noexcept;
+    ~Variant() = default;
+
     TVarType VarType() const noexcept { return type_; }
     bool IsEmpty() const noexcept { return type_ == TVarType::varEmpty; }
     bool IsNull() const noexcept { return type_ == TVarType::varNull; }
@@ -116,10 +123,15 @@ public:
     static const char *TypeName(TVarType type);
 
 private:
-    TVarType type_;
+    struct Ops; // the conversion and operator machinery, kept out of this header
+
+    void CopyScalar(const Variant &other) noexcept;
+
+    TVarType type_ = TVarType::varEmpty;
+    // All integer kinds live sign-extended in i_; the active member follows type_.
     union {
         bool b_;
-        std::int64_t i_;
+        std::int64_t i_ = 0;
         double d_;
     };
     std::string s_;
