@@ -1,0 +1,219 @@
+#pragma once
+
+#include "DataSet.h"
+#include "IBSQL.h"
+#include "IBUpdateSQL.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class TIBCustomDataSet;
+
+// Fills an auto-increment field from a server generator when a row is created.
+class TIBGeneratorField {
+public:
+    enum class TIBGeneratorApplyEvent { gamOnNewRecord, gamOnPost, gamOnServer };
+
+    std::string Generator;
+    std::string Field;
+    int IncrementBy = 1;
+    TIBGeneratorApplyEvent ApplyEvent = TIBGeneratorApplyEvent::gamOnNewRecord;
+
+    bool IsComplete() const { return !Generator.empty() && !Field.empty(); }
+    void Clear()
+    {
+        Generator.clear();
+        Field.clear();
+    }
+    // "SELECT GEN_ID(name, step) FROM RDB$DATABASE" with the name written for the dialect.
+    std::string Statement(int sqlDialect) const;
+};
+
+// One column of a dataset.
+class TIBField : public TField {
+public:
+    struct Metadata {
+        bool Required = false;
+        bool Computed = false;
+        bool HasDefault = false;
+        int CharacterLength = -1; // declared characters, -1 when unknown
+        int Precision = 0;
+    };
+
+    TIBField(TIBCustomDataSet &dataSet, int index, const TIBColumnInfo &column, const Metadata &meta,
+             bool utf8);
+
+    const std::string &FieldName() const override { return name_; }
+    std::string DisplayLabel() const override { return name_; }
+    TFieldType DataType() const override { return type_; }
+    TAlignment Alignment() const override;
+    int Size() const override { return size_; }
+    int Precision() const override { return precision_; }
+    bool IsBlob() const override { return type_ == TFieldType::ftBlob || type_ == TFieldType::ftMemo; }
+    int Index() const override { return index_; }
+    bool Required() const override { return required_; }
+    bool ReadOnly() const override { return readOnly_; }
+
+    bool IsNull() const override;
+    void Clear() override;
+    std::string AsString() const override;
+    void SetAsString(const std::string &text) override;
+    Variant Value() const override;
+    void SetValue(const Variant &value) override;
+
+    // Decimals of a scaled numeric column (its stored integers are scaled by 10^Scale).
+    int Scale() const { return scale_; }
+    bool HasDefaultOrComputed() const { return hasDefault_ || computed_; }
+    // The value as the field would store it. Texts are cut to the declared size only
+    // when asked (a key searched for must not be shortened into a false match).
+    TIBValue ToStorage(const Variant &value, bool cutText) const;
+    std::string StorageToString(const TIBValue &stored) const;
+
+private:
+    TIBCustomDataSet &dataSet_;
+    int index_;
+    std::string name_;
+    TFieldType type_;
+    int size_ = 0;
+    int precision_ = 0;
+    int scale_ = 0;
+    bool required_ = false;
+    bool readOnly_ = false;
+    bool computed_ = false;
+    bool hasDefault_ = false;
+    bool utf8_ = false;
+};
+
+// A query dataset: the rows of a select, fetched as the cursor needs them, written back
+// through an update-statement object.
+class TIBCustomDataSet : public TDataSet, public TIBLinked {
+public:
+    TIBCustomDataSet(TIBDatabase *database = nullptr, TIBTransaction *transaction = nullptr);
+    ~TIBCustomDataSet() override;
+
+    std::string ComponentName = "IBQuery2";
+    TIBUpdateSQL *UpdateObject = nullptr;
+    TIBGeneratorField GeneratorField;
+
+    void SetDatabase(TIBDatabase *database);
+    void SetTransaction(TIBTransaction *transaction);
+    TIBDatabase *Database() const { return database_; }
+    TIBTransaction *Transaction() const { return transaction_; }
+
+    // TDataSet
+    const std::string &Name() const override { return ComponentName; }
+    bool Active() const override { return state_ != TDataSetState::dsInactive; }
+    void Open() override;
+    void Close() override;
+    TDataSetState State() const override { return state_; }
+    void First() override;
+    void Next() override;
+    void Prior() override;
+    void Last() override;
+    bool Eof() const override { return eof_; }
+    bool Bof() const override { return bof_; }
+    bool IsEmpty() const override;
+    void Append() override;
+    void Insert() override;
+    void Edit() override;
+    void Post() override;
+    void Cancel() override;
+    void Delete() override;
+    bool Locate(const std::string &keyFields, const Variant &keyValues, TLocateOptions options = {}) override;
+    int FieldCount() const override { return static_cast<int>(fields_.size()); }
+    TField *Fields(int index) const override { return fields_.at(index).get(); }
+    TField *FindField(std::string_view name) const override;
+    void DisableControls() override { ++disableCount_; }
+    void EnableControls() override
+    {
+        if (disableCount_ > 0)
+            --disableCount_;
+    }
+    bool ControlsDisabled() const override { return disableCount_ > 0; }
+
+    // Rows fetched so far (all of them once the end was reached), and random access to
+    // them for a grid: the cursor moves to the row at that position.
+    int RecordCount() const { return static_cast<int>(live_); }
+    int RecNo() const; // 1-based position of the current row, 0 when none
+    bool MoveToRecord(int recNo);
+    bool AllFetched() const { return fetchedAll_; }
+    void FetchAll();
+
+    // True when a posted row is re-read (a column has a default or is computed).
+    bool NeedsRefresh() const { return needsRefresh_; }
+
+    void Release(TIBReleaseReason reason) override;
+
+    // Field storage of the current row (the edit buffer while editing or inserting).
+    const TIBValue &CurrentValue(int field) const;
+    void AssignValue(int field, TIBValue value);
+
+protected:
+    std::vector<std::string> selectSQL_;
+
+private:
+    struct Row {
+        std::vector<TIBValue> values;
+    };
+    struct KeyIndex {
+        bool active = false;
+        std::string keyFields;
+        std::vector<int> fields;
+        std::unordered_map<std::string, std::vector<std::uint32_t>> rows;
+    };
+
+    void CheckActive() const;
+    void CheckBrowseMode();
+    void CreateFields();
+    std::unordered_map<std::string, TIBField::Metadata> ReadMetadata(const std::string &relation);
+    bool FetchRow();
+    std::ptrdiff_t NextLive(std::ptrdiff_t from);
+    std::ptrdiff_t PriorLive(std::ptrdiff_t from) const;
+    void StartInsert(bool atEnd);
+    void ApplyGenerator();
+    void FillParams(TIBSQL &query, const std::vector<TIBValue> &current) const;
+    void ExecuteUpdate(TUpdateKind kind, const std::vector<TIBValue> &current);
+    void RefreshPostedRow();
+    void ClearBuffers();
+    std::string EncodeKey(const std::vector<int> &fields, const std::vector<TIBValue> &values) const;
+    void IndexAdd(std::uint32_t row);
+    void IndexRemove(std::uint32_t row);
+    bool LocateScan(const std::vector<int> &fields, const std::vector<TIBValue> &keys, TLocateOptions options);
+
+    TIBDatabase *database_ = nullptr;
+    TIBTransaction *transaction_ = nullptr;
+    std::unique_ptr<TIBSQL> select_;
+    std::unique_ptr<TIBSQL> generatorQuery_;
+    std::vector<std::unique_ptr<TIBField>> fields_;
+    bool needsRefresh_ = false;
+
+    std::vector<std::unique_ptr<Row>> rows_; // deleted rows leave an empty slot
+    std::size_t live_ = 0;
+    bool pendingRow_ = false; // the select has a fetched row not yet buffered
+    bool fetchedAll_ = true;
+    std::ptrdiff_t cur_ = -1;
+    bool eof_ = true;
+    bool bof_ = true;
+
+    TDataSetState state_ = TDataSetState::dsInactive;
+    std::vector<TIBValue> edit_;
+    std::vector<TIBValue> old_;
+    std::ptrdiff_t insertAt_ = -1;
+    std::ptrdiff_t savedCur_ = -1;
+
+    KeyIndex index_;
+    int disableCount_ = 0;
+};
+
+class TIBQuery : public TIBCustomDataSet {
+public:
+    using TIBCustomDataSet::TIBCustomDataSet;
+
+    const std::vector<std::string> &SQL() const { return selectSQL_; }
+    // A new text closes the dataset.
+    void SetSQL(std::vector<std::string> lines);
+    bool GetStringProperty(std::string_view name, std::string &value) const override;
+};

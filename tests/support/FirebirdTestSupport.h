@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A folder under /tmp removed with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    const std::string &Path() const { return path_; }
+    std::string File(const std::string &name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Creates a database file through the embedded engine and runs the statements in it,
+// committed. Statements may be DDL; each runs in its own transaction.
+void CreateDatabase(const std::string &path, const std::vector<std::string> &statements = {}, int dialect = 3,
+                    const std::string &charset = "UTF8");
+// Runs statements in an existing database, committed.
+void ExecuteStatements(const std::string &path, const std::vector<std::string> &statements, int dialect = 3);
+// The first column of every row of a select, as text.
+std::vector<std::string> QueryColumn(const std::string &path, const std::string &select, int dialect = 3);
+
+// A Firebird server of our own on a free loopback port, with its own configuration and
+// security database, stopped when the object goes.
+class FirebirdServer {
+public:
+    FirebirdServer();
+    ~FirebirdServer();
+    FirebirdServer(const FirebirdServer &) = delete;
+    FirebirdServer &operator=(const FirebirdServer &) = delete;
+    int Port() const { return port_; }
+    // Ends the server at once, as a crash or a cut cable would.
+    void Kill();
+    static constexpr const char *Password = "ferrovane";
+
+private:
+    TempDir root_;
+    int port_ = 0;
+    int pid_ = -1;
+};
