@@ -1,0 +1,1 @@
+// The expression language arrives here.
