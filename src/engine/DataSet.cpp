@@ -23,3 +23,20 @@ TField *TDataSet::FieldByName(std::string_view name) const
         return f;
     throw EDatabaseError(FormatMessage(DataSetTexts::SFieldNotFound, {name}));
 }
+
+TDataSet::~TDataSet()
+{
+    for (TDataSetLink *link : links_)
+        link->dataSet_ = nullptr;
+}
+
+void TDataSetLink::Reset(TDataSet *dataSet)
+{
+    if (dataSet_ == dataSet)
+        return;
+    if (dataSet_)
+        std::erase(dataSet_->links_, this);
+    dataSet_ = dataSet;
+    if (dataSet_)
+        dataSet_->links_.push_back(this);
+}

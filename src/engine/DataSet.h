@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Variant.h"
 
@@ -106,9 +107,41 @@ public:
     virtual void SetValue(const Variant &value) = 0;
 };
 
+class TDataSet;
+
+// A reference to a dataset that empties itself when the dataset is destroyed, so a
+// component never keeps a dangling destination.
+class TDataSetLink {
+public:
+    TDataSetLink() = default;
+    TDataSetLink(const TDataSetLink &) = delete;
+    ~TDataSetLink() { Reset(nullptr); }
+    TDataSetLink &operator=(TDataSet *dataSet)
+    {
+        Reset(dataSet);
+        return *this;
+    }
+    TDataSetLink &operator=(const TDataSetLink &other)
+    {
+        Reset(other.dataSet_);
+        return *this;
+    }
+    TDataSet *operator->() const { return dataSet_; }
+    operator TDataSet *() const { return dataSet_; }
+    TDataSet *Get() const { return dataSet_; }
+
+private:
+    friend class TDataSet;
+    void Reset(TDataSet *dataSet);
+    TDataSet *dataSet_ = nullptr;
+};
+
 class TDataSet {
 public:
-    virtual ~TDataSet() = default;
+    TDataSet() = default;
+    TDataSet(const TDataSet &) = delete;
+    TDataSet &operator=(const TDataSet &) = delete;
+    virtual ~TDataSet();
 
     // The name by which expressions refer to the dataset (LOOKUP).
     virtual const std::string &Name() const = 0;
@@ -150,6 +183,10 @@ public:
     // String-valued properties the engine may ask of a dataset it knows nothing about
     // ("TableName", "CommandText", "SQL"); false when the dataset has no such property.
     virtual bool GetStringProperty(std::string_view name, std::string &value) const { return false; }
+
+private:
+    friend class TDataSetLink;
+    std::vector<TDataSetLink *> links_;
 };
 
 // "Le champ '%s' doit avoir une valeur" and the other texts of the dataset layer.
