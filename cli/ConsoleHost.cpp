@@ -1,0 +1,84 @@
+#include "ConsoleHost.h"
+
+#include <algorithm>
+#include <string>
+#include <unistd.h>
+
+TConsoleHost::TConsoleHost(std::FILE *out, bool quiet)
+    : out_(out), quiet_(quiet), terminal_(isatty(fileno(out)) != 0)
+{
+}
+
+void TConsoleHost::Line(const std::string &text)
+{
+    if (barShown_) {
+        std::fputc('\n', out_);
+        barShown_ = false;
+    }
+    std::fprintf(out_, "%s\n", text.c_str());
+    std::fflush(out_);
+}
+
+bool TConsoleHost::AskYesNo(const std::string &text, const std::string &)
+{
+    Line(text + " (no)");
+    return false;
+}
+
+void TConsoleHost::ShowInformation(const std::string &text, const std::string &)
+{
+    if (!quiet_)
+        Line(text);
+}
+
+void TConsoleHost::ShowError(const std::string &text) { Line(text); }
+
+bool TConsoleHost::PromptParameters(const std::string &caption, std::vector<TVxIParameterPrompt> &)
+{
+    Line(caption + ": parameters cannot be asked for on the command line");
+    return false;
+}
+
+bool TConsoleHost::OpenProgress(const TVxIProgressSetup &setup)
+{
+    title_ = setup.Status;
+    open_ = true;
+    finished_ = false;
+    maximum_ = 0;
+    return true;
+}
+
+void TConsoleHost::SetProgressRange(int, int maximum, int) { maximum_ = maximum; }
+
+void TConsoleHost::UpdateProgress(const std::string &status, const TVxIProgressCounters &c)
+{
+    if (quiet_)
+        return;
+    char counters[160];
+    std::snprintf(counters, sizeof counters, "%d processed, %d added, %d updated, %d deleted, %d skipped, %d errors",
+                  c.Processed, c.Added, c.Updated, c.Deleted, c.Skipped, c.Errors);
+    // Any status but the running title is the run's outcome: it stays on screen.
+    if (status != title_) {
+        Line(status);
+        Line(counters);
+        return;
+    }
+    if (!terminal_)
+        return; // nobody watches a bar being redrawn in a log file
+    constexpr int width = 30;
+    const long long done = maximum_ > 0 ? static_cast<long long>(c.Processed) * width / maximum_ : 0;
+    std::string bar(static_cast<std::size_t>(std::min<long long>(width, done)), '#');
+    bar.resize(width, '.');
+    std::fprintf(out_, "\r[%s] %s\033[K", bar.c_str(), counters);
+    std::fflush(out_);
+    barShown_ = true;
+}
+
+void TConsoleHost::CloseProgress()
+{
+    if (barShown_) {
+        std::fputc('\n', out_);
+        barShown_ = false;
+    }
+    open_ = false;
+}

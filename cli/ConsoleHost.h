@@ -1,0 +1,40 @@
+#pragma once
+
+#include "VxIHost.h"
+
+#include <cstdio>
+
+// The engine's host on a terminal: a progress bar on stderr, refreshed as often as the
+// run updates it, and messages as lines. Nothing asks questions: the runner has no user
+// at hand, so prompts are refused and yes/no questions answered no.
+class TConsoleHost : public TVxIHost {
+public:
+    explicit TConsoleHost(std::FILE *out = stderr, bool quiet = false);
+
+    bool AskYesNo(const std::string &text, const std::string &caption) override;
+    void ShowInformation(const std::string &text, const std::string &caption) override;
+    void ShowError(const std::string &text) override;
+    bool PromptParameters(const std::string &caption, std::vector<TVxIParameterPrompt> &prompts) override;
+    bool OpenProgress(const TVxIProgressSetup &setup) override;
+    bool ProgressOpen() const override { return open_; }
+    void SetProgressRange(int minimum, int maximum, int position) override;
+    void UpdateProgress(const std::string &status, const TVxIProgressCounters &counters) override;
+    void SetProgressButtonCaption(const std::string &caption) override { finished_ = true; }
+    bool ProgressCancelled() const override { return finished_; }
+    void CloseProgress() override;
+    void SetWaitCursor(bool) override {}
+    void ProcessPendingInput() override {}
+    std::string ClipboardText() override { return {}; }
+
+private:
+    void Line(const std::string &text);
+
+    std::FILE *out_;
+    bool quiet_;
+    bool terminal_;
+    bool open_ = false;
+    bool finished_ = false;
+    bool barShown_ = false;
+    int maximum_ = 0;
+    std::string title_;
+};

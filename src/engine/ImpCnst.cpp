@@ -1,0 +1,7 @@
+#include "ImpCnst.h"
+
+TImpTexts &ImpTexts()
+{
+    static TImpTexts texts;
+    return texts;
+}

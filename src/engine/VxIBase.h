@@ -1,0 +1,205 @@
+#pragma once
+
+#include "VxITypes.h"
+
+#include <functional>
+#include <istream>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class TVxIParser;
+class TVxImportBaseComponent;
+
+// Handler slots: a function called with the component as Sender; arguments passed by
+// reference may be changed by the handler.
+using TNotifyEvent = std::function<void(TVxImportBaseComponent *Sender)>;
+using TErrorEvent = std::function<void(TVxImportBaseComponent *Sender, const std::exception &Error, bool &Abort)>;
+using TGetCellParamsEvent = std::function<void(TVxImportBaseComponent *Sender, TField *Field, Variant &Value)>;
+using TVxIParsedValue = TGetCellParamsEvent;
+using TBeforeRecordEvent =
+    std::function<void(TVxImportBaseComponent *Sender, const std::string &Fields, Variant &Values, bool &Accept)>;
+using TAfterRecordEvent = std::function<void(TVxImportBaseComponent *Sender, bool &Abort)>;
+using TBeforeFieldEvent =
+    std::function<void(TVxImportBaseComponent *Sender, TField *Field, Variant &Value, bool &Accept)>;
+using TVxISpecificationEvent = std::function<void(TVxImportBaseComponent *Sender, std::string &AFileName)>;
+using TLocateRecordEvent = std::function<void(TVxImportBaseComponent *Sender, const std::string &KeyFields,
+                                              const Variant &Values, bool &Exist, bool &ExecuteLocate)>;
+using TVxIOnCreateStructure = std::function<void(TVxImportBaseComponent *Sender, TVxIColumns &Columns)>;
+
+// Raised for configuration errors the caller must fix ("Property %s wasn't specified.").
+class EVxIError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Datasets that LOOKUP can reach by name. There are no forms here: the host registers
+// each dataset under the name an expression uses ("STATES", or "form.STATES").
+class TVxIDataSetRegistry {
+public:
+    static TVxIDataSetRegistry &Instance();
+    void Register(const std::string &name, TDataSet *dataSet);
+    void Unregister(const std::string &name);
+    TDataSet *Find(const std::string &name) const; // ignoring case; nullptr when none
+
+private:
+    std::unordered_map<std::string, TDataSet *> byName_;
+};
+
+// The import engine: settings, mappings, the run loop and value conversion shared by
+// every source. Readers derive from it and replace the source operations.
+class TVxImportBaseComponent {
+public:
+    explicit TVxImportBaseComponent(TVxImportBaseComponent *owner = nullptr);
+    virtual ~TVxImportBaseComponent();
+    TVxImportBaseComponent(const TVxImportBaseComponent &) = delete;
+    TVxImportBaseComponent &operator=(const TVxImportBaseComponent &) = delete;
+
+    // ---- fields, in declaration order
+    const std::string &About() const { return about_; }
+    void SetAbout(const std::string &) { about_.clear(); }
+    bool AnimatedStatus = true;
+    bool AbortOnProblem = true;
+    TDataSetLink DataSet; // cleared when the dataset is destroyed
+    std::string DatasetKeys;
+    TStringList Mappings;
+    TImportMode Mode = TImportMode::imAppend;
+    TVxILoadCondition LoadCondition;
+    TVxISQLOptions SQLOptions;
+    TVxIActionKind ActionKind = TVxIActionKind::akDatasetApply;
+    TVxIOptions Options = DefaultOptions;
+    std::string TitleStatus;
+
+    TVxIFieldDelimiter FieldDelimiter() const { return fieldDelimiter_; }
+    void SetFieldDelimiter(TVxIFieldDelimiter value);
+    char FieldDelimiterCustom() const { return fieldDelimiterCustom_; }
+    void SetFieldDelimiterCustom(char value);
+    TVxITextQualifier TextQualifier() const { return textQualifier_; }
+    void SetTextQualifier(TVxITextQualifier value);
+    char TextQualifierCustom() const { return textQualifierCustom_; }
+    void SetTextQualifierCustom(char value);
+    TVxIRecordSeparator RecordSeparator() const { return recordSeparator_; }
+    void SetRecordSeparator(TVxIRecordSeparator value);
+    const std::string &RecordSeparatorCustom() const { return recordSeparatorCustom_; }
+    void SetRecordSeparatorCustom(const std::string &value);
+
+    bool Fixed = false;
+    std::string SourceFileName;
+    std::int32_t RowFirst = 1;
+    std::int32_t RowLast = 2147483647;
+    std::int32_t RowFieldNames = 1;
+    std::string TableName;
+    TVxICharacterSet CharacterSet = TVxICharacterSet::csiANSI_WINDOWS;
+    TVxIDataFormats DataFormats;
+    TTableTypeImport TableType = TTableTypeImport::teText;
+    TVxITrimSpaces TrimSpaces = TVxITrimSpaces::tsNoTrim;
+    std::int32_t CommitCount = 300;
+    std::string SpecificationDir;
+    TVxIStatistic Statistic;
+    bool UseDisplayNames = false;
+    TVxIColumns Columns;
+    TVxIParameters Parameters;
+
+    // ---- events
+    TErrorEvent OnErrorEvent;
+    TGetCellParamsEvent OnGetCellParams;
+    TVxIParsedValue OnParsedValue;
+    TNotifyEvent OnBeforeExecute;
+    TNotifyEvent OnAfterExecute;
+    TBeforeRecordEvent OnBeforeRecordEvent;
+    TAfterRecordEvent OnAfterRecordEvent;
+    TNotifyEvent OnBeforeUpdate;
+    TBeforeFieldEvent OnBeforeFieldUpdate;
+    TVxISpecificationEvent OnBeforeLoadSpecification;
+    TVxISpecificationEvent OnAfterLoadSpecification;
+    TVxISpecificationEvent OnBeforeSaveSpecification;
+    TVxISpecificationEvent OnAfterSaveSpecification;
+    TLocateRecordEvent OnLocateRecord;
+    TNotifyEvent OnStartTransaction;
+    TNotifyEvent OnFinishTransaction;
+    TVxIOnCreateStructure OnCreateStructure;
+
+    // ---- run-time state
+    TVxImportBaseComponent *Owner() const { return owner_; }
+    std::string FormName; // the form this component lives on, for LOOKUP's unqualified names
+    TVxIHost *Host = nullptr; // nullptr: DefaultHost()
+    std::istream *SourceStream = nullptr;
+    bool TransactionActive = false;
+    bool AbortRequested = false;
+    int CurrentFieldIndex = -1;
+    Variant KeyColumns;
+    Variant MappedColumns;
+    Variant RowValues;
+
+    // ---- the source contract, in slot order
+    virtual void ImportData();
+    virtual void OpenSource();
+    virtual void CloseSource() {}
+    virtual void PrepareRowValues();
+    virtual void PrepareMappings();
+    virtual bool ProcessRow();
+    virtual void FirstRow() {}
+    virtual void NextRow() {}
+    virtual bool HasRow() { return false; }
+    virtual std::int32_t GetRowCount() { return 0; }
+    virtual void GetRowValue(int index, Variant &value) { value = Variant::Null(); }
+    virtual void GetFieldValue(const Variant &name, Variant &value) { value = name; }
+    virtual void EvaluateExpression(const Variant &expression, int columnIndex, Variant &value);
+    virtual bool ShortSourceNames() { return false; }
+    virtual bool CheckProperties(std::string &propertyName);
+    virtual bool IsBLOBEncoded() { return false; }
+    virtual void GetDefaultExt(std::string &ext) const { ext = ".VXI"; }
+    virtual void GetFileFilter(std::string &filter) const;
+    virtual void CreateColumns();
+    virtual void AutoMapColumns();
+    virtual void ExecuteFromStream(std::istream &stream);
+
+    // ---- operations
+    void Execute();
+    bool AskParameters();
+    virtual void Assign(const TVxImportBaseComponent &source);
+    std::string GetTableName() const;
+    static TVxIDataType FieldTypeToDataType(TFieldType type);
+
+    // The identifier handler of every expression the engine evaluates.
+    void EvaluateIdentifier(TVxIParser *sender, const std::string &eval, std::vector<Variant> &args, int argCount,
+                            bool isChild, Variant &value, bool &done);
+
+    // Masks of the date and time conversions.
+    std::string GetTimeMask() const;
+    std::string GetDateTimeMask() const;
+
+protected:
+    // Sets SourceFileName to "VxImport" + the default extension; readers call it from
+    // their constructor (the base's extension is not yet theirs in ours).
+    void ApplyDefaultSourceFileName();
+    TVxIHost &HostRef() const { return Host ? *Host : DefaultHost(); }
+    TField *DestinationField(int position) const;
+
+private:
+    void RunRow(bool &found, std::string &fieldList, std::string &valueList, std::string &condition);
+    void ApplyRow(bool found);
+    void TakeBackCounter(bool found);
+    bool ReportRowError(const std::exception &error);
+    void EmptyDestination();
+    void ConvertForField(TField *field, Variant &value, const Variant &original);
+    Variant Lookup(const std::vector<Variant> &args);
+    Variant Substitute(const std::vector<Variant> &args) const;
+    void ConvertCharacterSet(Variant &value) const;
+    TVxIParser &ParserFor(const std::string &expression);
+    bool ConditionHolds(const std::string &expression);
+    Variant &Slot(int index) { return RowValues[static_cast<std::size_t>(index)]; }
+
+    TVxImportBaseComponent *owner_ = nullptr;
+    std::string about_;
+    TVxIFieldDelimiter fieldDelimiter_ = TVxIFieldDelimiter::fdTab;
+    char fieldDelimiterCustom_ = '\t';
+    TVxITextQualifier textQualifier_ = TVxITextQualifier::tqQuot;
+    char textQualifierCustom_ = '"';
+    TVxIRecordSeparator recordSeparator_ = TVxIRecordSeparator::rsCRLF;
+    std::string recordSeparatorCustom_ = "\r\n";
+
+    bool directEvaluation_ = false; // EvaluateIdentifier called without a parser
+    std::unordered_map<std::string, std::unique_ptr<TVxIParser>> parsers_; // compiled once per run
+    std::vector<Variant> noArgs_;
+};

@@ -1,0 +1,281 @@
+#include "FirebirdTestSupport.h"
+#include "IBCustomDataSet.h"
+#include "ImpCnst.h"
+#include "ListSource.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A destination table CLIENTS(ID, NAME) with rows 1=a and 2=b, written through the
+// update statements the prerequisites window generates.
+class RunLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = dir.File("run.fdb");
+        CreateDatabase(path, {"CREATE TABLE CLIENTS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(10))",
+                              "INSERT INTO CLIENTS VALUES (1, 'a')", "INSERT INTO CLIENTS VALUES (2, 'b')"});
+        transaction.Params = {"read_committed", "rec_version", "nowait"};
+        database.SetDefaultTransaction(&transaction);
+        database.Params = {"user_name=SYSDBA", "lc_ctype=UTF8"};
+        database.SetDatabaseName(path);
+        database.Open();
+        update.InsertSQL = {"insert into CLIENTS (ID, NAME) values (:ID, :NAME)"};
+        update.ModifySQL = {"update CLIENTS set ID = :ID, NAME = :NAME where ID = :OLD_ID"};
+        update.DeleteSQL = {"delete from CLIENTS where ID = :OLD_ID"};
+        query.SetDatabase(&database);
+        query.UpdateObject = &update;
+        query.SetSQL({"select * from CLIENTS", ""});
+        query.Open();
+
+        source.DataSet = &query;
+        source.Host = &host;
+        source.Mappings = {"ID=Field1", "NAME=Field2"};
+        source.DatasetKeys = "ID";
+        source.Rows = {{"2", "B2"}, {"3", "c"}};
+    }
+
+    std::vector<std::string> table()
+    {
+        std::vector<std::string> rows;
+        for (query.First(); !query.Eof(); query.Next())
+            rows.push_back(query.FieldByName("ID")->AsString() + query.FieldByName("NAME")->AsString());
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+
+    TempDir dir;
+    std::string path;
+    TIBDatabase database;
+    TIBTransaction transaction;
+    TIBQuery query;
+    TIBUpdateSQL update;
+    TVxIRecordingHost host;
+    TListSource source;
+};
+
+struct ModeCase {
+    TImportMode mode;
+    std::vector<std::string> rows;
+    int added, updated, deleted, errors;
+};
+
+TEST_F(RunLoopTest, EveryModeWritesAndCounts)
+{
+    const std::vector<ModeCase> cases = {
+        {TImportMode::imAppend, {"1a", "2b", "3c"}, 1, 0, 0, 1}, // key 2 exists: the post fails, its add is taken back
+        {TImportMode::imUpdate, {"1a", "2B2"}, 0, 1, 0, 0},
+        {TImportMode::imAppendUpdate, {"1a", "2B2", "3c"}, 1, 1, 0, 0},
+        {TImportMode::imDelete, {"1a"}, 0, 0, 1, 0},
+        {TImportMode::imCopy, {"2B2", "3c"}, 2, 0, 2, 0},
+        {TImportMode::imAppendNewOnly, {"1a", "2b", "3c"}, 1, 0, 0, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.mode));
+        transaction.Rollback(); // back to rows 1=a and 2=b
+        query.Open();
+        source.Mode = c.mode;
+        source.Execute();
+        EXPECT_EQ(source.Statistic.Result, TVxIResult::irExecuted);
+        EXPECT_EQ(table(), c.rows);
+        EXPECT_EQ(source.Statistic.TotalImported, 2);
+        EXPECT_EQ(source.Statistic.TotalAdded, c.added);
+        EXPECT_EQ(source.Statistic.TotalUpdated, c.updated);
+        EXPECT_EQ(source.Statistic.TotalDeleted, c.deleted);
+        EXPECT_EQ(source.Statistic.TotalErrors, c.errors);
+    }
+}
+
+TEST_F(RunLoopTest, ResultIsShownAndTheRunMovesTheDestinationToItsFirstRow)
+{
+    source.AnimatedStatus = false;
+    source.Execute();
+    EXPECT_EQ(host.Log.back(), "info: " + ImpTexts().ResultCompleted);
+    EXPECT_EQ(query.FieldByName("ID")->AsString(), "1");
+    EXPECT_FALSE(query.ControlsDisabled());
+}
+
+TEST_F(RunLoopTest, ConfigurationErrorsStopBeforeAnything)
+{
+    source.Mode = TImportMode::imUpdate;
+    source.DatasetKeys.clear();
+    EXPECT_THROW(
+        {
+            try {
+                source.Execute();
+            } catch (const EVxIError &e) {
+                EXPECT_STREQ(e.what(), "Property DatasetKeys wasn't specified.");
+                throw;
+            }
+        },
+        EVxIError);
+    source.DataSet = nullptr;
+    try {
+        source.Execute();
+        FAIL();
+    } catch (const EVxIError &e) {
+        EXPECT_STREQ(e.what(), "Property DataSet wasn't specified.");
+    }
+    EXPECT_TRUE(host.Log.empty());
+}
+
+TEST_F(RunLoopTest, DestroyedDestinationIsForgotten)
+{
+    {
+        TIBQuery temporary(&database, &transaction);
+        source.DataSet = &temporary;
+        TListSource copy;
+        copy.Assign(source);
+        EXPECT_EQ(copy.DataSet.Get(), &temporary);
+    }
+    EXPECT_EQ(source.DataSet.Get(), nullptr);
+}
+
+TEST_F(RunLoopTest, LoadConditionsAndEmptyRows)
+{
+    source.Rows = {{"10", "A"}, {"11", "B"}, {"12", "A"}, {"0", ""}, {"00", ""}};
+    source.LoadCondition.LoadWhen = "Field2 = 'A'";
+    source.Options.Include(TVxIOption::soSkipEmptyRow);
+    source.Execute();
+    EXPECT_EQ(source.Statistic.TotalSkipped, 3);
+    EXPECT_EQ(source.Statistic.TotalAdded, 2);
+
+    source.LoadCondition.LoadWhen.clear();
+    source.LoadCondition.SkipIf = "Field2 = 'A'";
+    source.Rows = {{"20", "A"}, {"0", ""}, {"00", ""}};
+    source.Execute();
+    EXPECT_EQ(source.Statistic.TotalSkipped, 2); // 'A' by the condition, "0"/"" as an empty row
+    EXPECT_EQ(source.Statistic.TotalAdded, 1);   // "00" is not empty
+}
+
+TEST_F(RunLoopTest, AbortFromAfterRecordCancelsTheRun)
+{
+    source.Rows = {{"10", "x"}, {"11", "x"}, {"12", "x"}, {"13", "x"}, {"14", "x"}};
+    source.OnAfterRecordEvent = [](TVxImportBaseComponent *s, bool &abort) {
+        abort = s->Statistic.TotalImported == 3;
+    };
+    source.Execute();
+    EXPECT_EQ(source.Statistic.Result, TVxIResult::irCanceled);
+    EXPECT_EQ(source.Statistic.TotalImported, 3);
+}
+
+TEST_F(RunLoopTest, ErrorHandlerSeesEachFailingRowOnceAndMayStopTheRun)
+{
+    source.Rows = {{"1", "dup"}, {"x", "bad"}, {"30", "ok"}};
+    std::vector<std::string> seen;
+    source.OnErrorEvent = [&](TVxImportBaseComponent *, const std::exception &e, bool &abort) {
+        seen.push_back(e.what());
+        abort = false;
+    };
+    source.Execute();
+    EXPECT_EQ(source.Statistic.Result, TVxIResult::irExecuted);
+    EXPECT_EQ(seen.size(), 2u);
+    EXPECT_EQ(source.Statistic.TotalErrors, 2);
+    EXPECT_EQ(source.Statistic.TotalAdded, 1);
+
+    transaction.Rollback();
+    query.Open();
+    seen.clear();
+    source.OnErrorEvent = [&](TVxImportBaseComponent *, const std::exception &e, bool &abort) {
+        seen.push_back(e.what());
+    };
+    source.Execute(); // AbortOnProblem: the first error ends the run
+    EXPECT_EQ(seen.size(), 1u);
+    EXPECT_EQ(source.Statistic.Result, TVxIResult::irFailed);
+    EXPECT_EQ(source.Statistic.TotalImported, 1);
+    EXPECT_EQ(host.Log[host.Log.size() - 2].substr(0, 71),
+              "progress: An error has occurred during the data import process.\r\nviolat");
+}
+
+TEST_F(RunLoopTest, RowsThatFailBeforeTheWriteAreCountedAsErrors)
+{
+    // A key field without a mapping: the locate gets fewer values than fields.
+    source.Mode = TImportMode::imUpdate;
+    source.DatasetKeys = "ID;NAME";
+    source.Mappings = {"ID=Field1"};
+    source.Execute();
+    EXPECT_EQ(source.Statistic.Result, TVxIResult::irExecuted);
+    EXPECT_EQ(source.Statistic.TotalErrors, 2);
+    EXPECT_EQ(source.Statistic.TotalUpdated, 0);
+}
+
+TEST_F(RunLoopTest, TransactionBatchesAndRowLast)
+{
+    source.Rows.clear();
+    for (int i = 0; i < 100; ++i)
+        source.Rows.push_back({std::to_string(100 + i), "n"});
+    source.RowLast = 5;
+    source.CommitCount = 2;
+    std::vector<std::string> events;
+    source.OnStartTransaction = [&](TVxImportBaseComponent *s) {
+        events.push_back("start@" + std::to_string(s->Statistic.TotalImported));
+    };
+    source.OnFinishTransaction = [&](TVxImportBaseComponent *s) {
+        events.push_back("finish@" + std::to_string(s->Statistic.TotalImported));
+    };
+    source.Execute();
+    EXPECT_EQ(source.Statistic.TotalCount, 5);
+    EXPECT_EQ(events, (std::vector<std::string>{"start@2", "finish@4", "start@4", "finish@5"}));
+
+    source.CommitCount = 0;
+    source.Execute();
+    EXPECT_EQ(source.Statistic.Result, TVxIResult::irFailed);
+}
+
+TEST_F(RunLoopTest, EmptyMappingsAreMadeByPositionAndForgottenAfterTheRun)
+{
+    source.Mappings.Clear();
+    source.Rows = {{"40", "auto"}};
+    source.Execute();
+    EXPECT_EQ(source.Statistic.TotalAdded, 1);
+    EXPECT_TRUE(source.Mappings.Empty());
+    EXPECT_EQ(table().back(), "40auto");
+}
+
+TEST_F(RunLoopTest, LocateHandlerCanDeclareARowFound)
+{
+    source.Mode = TImportMode::imUpdate;
+    source.Rows = {{"1", "z"}};
+    int searched = 0;
+    source.OnLocateRecord = [&](TVxImportBaseComponent *, const std::string &keys, const Variant &values, bool &exist,
+                                bool &executeLocate) {
+        EXPECT_EQ(keys, "ID");
+        EXPECT_EQ(values.AsString(), "1");
+        executeLocate = false;
+        ++searched;
+    };
+    source.Execute();
+    EXPECT_EQ(searched, 1);
+    EXPECT_EQ(source.Statistic.TotalUpdated, 1);
+    // No search ran: the record that was current (the first) took the row.
+    EXPECT_EQ(table(), (std::vector<std::string>{"1z", "2b"}));
+}
+
+TEST_F(RunLoopTest, ParametersStatisticsAndSubstitution)
+{
+    TVxIParameter &country = source.Parameters.Add();
+    country.SetName("Country");
+    country.Expression = "FR";
+    country.ParameterMode = TVxIParameterMode::ipmCalculate;
+    source.Mappings = {"ID=STRTOINT(Field1) + StatTotalImported", "NAME=SUBSTITUTE(Field2, \"B2;c\", \"x;y\") + Country"};
+    source.Rows = {{"50", "B2"}, {"50", "c"}, {"50", "q"}};
+    source.Execute();
+    EXPECT_EQ(table(), (std::vector<std::string>{"1a", "2b", "51xFR", "52yFR", "53FR"}));
+}
+
+TEST_F(RunLoopTest, LookupFindsARegisteredDataset)
+{
+    TIBQuery states(&database, &transaction);
+    states.ComponentName = "STATES";
+    states.SetSQL({"select ID as CODE, NAME from CLIENTS"});
+    states.Open();
+    TVxIDataSetRegistry::Instance().Register("STATES", &states);
+    source.Mappings = {"ID=Field1", "NAME=LOOKUP(STATES, CODE, Field2, NAME)"};
+    source.Rows = {{"60", "2"}, {"61", "9"}};
+    source.Execute();
+    TVxIDataSetRegistry::Instance().Unregister("STATES");
+    EXPECT_EQ(table(), (std::vector<std::string>{"1a", "2b", "60b", "61"}));
+}
+
+} // namespace
