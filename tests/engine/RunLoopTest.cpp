@@ -279,3 +279,66 @@ TEST_F(RunLoopTest, LookupFindsARegisteredDataset)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RunLoopTest, ParameterPromptFillsValuesOrStopsTheRun)
+{
+    auto add = [&](const char *name, TVxIParameterEditor editor, TVxIParameterMode mode, const char *expression) -> TVxIParameter & {
+        TVxIParameter &p = source.Parameters.Add();
+        p.SetName(name);
+        p.ParameterEditor = editor;
+        p.ParameterMode = mode;
+        p.Expression = expression;
+        return p;
+    };
+    add("Fixed", TVxIParameterEditor::ipeEdit, TVxIParameterMode::ipmCalculate, "UPPER('k')");
+    add("Name", TVxIParameterEditor::ipeEdit, TVxIParameterMode::ipmAsk, "LOWER(x)");
+    add("Flag", TVxIParameterEditor::ipeCheckBox, TVxIParameterMode::ipmCalculateAndAsk, "True");
+    TVxIParameter &pick = add("Pick", TVxIParameterEditor::ipeCombobox, TVxIParameterMode::ipmCalculateAndAsk, "");
+    pick.ParamPromptValues = {"one", "two"};
+    pick.Required = true;
+
+    host.PromptAnswer = false;
+    source.Execute();
+    ASSERT_EQ(host.LastPrompt.size(), 3u);
+    EXPECT_EQ(host.LastPrompt[0].Text, "LOWER(x)"); // asked parameters start from their text
+    EXPECT_TRUE(host.LastPrompt[1].Checked);
+    EXPECT_EQ(host.LastPrompt[2].ItemIndex, 0);
+    EXPECT_EQ(source.Statistic.Result, TVxIResult::irUnknown); // cancelled: nothing ran
+    EXPECT_EQ(source.Parameters[0].Value.AsString(), "K");
+
+    host.PromptAnswer = true;
+    host.PromptReplies = host.LastPrompt;
+    host.PromptReplies[0].Text = "Zoe";
+    host.PromptReplies[1].Checked = false;
+    host.PromptReplies[2].ItemIndex = 1;
+    source.Mappings = {"ID=Field1", "NAME=Name + Pick"};
+    source.Rows = {{"70", ""}};
+    source.Execute();
+    EXPECT_EQ(source.Parameters[2].Value.AsString(), "False");
+    EXPECT_EQ(table().back(), "70Zoetwo");
+
+    host.PromptReplies[2].ItemIndex = -1; // a required parameter left without a value
+    source.Execute();
+    EXPECT_EQ(source.Statistic.Result, TVxIResult::irUnknown);
+}
+
+TEST_F(RunLoopTest, ProgressIsRefreshedEveryUpdateStepRows)
+{
+    source.Rows = {{"80", "x"}, {"81", "x"}, {"82", "x"}, {"83", "x"}, {"84", "x"}};
+    source.Statistic.UpdateStep = 2;
+    source.Execute();
+    const auto updates = std::count_if(host.Log.begin(), host.Log.end(),
+                                       [](const std::string &l) { return l.rfind("progress: Importing...", 0) == 0; });
+    EXPECT_EQ(updates, 2); // before rows 3 and 5
+
+    host.Log.clear();
+    host.ProgressCanBeCreated = false;
+    source.Rows = {{"90", "x"}};
+    source.Execute();
+    EXPECT_NE(std::find(host.Log.begin(), host.Log.end(), "error: Can't create a process dialog"), host.Log.end());
+    EXPECT_EQ(source.Statistic.Result, TVxIResult::irExecuted);
+}
+
+} // namespace
