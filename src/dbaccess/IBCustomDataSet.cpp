@@ -297,6 +297,7 @@ TIBCustomDataSet::TIBCustomDataSet(TIBDatabase *database, TIBTransaction *transa
 
 TIBCustomDataSet::~TIBCustomDataSet()
 {
+    OnDataEvent = nullptr; // the controls may already be gone
     try {
         Close();
     } catch (...) {
@@ -351,6 +352,20 @@ void TIBCustomDataSet::CheckBrowseMode()
         Post();
 }
 
+void TIBCustomDataSet::Notify(TDataEvent event)
+{
+    if (disableCount_ == 0 && OnDataEvent)
+        OnDataEvent(event);
+}
+
+void TIBCustomDataSet::EnableControls()
+{
+    if (disableCount_ == 0)
+        return;
+    if (--disableCount_ == 0)
+        Notify(TDataEvent::deDataSetChange);
+}
+
 void TIBCustomDataSet::Open()
 {
     if (Active())
@@ -376,7 +391,17 @@ void TIBCustomDataSet::Open()
     pendingRow_ = !select_->Eof();
     fetchedAll_ = false;
     state_ = TDataSetState::dsBrowse;
-    First();
+    // The controls hear of the opening once, not of the first row before it.
+    ++disableCount_;
+    try {
+        First();
+    } catch (...) {
+        --disableCount_;
+        Notify(TDataEvent::deDataSetChange);
+        throw;
+    }
+    --disableCount_;
+    Notify(TDataEvent::deDataSetChange);
 }
 
 std::unordered_map<std::string, TIBField::Metadata> TIBCustomDataSet::ReadMetadata(const std::string &relation)
@@ -463,6 +488,7 @@ void TIBCustomDataSet::Close()
     ClearBuffers();
     fields_.clear();
     select_->Close();
+    Notify(TDataEvent::deDataSetChange);
 }
 
 void TIBCustomDataSet::Release(TIBReleaseReason reason)
@@ -478,6 +504,7 @@ void TIBCustomDataSet::Release(TIBReleaseReason reason)
     fields_.clear();
     if (reason != TIBReleaseReason::ConnectionLost)
         select_->Close();
+    Notify(TDataEvent::deDataSetChange);
 }
 
 bool TIBCustomDataSet::FetchRow()
@@ -508,6 +535,36 @@ void TIBCustomDataSet::FetchAll()
     }
 }
 
+int TIBCustomDataSet::FetchMore(int count)
+{
+    CheckActive();
+    int fetched = 0;
+    while (fetched < count && FetchRow())
+        ++fetched;
+    return fetched;
+}
+
+std::ptrdiff_t TIBCustomDataSet::SlotOfRecord(int recNo) const
+{
+    if (recNo < 1 || recNo > static_cast<int>(live_))
+        return -1;
+    if (live_ == rows_.size())
+        return recNo - 1;
+    int n = 0;
+    for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(rows_.size()); ++i)
+        if (rows_[i] && ++n == recNo)
+            return i;
+    return -1;
+}
+
+const TIBValue *TIBCustomDataSet::RecordValue(int recNo, int field) const
+{
+    const std::ptrdiff_t slot = SlotOfRecord(recNo);
+    if (slot < 0 || field < 0 || field >= static_cast<int>(fields_.size()))
+        return nullptr;
+    return &rows_[slot]->values.at(field);
+}
+
 std::ptrdiff_t TIBCustomDataSet::NextLive(std::ptrdiff_t from)
 {
     for (std::ptrdiff_t i = from + 1;; ++i) {
@@ -533,6 +590,7 @@ void TIBCustomDataSet::First()
     cur_ = NextLive(-1);
     bof_ = true;
     eof_ = cur_ < 0;
+    Notify(TDataEvent::deRecordChange);
 }
 
 void TIBCustomDataSet::Next()
@@ -547,6 +605,7 @@ void TIBCustomDataSet::Next()
     }
     cur_ = next;
     bof_ = false;
+    Notify(TDataEvent::deRecordChange);
 }
 
 void TIBCustomDataSet::Prior()
@@ -561,6 +620,7 @@ void TIBCustomDataSet::Prior()
     }
     cur_ = prior;
     eof_ = false;
+    Notify(TDataEvent::deRecordChange);
 }
 
 void TIBCustomDataSet::Last()
@@ -570,6 +630,7 @@ void TIBCustomDataSet::Last()
     cur_ = PriorLive(static_cast<std::ptrdiff_t>(rows_.size()));
     eof_ = true;
     bof_ = cur_ < 0;
+    Notify(TDataEvent::deRecordChange);
 }
 
 bool TIBCustomDataSet::IsEmpty() const
@@ -603,17 +664,9 @@ bool TIBCustomDataSet::MoveToRecord(int recNo)
     }
     if (static_cast<int>(live_) < recNo)
         return false;
-    if (live_ == rows_.size()) {
-        cur_ = recNo - 1;
-    } else {
-        int n = 0;
-        for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(rows_.size()); ++i)
-            if (rows_[i] && ++n == recNo) {
-                cur_ = i;
-                break;
-            }
-    }
+    cur_ = SlotOfRecord(recNo);
     eof_ = bof_ = false;
+    Notify(TDataEvent::deRecordChange);
     return true;
 }
 
@@ -655,6 +708,7 @@ void TIBCustomDataSet::StartInsert(bool atEnd)
     state_ = TDataSetState::dsInsert;
     eof_ = bof_ = false;
     ApplyGenerator();
+    Notify(TDataEvent::deDataSetChange);
 }
 
 void TIBCustomDataSet::Append() { StartInsert(true); }
@@ -775,6 +829,7 @@ void TIBCustomDataSet::Post()
     old_.clear();
     state_ = TDataSetState::dsBrowse;
     eof_ = bof_ = false;
+    Notify(TDataEvent::deDataSetChange);
 }
 
 void TIBCustomDataSet::Cancel()
@@ -788,6 +843,7 @@ void TIBCustomDataSet::Cancel()
         edit_.clear();
         old_.clear();
         state_ = TDataSetState::dsBrowse;
+        Notify(TDataEvent::deDataSetChange);
     }
 }
 
@@ -823,6 +879,7 @@ void TIBCustomDataSet::Delete()
         eof_ = true;
         bof_ = cur_ < 0;
     }
+    Notify(TDataEvent::deDataSetChange);
 }
 
 // ---------------------------------------------------------------- locating
@@ -942,8 +999,10 @@ bool TIBCustomDataSet::Locate(const std::string &keyFields, const Variant &keyVa
     if (options.loCaseInsensitive || options.loPartialKey) {
         const std::ptrdiff_t saved = cur_;
         const bool savedEof = eof_, savedBof = bof_;
-        if (LocateScan(fields, compact, options))
+        if (LocateScan(fields, compact, options)) {
+            Notify(TDataEvent::deRecordChange);
             return true;
+        }
         cur_ = saved;
         eof_ = savedEof;
         bof_ = savedBof;
@@ -970,6 +1029,7 @@ bool TIBCustomDataSet::Locate(const std::string &keyFields, const Variant &keyVa
         return false;
     cur_ = found->second.front();
     eof_ = bof_ = false;
+    Notify(TDataEvent::deRecordChange);
     return true;
 }
 

@@ -5,12 +5,19 @@
 #include "IBUpdateSQL.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 class TIBCustomDataSet;
+
+// What a dataset tells the controls that show it.
+enum class TDataEvent {
+    deDataSetChange, // opened, closed, rows posted or deleted, controls enabled again
+    deRecordChange,  // the cursor moved to another row
+};
 
 // Fills an auto-increment field from a server generator when a row is created.
 class TIBGeneratorField {
@@ -97,6 +104,8 @@ public:
     std::string ComponentName = "IBQuery2";
     TIBUpdateSQL *UpdateObject = nullptr;
     TIBGeneratorField GeneratorField;
+    // The controls showing the dataset (a grid); silent while controls are disabled.
+    std::function<void(TDataEvent)> OnDataEvent;
 
     void SetDatabase(TIBDatabase *database);
     void SetTransaction(TIBTransaction *transaction);
@@ -127,11 +136,8 @@ public:
     TField *Fields(int index) const override { return fields_.at(index).get(); }
     TField *FindField(std::string_view name) const override;
     void DisableControls() override { ++disableCount_; }
-    void EnableControls() override
-    {
-        if (disableCount_ > 0)
-            --disableCount_;
-    }
+    // Enabled again, the controls learn of everything that happened meanwhile at once.
+    void EnableControls() override;
     bool ControlsDisabled() const override { return disableCount_ > 0; }
 
     // Rows fetched so far (all of them once the end was reached), and random access to
@@ -141,6 +147,11 @@ public:
     bool MoveToRecord(int recNo);
     bool AllFetched() const { return fetchedAll_; }
     void FetchAll();
+    // Fetches up to count more rows, leaving the cursor where it is; the rows fetched.
+    int FetchMore(int count);
+    // A column of a fetched row without moving the cursor (a grid paints rows this way);
+    // null when the row is not fetched.
+    const TIBValue *RecordValue(int recNo, int field) const;
 
     // True when a posted row is re-read (a column has a default or is computed).
     bool NeedsRefresh() const { return needsRefresh_; }
@@ -167,6 +178,8 @@ private:
 
     void CheckActive() const;
     void CheckBrowseMode();
+    void Notify(TDataEvent event);
+    std::ptrdiff_t SlotOfRecord(int recNo) const;
     void CreateFields();
     std::unordered_map<std::string, TIBField::Metadata> ReadMetadata(const std::string &relation);
     bool FetchRow();

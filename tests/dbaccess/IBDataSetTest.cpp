@@ -342,4 +342,51 @@ TEST_F(DataSetTest, ValuesRoundTripByType)
     EXPECT_THROW(query.FieldByName("I")->SetAsString("x"), EDatabaseError); // not editing
 }
 
+// A grid reads fetched rows without moving the cursor and hears of every change that
+// matters to it, but nothing while the controls are disabled.
+TEST_F(DataSetTest, GridAccessAndNotifications)
+{
+    std::vector<TDataEvent> events;
+    query.OnDataEvent = [&](TDataEvent e) { events.push_back(e); };
+    open(clients, "CLIENTS");
+    setClientStatements(update);
+    EXPECT_EQ(events, std::vector<TDataEvent>{TDataEvent::deDataSetChange}); // not the first row first
+    EXPECT_EQ(query.RecordCount(), 1);
+    EXPECT_EQ(query.RecordValue(2, 1), nullptr); // not fetched yet
+
+    EXPECT_EQ(query.FetchMore(10), 2);
+    EXPECT_TRUE(query.AllFetched());
+    EXPECT_EQ(query.RecNo(), 1);
+    ASSERT_NE(query.RecordValue(3, 1), nullptr);
+    EXPECT_EQ(query.RecordValue(3, 1)->AsString(), "Cid");
+    EXPECT_EQ(query.RecordValue(0, 1), nullptr);
+    EXPECT_EQ(query.RecordValue(1, 7), nullptr);
+
+    events.clear();
+    query.Next();
+    query.MoveToRecord(3);
+    query.Delete(); // a deleted row no longer counts: row 2 is still Bob, there is no row 3
+    EXPECT_EQ(events, (std::vector<TDataEvent>{TDataEvent::deRecordChange, TDataEvent::deRecordChange,
+                                               TDataEvent::deDataSetChange}));
+    EXPECT_EQ(query.RecordValue(2, 1)->AsString(), "Bob");
+    EXPECT_EQ(query.RecordValue(3, 1), nullptr);
+
+    events.clear();
+    query.DisableControls();
+    query.DisableControls();
+    query.First();
+    query.Append();
+    query.FieldByName("ID")->SetAsString("9");
+    query.Post();
+    query.EnableControls();
+    EXPECT_TRUE(events.empty());
+    query.EnableControls();
+    EXPECT_EQ(events, std::vector<TDataEvent>{TDataEvent::deDataSetChange});
+
+    events.clear();
+    database.Close();
+    EXPECT_EQ(events, std::vector<TDataEvent>{TDataEvent::deDataSetChange});
+    EXPECT_EQ(query.RecordValue(1, 0), nullptr);
+}
+
 } // namespace
