@@ -1,0 +1,50 @@
+#include "JvFilenameEdit.h"
+
+#include "file_dialog_filter.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QStyle>
+#include <QToolButton>
+
+#include <memory>
+
+TJvFilenameEdit::TJvFilenameEdit(QWidget *parent)
+    : QWidget(parent), edit_(new QLineEdit(this)), button_(new QToolButton(this))
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(edit_);
+    layout->addWidget(button_);
+    edit_->setObjectName(QStringLiteral("edit"));
+    button_->setObjectName(QStringLiteral("button"));
+    button_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    button_->setToolTip(tr("Browse"));
+    setFocusProxy(edit_);
+    connect(edit_, &QLineEdit::textChanged, this, &TJvFilenameEdit::textChanged);
+    connect(edit_, &QLineEdit::returnPressed, this, &TJvFilenameEdit::returnPressed);
+    connect(button_, &QToolButton::clicked, this, &TJvFilenameEdit::Browse);
+}
+
+QString TJvFilenameEdit::text() const { return edit_->text(); }
+
+void TJvFilenameEdit::setText(const QString &text) { edit_->setText(text); }
+
+QFileDialog *TJvFilenameEdit::CreateDialog()
+{
+    auto *dialog = new QFileDialog(this);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilters(NameFiltersFromFilter(filter_));
+    dialog->setDirectory(initialDir_);
+    return dialog;
+}
+
+void TJvFilenameEdit::Browse()
+{
+    const std::unique_ptr<QFileDialog> dialog(CreateDialog());
+    if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+        setText(dialog->selectedFiles().constFirst());
+}

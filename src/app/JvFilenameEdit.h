@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QWidget>
+
+class QFileDialog;
+class QLineEdit;
+class QToolButton;
+
+// A file-name box with a browse button that opens a file dialog for an existing file.
+class TJvFilenameEdit : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged USER true)
+
+public:
+    explicit TJvFilenameEdit(QWidget *parent = nullptr);
+
+    QString text() const;
+    void setText(const QString &text);
+
+    // "Description|*.ext|…", as the dialog's file types.
+    const QString &Filter() const { return filter_; }
+    void SetFilter(const QString &filter) { filter_ = filter; }
+    // The folder the dialog starts in.
+    const QString &InitialDir() const { return initialDir_; }
+    void SetInitialDir(const QString &folder) { initialDir_ = folder; }
+
+    QLineEdit *Edit() const { return edit_; }
+    QToolButton *Button() const { return button_; }
+
+    // The dialog as the browse button opens it; the caller deletes it.
+    QFileDialog *CreateDialog();
+    // Opens the dialog; the chosen file becomes the text.
+    void Browse();
+
+signals:
+    void textChanged(const QString &text);
+    void returnPressed();
+
+private:
+    QLineEdit *edit_;
+    QToolButton *button_;
+    QString filter_;
+    QString initialDir_;
+};

@@ -1,0 +1,14 @@
+// ferrovane: the desktop program.
+
+#include "FerrovaneApplication.h"
+#include "MainFerrovaneUnit.h"
+
+int main(int argc, char **argv)
+{
+    TFerrovaneApplication application(argc, argv); // titled "Ferrovane"
+    TMainFerrovaneForm mainForm;
+    // The hidden "Import Prerequisites" window is created here, after the main window,
+    // so that it is destroyed before it (and saves its settings then) at exit.
+    mainForm.show();
+    return application.exec();
+}
