@@ -1,4 +1,5 @@
-# Ferrovane: `make run` starts the program on a demo database, `make test` runs the tests.
+# Ferrovane: `make run` builds and starts the program (a demo database is made for it),
+# `make test` runs the tests.
 # Both install what they need first (Debian 12, apt as root).
 
 BUILD_DIR ?= build
@@ -24,8 +25,15 @@ test: build
 demo: deps
 	bash scripts/make-demo-db.sh demo/demo.fdb
 
+# Without a display the program runs on the offscreen platform: it starts and waits, unseen,
+# until stopped with Ctrl+C. README.md tells how to watch it with xvfb-run instead.
 run: build demo
-	$(BUILD_DIR)/cli/ferrovane-import --database $(CURDIR)/demo/demo.fdb --user SYSDBA --charset UTF8 --dialect 3 --list-tables
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(BUILD_DIR)/src/app/ferrovane; \
+	else \
+	  echo "No display: starting ferrovane on the offscreen platform (Ctrl+C ends it)."; \
+	  QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/src/app/ferrovane; \
+	fi
 
 clean:
 	rm -rf $(BUILD_DIR)

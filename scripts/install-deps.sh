@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config make
   firebird3.0-server-core firebird3.0-utils firebird3.0-server libfbclient2 firebird-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev fonts-dejavu-core
   libgsf-1-dev libgtest-dev libzip-dev libexpat1-dev
 )
 
