@@ -1,6 +1,7 @@
 #include "ConsoleHost.h"
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <unistd.h>
 
@@ -52,19 +53,18 @@ void TConsoleHost::SetProgressRange(int, int maximum, int) { maximum_ = maximum;
 
 void TConsoleHost::UpdateProgress(const std::string &status, const TVxIProgressCounters &c)
 {
-    if (quiet_)
+    // Any status but the running title is the run's outcome: the runner reports it.
+    if (status != title_)
+        LastStatus = status;
+    if (quiet_ || status != title_ || !terminal_)
         return;
+    const auto now = std::chrono::steady_clock::now();
+    if (barShown_ && now - lastDraw_ < std::chrono::milliseconds(100))
+        return; // a redraw per row would cost more than the row
+    lastDraw_ = now;
     char counters[160];
     std::snprintf(counters, sizeof counters, "%d processed, %d added, %d updated, %d deleted, %d skipped, %d errors",
                   c.Processed, c.Added, c.Updated, c.Deleted, c.Skipped, c.Errors);
-    // Any status but the running title is the run's outcome: it stays on screen.
-    if (status != title_) {
-        Line(status);
-        Line(counters);
-        return;
-    }
-    if (!terminal_)
-        return; // nobody watches a bar being redrawn in a log file
     constexpr int width = 30;
     const long long done = maximum_ > 0 ? static_cast<long long>(c.Processed) * width / maximum_ : 0;
     std::string bar(static_cast<std::size_t>(std::min<long long>(width, done)), '#');

@@ -2,6 +2,7 @@
 
 #include "VxIHost.h"
 
+#include <chrono>
 #include <cstdio>
 
 // The engine's host on a terminal: a progress bar on stderr, refreshed as often as the
@@ -26,6 +27,9 @@ public:
     void ProcessPendingInput() override {}
     std::string ClipboardText() override { return {}; }
 
+    // The outcome text of the last run (its final progress report).
+    std::string LastStatus;
+
 private:
     void Line(const std::string &text);
 
@@ -37,4 +41,5 @@ private:
     bool barShown_ = false;
     int maximum_ = 0;
     std::string title_;
+    std::chrono::steady_clock::time_point lastDraw_{};
 };

@@ -3,6 +3,7 @@
 
 #include "CommandLine.h"
 #include "DestinationSession.h"
+#include "ImportCommand.h"
 #include "IBErrors.h"
 
 #include <cstdio>
@@ -10,20 +11,56 @@
 
 namespace {
 
-const std::vector<TCommandLine::Option> options = {
-    {"database", true}, {"user", true},       {"password", true},       {"charset", true},
-    {"dialect", true},  {"list-tables", false}, {"system-tables", false}, {"help", false},
-};
+std::vector<TCommandLine::Option> options()
+{
+    std::vector<TCommandLine::Option> all = {
+        {"database", true}, {"user", true},         {"password", true},       {"charset", true},
+        {"dialect", true},  {"list-tables", false}, {"system-tables", false}, {"help", false},
+    };
+    for (const auto &o : ImportOptions())
+        all.push_back(o);
+    return all;
+}
 
 const char *usage =
     "usage: ferrovane-import --database TEXT [--user U] [--password P] [--charset NAME] [--dialect 1|3]\n"
     "                        --list-tables [--system-tables]\n"
+    "       ferrovane-import --database TEXT [connection options]\n"
+    "                        --spec FILE [--table NAME] [--source FILE]\n"
+    "                        [--mode 0-5|append|update|appendupdate|delete|copy|appendnew]\n"
+    "                        [--keys K1;K2] [--quote] [--generator NAME --generator-field FIELD]\n"
+    "                        [--commit-count N] [--script FILE [--no-connect] [--no-commit]]\n"
+    "                        [--abort-on-error] [--errors FILE] [--quiet]\n"
     "\n"
-    "  --database      a database file, an alias, or server:path for a remote server\n"
-    "  --charset       connection character set (default NONE)\n"
-    "  --dialect       SQL dialect of the connection (default 1)\n"
-    "  --list-tables   print each table with its record count\n"
-    "  --system-tables include the system tables\n";
+    "Connection:\n"
+    "  --database        a database file, an alias, or host[/port]:path on a server\n"
+    "  --user, --password  the login (an embedded database needs only the user)\n"
+    "  --charset         connection character set (default NONE)\n"
+    "  --dialect         SQL dialect of the connection, 1 or 3 (default 1)\n"
+    "\n"
+    "Listing:\n"
+    "  --list-tables     print each table with its record count\n"
+    "  --system-tables   include the system tables\n"
+    "\n"
+    "Import (runs a saved specification into one table):\n"
+    "  --spec            the specification file (.vxi) to run\n"
+    "  --table           destination table (default: the specification's TableName)\n"
+    "  --source          source file (default: the specification's SourceFileName)\n"
+    "  --mode            import mode (default: the specification's Mode)\n"
+    "  --keys            key fields separated by \";\" (default: the table's primary key)\n"
+    "  --quote           quote names in the generated statements (dialect 3)\n"
+    "  --generator, --generator-field  fill FIELD of each new row from generator NAME\n"
+    "  --commit-count    transaction batch size handed to the run\n"
+    "  --script          write an SQL script to FILE instead of changing the database\n"
+    "                    (modes append, update and delete); --no-connect leaves out\n"
+    "                    the CONNECT command, --no-commit the final COMMIT WORK\n"
+    "  --abort-on-error  the first row error ends the run\n"
+    "  --errors          write each failed row to FILE: its row number, a tab, the error\n"
+    "  --quiet           no progress bar\n"
+    "\n"
+    "The result text and a line of counters go to stdout. Exit status: 0 completed,\n"
+    "1 failed, 2 bad arguments or configuration, 3 cancelled. A completed run commits;\n"
+    "a failed or cancelled run rolls back.\n";
 
 TConnectionSettings connectionSettings(const TCommandLine &args)
 {
@@ -76,14 +113,16 @@ int listTables(const TCommandLine &args)
 int main(int argc, char **argv)
 {
     try {
-        const TCommandLine args(options, argc, argv);
+        const TCommandLine args(options(), argc, argv);
         if (args.Has("help")) {
             std::cout << usage;
             return 0;
         }
         if (args.Has("list-tables"))
             return listTables(args);
-        throw EUsageError("nothing to do: give --list-tables");
+        if (args.Has("spec"))
+            return RunImportCommand(args);
+        throw EUsageError("nothing to do: give --list-tables or --spec");
     } catch (const EUsageError &e) {
         std::cerr << "ferrovane-import: " << e.what() << "\n\n" << usage;
         return 2;

@@ -25,6 +25,11 @@ struct TImpTexts {
     std::string ParameterProperties = "Parameter properties";
     std::string AllFilesFilter = "All files (*.*)|*.*";
     std::string DataSetNotFound = "Dataset '%s' not found";
+    std::string ApplicationTitle = "Ferrovane";
+    std::string ImportSpecification = "Import specification";
+    std::string ImportFromFile = "Import from File:";
+    std::string SpecificationFilter = "Import specification|*.VXI|All files (*.*)|*.*";
+    std::string FileNotExist = "File %s not exist.";
 };
 
 TImpTexts &ImpTexts();

@@ -7,6 +7,7 @@
 #include "VxIPars.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 namespace {
@@ -634,7 +635,6 @@ void TVxImportBaseComponent::ImportData()
     bool found = false;
     AbortRequested = false;
     int step = 0;
-    std::string fieldList, valueList, condition;
     while (!AbortRequested && !(host.ProgressOpen() && host.ProgressCancelled()) && HasRow()) {
         if (AnimatedStatus && step >= s.UpdateStep) {
             host.UpdateProgress(TitleStatus, {s.TotalImported, s.TotalSkipped, s.TotalUpdated, s.TotalDeleted,
@@ -657,7 +657,7 @@ void TVxImportBaseComponent::ImportData()
                 TransactionActive = true;
             }
         }
-        RunRow(found, fieldList, valueList, condition);
+        RunRow(found);
         AbortRequested = false;
         if (OnAfterRecordEvent)
             OnAfterRecordEvent(this, AbortRequested);
@@ -675,16 +675,16 @@ bool TVxImportBaseComponent::ReportRowError(const std::exception &error)
     return abort;
 }
 
-void TVxImportBaseComponent::RunRow(bool &found, std::string &fieldList, std::string &valueList, std::string &condition)
+void TVxImportBaseComponent::RunRow(bool &found)
 {
     try {
         if (!ProcessRow()) {
             ++Statistic.TotalSkipped;
             return;
         }
-        fieldList.clear();
-        valueList.clear();
-        condition.clear();
+        sqlFields_.clear();
+        sqlValues_.clear();
+        sqlCondition_.clear();
         if (isKeyedMode(Mode) && !DatasetKeys.empty() && count(KeyColumns) >= 1) {
             Variant keyValues;
             if (count(KeyColumns) == 1) {
@@ -695,6 +695,8 @@ void TVxImportBaseComponent::RunRow(bool &found, std::string &fieldList, std::st
                     values.push_back(KeyColumns[k][2]);
                 keyValues = Variant::Array(std::move(values));
             }
+            if (ActionKind == TVxIActionKind::akGenerateSQL)
+                BuildSQLCondition();
             bool exist = true;
             bool executeLocate = true;
             if (OnLocateRecord)
@@ -773,8 +775,12 @@ void TVxImportBaseComponent::ApplyRow(bool found)
         bool accept = apply || !field->IsBlob();
         if (OnBeforeFieldUpdate)
             OnBeforeFieldUpdate(this, field, value, accept);
-        if (!accept || !apply)
+        if (!accept)
             continue;
+        if (!apply) {
+            AddSQLField(field, value);
+            continue;
+        }
         if (value.IsArray() ? false : value.AsString().empty())
             field->Clear();
         else if (field->DataType() == TFieldType::ftLargeint)
@@ -784,6 +790,117 @@ void TVxImportBaseComponent::ApplyRow(bool found)
     }
     if (apply && isEditing(DataSet))
         DataSet->Post();
+    if (!apply)
+        ComposeSQL();
+}
+
+// ---------------------------------------------------------------- SQL text
+
+std::string TVxImportBaseComponent::FormatFieldName(const std::string &name) const
+{
+    std::string result = name;
+    switch (SQLOptions.FieldNameCharCase) {
+    case TVxIFieldCharCase::ifcNormal: break;
+    case TVxIFieldCharCase::ifcUpperCase: result = Text::Upper(name); break;
+    case TVxIFieldCharCase::ifcLowerCase: result = Text::Lower(name); break;
+    case TVxIFieldCharCase::ifcProper:
+        result = Text::Lower(name);
+        if (!result.empty())
+            result[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(result[0])));
+        break;
+    }
+    static constexpr const char *reserved[] = {"NAME", "TYPE", "SIZE", "ASC", "DESC"};
+    const bool needsQuotes = result.find(' ') != std::string::npos ||
+                             std::any_of(std::begin(reserved), std::end(reserved),
+                                         [&](const char *r) { return Text::SameText(result, r); });
+    if (needsQuotes)
+        result = SQLOptions.FieldNameOptions.SQLQuoteOpen + result + SQLOptions.FieldNameOptions.SQLQuoteClose;
+    return result;
+}
+
+std::string TVxImportBaseComponent::FormatLiteral(const Variant &value, const TField *field) const
+{
+    if (value.IsNull())
+        return "NULL";
+    std::string text = value.IsArray() ? std::string() : value.AsString();
+    if (field) {
+        switch (field->DataType()) {
+        case TFieldType::ftSmallint:
+        case TFieldType::ftInteger:
+        case TFieldType::ftWord:
+        case TFieldType::ftFloat:
+        case TFieldType::ftCurrency:
+        case TFieldType::ftBCD:
+        case TFieldType::ftAutoInc:
+            if (const auto comma = text.find(','); comma != std::string::npos)
+                text[comma] = '.';
+            return text;
+        default: break;
+        }
+    }
+    const char quote = SQLOptions.SQLQuote;
+    std::string quoted(1, quote);
+    for (char c : text) {
+        quoted += c;
+        if (c == quote)
+            quoted += quote;
+    }
+    return quoted + quote;
+}
+
+void TVxImportBaseComponent::BuildSQLCondition()
+{
+    for (int k = 0; k < count(KeyColumns); ++k) {
+        const Variant &key = KeyColumns[k];
+        const std::string name = key[0].AsString();
+        if (!sqlCondition_.empty())
+            sqlCondition_ += " AND ";
+        if (key[2].IsNull())
+            sqlCondition_ += "(" + name + " IS NULL)";
+        else
+            sqlCondition_ += "(" + name + "=" + FormatLiteral(key[2], DataSet ? DataSet->FindField(name) : nullptr) + ")";
+    }
+}
+
+void TVxImportBaseComponent::AddSQLField(const TField *field, const Variant &value)
+{
+    const std::string name = FormatFieldName(field->FieldName());
+    if (!sqlFields_.empty())
+        sqlFields_ += ", ";
+    sqlFields_ += name;
+    std::string item;
+    if (Statistic.LastAction == TVxIAction::iaAdd) {
+        item = FormatLiteral(value, field);
+    } else if (Statistic.LastAction == TVxIAction::iaUpdate) {
+        const std::string keys = ";" + Text::Upper(DatasetKeys) + ";";
+        if (keys.find(";" + Text::Upper(field->FieldName()) + ";") == std::string::npos)
+            item = name + "=" + FormatLiteral(value, field);
+    }
+    if (item.empty())
+        return;
+    if (!sqlValues_.empty())
+        sqlValues_ += ", ";
+    sqlValues_ += item;
+}
+
+void TVxImportBaseComponent::ComposeSQL()
+{
+    const std::string table = GetTableName();
+    std::string &sql = Statistic.LastSQL;
+    switch (Statistic.LastAction) {
+    case TVxIAction::iaAdd: sql = "INSERT INTO " + table + " (" + sqlFields_ + ") VALUES (" + sqlValues_ + ")"; break;
+    case TVxIAction::iaUpdate:
+        sql = "UPDATE " + table + " SET " + sqlValues_;
+        if (!sqlCondition_.empty())
+            sql += " WHERE " + sqlCondition_;
+        break;
+    case TVxIAction::iaDelete:
+        sql = "DELETE FROM " + table;
+        if (!sqlCondition_.empty())
+            sql += " WHERE " + sqlCondition_;
+        break;
+    case TVxIAction::iaUnknown: sql.clear(); break;
+    }
 }
 
 void TVxImportBaseComponent::TakeBackCounter(bool found)

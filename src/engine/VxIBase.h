@@ -152,11 +152,17 @@ public:
     virtual void GetFileFilter(std::string &filter) const;
     virtual void CreateColumns();
     virtual void AutoMapColumns();
+    virtual void ReadSpecification(const TStringList &list);
+    virtual void WriteSpecification(std::ostream &stream, const std::string &specName);
     virtual void ExecuteFromStream(std::istream &stream);
 
     // ---- operations
     void Execute();
     bool AskParameters();
+    // Specification files: with Ask the host lets the user confirm or change both
+    // names first; an empty FileName to load asks the host for one.
+    void SaveSpecification(std::string specName, std::string fileName, bool ask);
+    void LoadSpecification(std::string fileName);
     virtual void Assign(const TVxImportBaseComponent &source);
     std::string GetTableName() const;
     static TVxIDataType FieldTypeToDataType(TFieldType type);
@@ -164,6 +170,10 @@ public:
     // The identifier handler of every expression the engine evaluates.
     void EvaluateIdentifier(TVxIParser *sender, const std::string &eval, std::vector<Variant> &args, int argCount,
                             bool isChild, Variant &value, bool &done);
+
+    // SQL text of script mode: a field name and a value as written in a statement.
+    std::string FormatFieldName(const std::string &name) const;
+    std::string FormatLiteral(const Variant &value, const TField *field) const;
 
     // Masks of the date and time conversions.
     std::string GetTimeMask() const;
@@ -177,7 +187,10 @@ protected:
     TField *DestinationField(int position) const;
 
 private:
-    void RunRow(bool &found, std::string &fieldList, std::string &valueList, std::string &condition);
+    void RunRow(bool &found);
+    void BuildSQLCondition();
+    void AddSQLField(const TField *field, const Variant &value);
+    void ComposeSQL();
     void ApplyRow(bool found);
     void TakeBackCounter(bool found);
     bool ReportRowError(const std::exception &error);
@@ -202,4 +215,5 @@ private:
     bool directEvaluation_ = false; // EvaluateIdentifier called without a parser
     std::unordered_map<std::string, std::unique_ptr<TVxIParser>> parsers_; // compiled once per run
     std::vector<Variant> noArgs_;
+    std::string sqlFields_, sqlValues_, sqlCondition_; // the row's statement pieces
 };

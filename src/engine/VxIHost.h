@@ -55,6 +55,11 @@ public:
     virtual bool ProgressCancelled() const = 0;
     virtual void CloseProgress() = 0;
 
+    // The save-specification dialog: false when cancelled. Hosts without one keep both names.
+    virtual bool AskSpecificationFile(std::string &specName, std::string &fileName) { return false; }
+    // An open-file dialog; "" when cancelled or when the host has none.
+    virtual std::string AskOpenFileName(const std::string &filter, const std::string &defaultExt) { return {}; }
+
     virtual void SetWaitCursor(bool on) = 0;
     virtual void ProcessPendingInput() = 0;
     virtual std::string ClipboardText() = 0;

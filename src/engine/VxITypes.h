@@ -16,6 +16,10 @@ enum class TTableTypeImport {
     teParadox, teDBase, teText, teHTML, teXLS, teWKS, teQuattro, teXML, teAccess,
     teWord, teADO, teSPSS, teADT, teDBISAM, teClarion, teClipboard, teWAB, teVCalendar,
 };
+// "Text", "XLS", "DBase", ...: the type's name without its "te" prefix.
+const char *TableTypeName(TTableTypeImport type);
+bool TableTypeFromName(std::string_view name, TTableTypeImport &type); // ignoring case
+
 enum class TImportMode { imAppend, imUpdate, imAppendUpdate, imDelete, imCopy, imAppendNewOnly };
 enum class TVxIActionKind { akDatasetApply, akGenerateSQL };
 enum class TVxIOption { soShowMessage, soExtendedStatistic, soSkipEmptyRow, soUseAnimatedControl, soWaitCursor, soAutoCloseStatistic };

@@ -1,0 +1,256 @@
+#include "ImportCommand.h"
+
+#include "ConsoleHost.h"
+#include "DestinationSession.h"
+#include "DestinationStatements.h"
+#include "IBErrors.h"
+#include "ImpCnst.h"
+#include "SQLScript.h"
+#include "SourceFactory.h"
+#include "VxIBase.h"
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+TImportMode parseMode(const std::string &text)
+{
+    static const std::pair<const char *, TImportMode> names[] = {
+        {"append", TImportMode::imAppend},     {"update", TImportMode::imUpdate},
+        {"appendupdate", TImportMode::imAppendUpdate}, {"delete", TImportMode::imDelete},
+        {"copy", TImportMode::imCopy},         {"appendnew", TImportMode::imAppendNewOnly},
+    };
+    for (std::size_t i = 0; i < std::size(names); ++i)
+        if (Text::SameText(text, names[i].first) || text == std::to_string(i))
+            return names[i].second;
+    throw EUsageError("option --mode must be 0-5 or one of append, update, appendupdate, delete, copy, appendnew");
+}
+
+// The specification's source type, read before the component that reads it exists.
+TTableTypeImport specificationType(const std::string &fileName)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        throw EVxIError(FormatMessage(ImpTexts().FileNotExist, {fileName}));
+    std::ostringstream text;
+    text << in.rdbuf();
+    TStringList lines;
+    lines.SetText(text.str());
+    const std::string name = lines.Values("TableType");
+    TTableTypeImport type;
+    if (!TableTypeFromName(name, type))
+        throw EVxIError("The specification " + fileName + " names no known source type (TableType=" + name + ")");
+    return type;
+}
+
+std::string unixLines(std::string text)
+{
+    for (auto at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+        text.erase(at, 1);
+    return text;
+}
+
+struct TRunSettings {
+    TConnectionSettings Connection;
+    std::string SpecFile;
+    std::string ScriptFile;
+    bool Quote = false;
+    bool Quiet = false;
+};
+
+class TImportRun {
+public:
+    explicit TImportRun(const TCommandLine &args) : args_(args)
+    {
+        transaction_.Params = {"read_committed", "rec_version", "nowait"};
+        database_.SetDefaultTransaction(&transaction_);
+        for (TIBQuery *q : {&destination_, &fields_, &primaryKey_, &primaryKeyFields_, &generators_})
+            q->SetDatabase(&database_);
+        destination_.UpdateObject = &update_;
+    }
+
+    int Run();
+
+private:
+    void Configure(TVxImportBaseComponent &source);
+    void ConnectAndPrepare(TVxImportBaseComponent &source);
+    int Report(const TVxImportBaseComponent &source, const std::string &resultText);
+
+    const TCommandLine &args_;
+    TIBDatabase database_;
+    TIBTransaction transaction_;
+    TIBQuery destination_;
+    TIBQuery fields_, primaryKey_, primaryKeyFields_, generators_;
+    TIBUpdateSQL update_;
+    TSQLScript script_;
+    std::ofstream errors_;
+};
+
+void TImportRun::Configure(TVxImportBaseComponent &source)
+{
+    source.LoadSpecification(args_.Required("spec"));
+    if (args_.Has("table"))
+        source.TableName = args_.Value("table");
+    if (source.TableName.empty())
+        throw EUsageError("no destination table: give --table or a specification with TableName");
+    if (args_.Has("source"))
+        source.SourceFileName = args_.Value("source");
+    if (args_.Has("mode"))
+        source.Mode = parseMode(args_.Value("mode"));
+    if (args_.Has("commit-count")) {
+        source.CommitCount = args_.IntValue("commit-count", source.CommitCount);
+        if (source.CommitCount < 1)
+            throw EUsageError("option --commit-count must be at least 1");
+    }
+    if (args_.Has("generator") != args_.Has("generator-field"))
+        throw EUsageError("options --generator and --generator-field go together");
+    if (args_.Has("script")) {
+        const TImportMode m = source.Mode;
+        if (m != TImportMode::imAppend && m != TImportMode::imUpdate && m != TImportMode::imDelete)
+            throw EUsageError("a script can be written in the modes append, update and delete only");
+    }
+}
+
+void TImportRun::ConnectAndPrepare(TVxImportBaseComponent &source)
+{
+    TConnectionSettings connection;
+    connection.DatabaseFile = args_.Required("database");
+    connection.User = args_.Value("user");
+    connection.Password = args_.Value("password");
+    connection.CharacterSet = args_.Value("charset", "NONE");
+    connection.Dialect = args_.IntValue("dialect", 1);
+    if (connection.Dialect != 1 && connection.Dialect != 3)
+        throw EUsageError("option --dialect must be 1 or 3");
+    ConnectDatabase(database_, connection);
+
+    const std::string table = source.TableName;
+    destination_.SetSQL({BrowseStatement(table), ""});
+    destination_.Open();
+
+    const TDestinationMetadata meta = LoadDestinationMetadata(table, fields_, primaryKey_, primaryKeyFields_, generators_);
+    const int quoting = args_.Has("quote") ? database_.SQLDialect() : 1;
+    GenerateUpdateStatements(table, meta.KeyFields, meta.Fields, quoting, update_);
+
+    if (args_.Has("generator")) {
+        destination_.GeneratorField.Generator = Text::Trim(args_.Value("generator"));
+        destination_.GeneratorField.Field = Text::Trim(args_.Value("generator-field"));
+    }
+    if (args_.Has("keys")) {
+        source.DatasetKeys = args_.Value("keys");
+    } else {
+        std::string keys;
+        for (const std::string &k : meta.KeyFields)
+            keys += (keys.empty() ? "" : ";") + Text::Trim(k);
+        source.DatasetKeys = keys;
+    }
+    source.DataSet = &destination_;
+
+    if (args_.Has("script")) {
+        source.ActionKind = TVxIActionKind::akGenerateSQL;
+        ApplyFirebirdSQLOptions(source, database_.SQLDialect());
+        const TSQLScript::TConnect connect{database_.DatabaseName(), connection.User, connection.Password};
+        script_.AddHeader(std::to_string(connection.Dialect), std::time(nullptr),
+                          args_.Has("no-connect") ? nullptr : &connect);
+        source.OnAfterRecordEvent = [this](TVxImportBaseComponent *sender, bool &) { script_.AddRecord(*sender); };
+    }
+}
+
+int TImportRun::Run()
+{
+    TConsoleHost host(stderr, args_.Has("quiet"));
+    std::unique_ptr<TVxImportBaseComponent> source;
+    try {
+        source = CreateSourceComponent(specificationType(args_.Required("spec")));
+        source->Host = &host;
+        Configure(*source);
+        ConnectAndPrepare(*source);
+    } catch (const EUsageError &) {
+        throw;
+    } catch (const std::exception &e) {
+        std::cerr << unixLines(e.what()) << '\n';
+        return ieConfiguration;
+    }
+
+    source->AnimatedStatus = true;
+    source->Options.Include(TVxIOption::soAutoCloseStatistic);
+    source->AbortOnProblem = args_.Has("abort-on-error");
+    if (args_.Has("errors")) {
+        errors_.open(args_.Value("errors"), std::ios::binary | std::ios::trunc);
+        if (!errors_)
+            return std::cerr << "Cannot create file \"" << args_.Value("errors") << "\"\n", ieConfiguration;
+    }
+    if (args_.Has("errors") || args_.Has("abort-on-error")) {
+        source->OnErrorEvent = [this](TVxImportBaseComponent *s, const std::exception &e, bool &abort) {
+            if (errors_.is_open())
+                errors_ << (s->RowFirst - 1 + s->Statistic.TotalImported) << '\t' << unixLines(e.what()) << '\n';
+            abort = args_.Has("abort-on-error");
+        };
+    }
+
+    try {
+        source->Execute();
+    } catch (const std::exception &e) {
+        // Configuration found wrong when the run starts: nothing was read or written.
+        transaction_.InTransaction() ? transaction_.Rollback() : void();
+        std::cerr << unixLines(e.what()) << '\n';
+        return ieConfiguration;
+    }
+    if (source->Statistic.Result == TVxIResult::irUnknown) {
+        std::cerr << "The import did not start: its parameters cannot be asked for on the command line\n";
+        return ieConfiguration;
+    }
+    return Report(*source, unixLines(host.LastStatus));
+}
+
+int TImportRun::Report(const TVxImportBaseComponent &source, const std::string &resultText)
+{
+    const TVxIStatistic &s = source.Statistic;
+    int status = s.Result == TVxIResult::irExecuted ? ieCompleted
+                 : s.Result == TVxIResult::irCanceled ? ieCancelled
+                                                       : ieFailed;
+    std::string outcome = resultText;
+    try {
+        if (status == ieCompleted) {
+            if (args_.Has("script")) {
+                script_.Finish(!args_.Has("no-commit"));
+                if (script_.HasRecords())
+                    script_.WriteToFile(args_.Value("script"));
+            }
+            database_.Close(); // the commit of everything written
+        } else {
+            if (transaction_.InTransaction())
+                transaction_.Rollback();
+            database_.Close();
+            outcome += "\nNothing was saved: the work of this run was rolled back.";
+        }
+    } catch (const std::exception &e) {
+        outcome = ImpTexts().ResultFailed + "\n" + unixLines(e.what()) + "\nNothing was saved.";
+        status = ieFailed;
+    }
+    std::cout << outcome << '\n'
+              << "Processed: " << s.TotalImported << "  Added: " << s.TotalAdded << "  Updated: " << s.TotalUpdated
+              << "  Deleted: " << s.TotalDeleted << "  Skipped: " << s.TotalSkipped << "  Errors: " << s.TotalErrors
+              << std::endl;
+    return status;
+}
+
+} // namespace
+
+const std::vector<TCommandLine::Option> &ImportOptions()
+{
+    static const std::vector<TCommandLine::Option> options = {
+        {"spec", true},      {"table", true},          {"source", true},       {"mode", true},
+        {"keys", true},      {"quote", false},         {"generator", true},    {"generator-field", true},
+        {"commit-count", true}, {"script", true},      {"no-connect", false},  {"no-commit", false},
+        {"abort-on-error", false}, {"errors", true},   {"quiet", false},
+    };
+    return options;
+}
+
+int RunImportCommand(const TCommandLine &args)
+{
+    TImportRun run(args);
+    return run.Run();
+}

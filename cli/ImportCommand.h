@@ -1,0 +1,16 @@
+#pragma once
+
+#include "CommandLine.h"
+
+#include <string>
+#include <vector>
+
+// Exit statuses of an import run.
+enum TImportExit { ieCompleted = 0, ieFailed = 1, ieConfiguration = 2, ieCancelled = 3 };
+
+// Runs a saved specification against a destination table, as the program's Import path
+// does, without windows. Prints the result on stdout; returns the exit status.
+int RunImportCommand(const TCommandLine &args);
+
+// The options the import command takes (besides the connection ones).
+const std::vector<TCommandLine::Option> &ImportOptions();

@@ -1,0 +1,12 @@
+#include "SourceFactory.h"
+
+#include "VxI2TXT.h"
+
+std::unique_ptr<TVxImportBaseComponent> CreateSourceComponent(TTableTypeImport type)
+{
+    switch (type) {
+    case TTableTypeImport::teText: return std::make_unique<TVxImportFromText>();
+    default:
+        throw EVxIError(std::string("The command-line runner cannot read sources of type ") + TableTypeName(type));
+    }
+}

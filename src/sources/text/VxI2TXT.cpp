@@ -1,0 +1,411 @@
+#include "VxI2TXT.h"
+
+#include "ImpCnst.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// UTF-16 units to UTF-8; an unpaired surrogate becomes U+FFFD.
+void appendUtf16(std::string &out, const unsigned char *bytes, std::size_t count, bool bigEndian)
+{
+    auto unit = [&](std::size_t i) {
+        return bigEndian ? static_cast<unsigned>(bytes[2 * i] << 8 | bytes[2 * i + 1])
+                         : static_cast<unsigned>(bytes[2 * i + 1] << 8 | bytes[2 * i]);
+    };
+    const std::size_t units = count / 2;
+    out.reserve(out.size() + count);
+    for (std::size_t i = 0; i < units; ++i) {
+        unsigned cp = unit(i);
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | cp >> 6);
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | cp >> 12);
+            out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | cp >> 18);
+            out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+}
+
+bool blankLine(std::string_view line)
+{
+    return std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+}
+
+int readInteger(std::string_view text, int fallback)
+{
+    std::int64_t n;
+    if (!TryStrToInt64(text, n) || n < INT32_MIN || n > INT32_MAX)
+        return fallback;
+    return static_cast<int>(n);
+}
+
+// Characters from..to (1-based, inclusive) of a line.
+std::string_view part(std::string_view line, int from, int to)
+{
+    if (from < 1 || to < from || static_cast<std::size_t>(from) > line.size())
+        return {};
+    const std::size_t start = static_cast<std::size_t>(from - 1);
+    return line.substr(start, std::min<std::size_t>(static_cast<std::size_t>(to - from + 1), line.size() - start));
+}
+
+int displayWidth(const TField *field)
+{
+    switch (field->DataType()) {
+    case TFieldType::ftSmallint: return 6;
+    case TFieldType::ftInteger:
+    case TFieldType::ftAutoInc: return 11;
+    case TFieldType::ftLargeint: return 15;
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+    case TFieldType::ftBCD: return 15;
+    case TFieldType::ftBoolean: return 5;
+    case TFieldType::ftDate:
+    case TFieldType::ftTime: return 10;
+    case TFieldType::ftDateTime: return 18;
+    case TFieldType::ftString:
+    case TFieldType::ftFixedChar:
+    case TFieldType::ftWideString: return std::max(field->Size(), 1);
+    default: return 10;
+    }
+}
+
+} // namespace
+
+std::string ReadTextLines(const TReadTextOptions &o, std::istream &stream, TTextLines &result)
+{
+    result.Clear();
+    const std::streampos here = stream.tellg();
+    stream.seekg(0, std::ios::end);
+    const std::streampos end = stream.tellg();
+    stream.seekg(here);
+    long long remaining = here >= 0 && end >= here ? static_cast<long long>(end - here) : 0;
+
+    long long lastRow = o.RowLast;
+    if (o.Preview && o.PreviewRowCount < static_cast<long long>(o.RowLast) - o.RowFirst)
+        lastRow = static_cast<long long>(o.RowFirst) + o.PreviewRowCount - 1;
+    if (o.Preview && o.RowFirst < 10 && (lastRow - o.RowFirst + 1) * 4096 < remaining)
+        remaining = (lastRow - o.RowFirst + 1) * 4096;
+
+    std::string raw(static_cast<std::size_t>(std::max(remaining, 0LL)), '\0');
+    stream.read(raw.data(), static_cast<std::streamsize>(raw.size()));
+    raw.resize(static_cast<std::size_t>(stream.gcount()));
+    const bool little = raw.size() >= 2 && raw[0] == '\xFF' && raw[1] == '\xFE';
+    const bool big = raw.size() >= 2 && raw[0] == '\xFE' && raw[1] == '\xFF';
+    if (little || big)
+        appendUtf16(result.Data, reinterpret_cast<const unsigned char *>(raw.data()) + 2, raw.size() - 2, big);
+    else
+        result.Data = std::move(raw);
+
+    std::string &data = result.Data;
+    while (!data.empty() && (data.back() == 26 || data.back() == 27))
+        data.pop_back();
+
+    const std::string &sep = o.RecordSeparator;
+    const char q = o.TextQualifier;
+    const std::size_t n = data.size();
+    auto separatorAt = [&](std::size_t pos) {
+        if (sep.empty() || n - pos < sep.size() || data[pos] == '\0')
+            return false;
+        return std::memcmp(data.data() + pos, sep.data(), sep.size()) == 0;
+    };
+
+    long long lineNumber = 0;
+    std::size_t start = 0;
+    while (start < n) {
+        std::size_t pos = start;
+        bool inside = false;
+        while (pos < n && (inside || !separatorAt(pos))) {
+            if (q != '\0' && data[pos] == q)
+                inside = !inside;
+            ++pos;
+        }
+        const std::string_view line(data.data() + start, pos - start);
+        start = pos < n ? pos + sep.size() : n;
+        ++lineNumber;
+        if (o.SkipEmpty && blankLine(line))
+            continue;
+        if (lineNumber == o.RowFieldNames)
+            result.FieldNameLine = std::string(line);
+        if (lineNumber >= o.RowFirst && lineNumber <= lastRow) {
+            result.Lines.push_back(line);
+            if (static_cast<long long>(result.Lines.size()) >= lastRow)
+                break;
+        }
+    }
+    return result.FieldNameLine;
+}
+
+std::string ReadTextFileLines(const TReadTextOptions &options, const std::string &fileName, TTextLines &result)
+{
+    std::ifstream file(fileName, std::ios::binary);
+    if (!file)
+        throw EVxIError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
+    return ReadTextLines(options, file, result);
+}
+
+std::string ReadClipboardLines(const TReadTextOptions &options, TVxIHost &host, TTextLines &result)
+{
+    std::istringstream text(host.ClipboardText());
+    return ReadTextLines(options, text, result);
+}
+
+void SplitTextLine(const TDataSet *dataSet, bool fixed, char d, std::string_view line, char q,
+                   std::vector<TTextPosition> &result)
+{
+    result.clear();
+    const int len = static_cast<int>(line.size());
+    auto L = [&](int i) { return line[static_cast<std::size_t>(i - 1)]; }; // 1-based
+
+    if (fixed) {
+        if (!dataSet)
+            return;
+        int s = 1;
+        int previous = 0;
+        for (int f = 0; f < dataSet->FieldCount(); ++f) {
+            int e = s + displayWidth(dataSet->Fields(f));
+            int brk;
+            if (e > len) {
+                e = len;
+                brk = len;
+            } else if (q == '\0' || L(e) == q || L(e) == d) {
+                brk = e - 1;
+            } else {
+                brk = e;
+            }
+            result.push_back({previous + 1, brk});
+            previous = brk;
+            s = q != '\0' ? e + 1 : e;
+            if (s <= len && L(s) == d)
+                ++s;
+            if (s >= len)
+                break;
+        }
+        return;
+    }
+
+    int s = 1;
+    bool inside = false;
+    for (int i = 1; i <= len; ++i) {
+        const char c = L(i);
+        if (q == '\0')
+            inside = false;
+        else if (c == q)
+            inside = !inside;
+        if (!((c == d && !inside) || i == len))
+            continue;
+        const int e = i < len || (c == d && d != '\0') ? i - 1 : i;
+        const int start = s <= len && ((q != '\0' && L(s) == q) || L(s) == d) ? s + 1 : s;
+        const int end = q != '\0' && e >= 1 && L(e) == q ? e - 1 : e;
+        result.push_back({start, end});
+        s = e + 1;
+        if (s <= len && L(s) == d)
+            ++s;
+    }
+    if (len > 0 && L(len) == d)
+        result.push_back({len + 1, len + 1});
+}
+
+// ---------------------------------------------------------------- TVxImportFromText
+
+TVxImportFromText::TVxImportFromText(TVxImportBaseComponent *owner) : TVxImportBaseComponent(owner)
+{
+    ApplyDefaultSourceFileName();
+}
+
+TReadTextOptions TVxImportFromText::ReadOptions() const
+{
+    TReadTextOptions o;
+    o.SkipEmpty = Options.Has(TVxIOption::soSkipEmptyRow);
+    o.RowFieldNames = RowFieldNames;
+    o.RowLast = RowLast;
+    o.RowFirst = RowFirst;
+    o.TextQualifier = TextQualifierCustom();
+    o.RecordSeparator = RecordSeparatorCustom();
+    return o;
+}
+
+void TVxImportFromText::OpenSource()
+{
+    // The base's regional reload is not wanted here: the text source keeps its formats.
+    if (SourceStream)
+        ReadTextLines(ReadOptions(), *SourceStream, text_);
+    else
+        ReadTextFileLines(ReadOptions(), SourceFileName, text_);
+    CurrentRowIndex = 0;
+    CurrentLine = {};
+}
+
+void TVxImportFromText::CloseSource()
+{
+    text_.Clear();
+    text_.Data.shrink_to_fit();
+    fieldPositions_.clear();
+    CurrentLine = {};
+}
+
+bool TVxImportFromText::HasRow()
+{
+    return CurrentRowIndex < static_cast<int>(text_.Lines.size()) &&
+           static_cast<long long>(CurrentRowIndex) <= static_cast<long long>(RowLast) - RowFirst;
+}
+
+bool TVxImportFromText::ProcessRow()
+{
+    CurrentLine = text_.Lines.at(static_cast<std::size_t>(CurrentRowIndex));
+    if (!Fixed)
+        SplitTextLine(DataSet, false, FieldDelimiterCustom(), CurrentLine, TextQualifierCustom(), fieldPositions_);
+    return TVxImportBaseComponent::ProcessRow();
+}
+
+void TVxImportFromText::GetFieldValue(const Variant &nameValue, Variant &value)
+{
+    std::string name = nameValue.AsString();
+    if (name == "Text") {
+        value = Variant(std::string(CurrentLine));
+        return;
+    }
+    int from = 0;
+    int to = 0;
+    if (Fixed && name.rfind("Text", 0) == 0) {
+        const std::string_view rest = std::string_view(name).substr(4);
+        const auto dash = rest.find('-');
+        from = readInteger(rest.substr(0, dash), 0);
+        to = dash == std::string_view::npos ? 0 : readInteger(rest.substr(dash + 1), 0);
+    } else if (name.rfind("Field", 0) == 0) {
+        const int n = readInteger(std::string_view(name).substr(5), -1);
+        if (!Fixed && n >= 1 && n <= static_cast<int>(fieldPositions_.size())) {
+            from = fieldPositions_[static_cast<std::size_t>(n - 1)].Start;
+            to = fieldPositions_[static_cast<std::size_t>(n - 1)].End;
+        } else {
+            name.clear();
+        }
+    }
+    std::string text;
+    if (from < 1)
+        text = name;
+    else if (to >= 1)
+        text = std::string(part(CurrentLine, from, to));
+
+    const char d = FieldDelimiterCustom();
+    if (!text.empty() && text.back() == d)
+        text.pop_back();
+    const char q = TextQualifierCustom();
+    if (q != '\0') {
+        const std::string pair(2, q);
+        for (auto at = text.find(pair); at != std::string::npos; at = text.find(pair, at))
+            text.erase(at, 1);
+    }
+    value = Variant(std::move(text));
+}
+
+bool TVxImportFromText::CheckProperties(std::string &propertyName)
+{
+    if (TVxImportBaseComponent::CheckProperties(propertyName))
+        return true;
+    if (!SourceFileName.empty())
+        return false;
+    propertyName = "SourceFileName";
+    return true;
+}
+
+void TVxImportFromText::GetFileFilter(std::string &filter) const
+{
+    std::string base;
+    TVxImportBaseComponent::GetFileFilter(base);
+    filter = "Comma-delimited file (*.csv)|*.CSV|Text file (*.txt)|*.TXT|Data file (*.dat)|*.DAT|"
+             "Text file (*.prn)|*.PRN|Tabular file (*.tab)|*.TAB|ASCII file (*.asc)|*.ASC|" +
+             base;
+}
+
+void TVxImportFromText::CreateColumns()
+{
+    const bool header = RowFirst > RowFieldNames;
+    if (header || !DataSet || DataSet->FieldCount() == 0) {
+        if (RowFieldNames < 1)
+            return;
+        const std::string_view names = text_.FieldNameLine;
+        std::vector<TTextPosition> fields;
+        SplitTextLine(DataSet, Fixed, FieldDelimiterCustom(), names, TextQualifierCustom(), fields);
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            TVxIColumn &c = Columns.Add();
+            const TTextPosition &p = fields[k];
+            if (Fixed) {
+                c.Caption = "Text" + std::to_string(p.Start) + "-" + std::to_string(p.End);
+                c.Size = p.End - p.Start + 1;
+            } else {
+                c.Caption = "Field" + std::to_string(k + 1);
+            }
+            c.FieldName = header ? std::string(part(names, p.Start, p.End)) : c.Caption;
+            c.DataType = TVxIDataType::itString;
+        }
+        return;
+    }
+    // No header row above the data: one column per destination field, named after it,
+    // reading the source column at the same position, so a file laid out like its
+    // table maps field by field.
+    TVxImportBaseComponent::CreateColumns();
+    int s = 1;
+    for (int k = 0; k < Columns.Count(); ++k) {
+        TVxIColumn &c = Columns[k];
+        if (Fixed) {
+            const int t = s + c.Size;
+            c.Caption = "Text" + std::to_string(s) + "-" + std::to_string(t);
+            s = t + 1;
+        } else {
+            c.Caption = "Field" + std::to_string(k + 1);
+        }
+    }
+}
+
+void TVxImportFromText::AutoMapColumns()
+{
+    Mappings.Clear();
+    if (!DataSet)
+        return;
+    for (int c = 0; c < Columns.Count(); ++c) {
+        const TVxIColumn &column = Columns[c];
+        for (int f = 0; f < DataSet->FieldCount(); ++f) {
+            const TField *field = DataSet->Fields(f);
+            if (Text::SameText(field->FieldName(), column.FieldName) ||
+                (UseDisplayNames && Text::SameText(field->DisplayLabel(), column.FieldName))) {
+                Mappings.Add(field->FieldName() + "=" + column.Caption);
+                break;
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------- TVxImportFromClipboard
+
+void TVxImportFromClipboard::OpenSource()
+{
+    clipboard_ = std::make_unique<std::istringstream>(HostRef().ClipboardText());
+    SourceStream = clipboard_.get();
+    TVxImportFromText::OpenSource();
+}
+
+void TVxImportFromClipboard::CloseSource()
+{
+    TVxImportFromText::CloseSource();
+    SourceStream = nullptr;
+    clipboard_.reset();
+}

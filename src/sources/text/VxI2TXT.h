@@ -1,0 +1,92 @@
+#pragma once
+
+#include "VxIBase.h"
+
+#include <istream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A field of a line: 1-based, inclusive character positions. The text is empty when
+// End < Start or Start lies beyond the line.
+struct TTextPosition {
+    int Start = 0;
+    int End = 0;
+};
+
+// The lines of a text, kept as views into one buffer read in a single pass.
+struct TTextLines {
+    std::string Data;                    // the whole text (UTF-16 input converted to UTF-8)
+    std::vector<std::string_view> Lines; // the kept lines, in file order
+    std::string FieldNameLine;           // the field-name row, empty when not reached
+    void Clear()
+    {
+        Data.clear();
+        Lines.clear();
+        FieldNameLine.clear();
+    }
+};
+
+struct TReadTextOptions {
+    bool Preview = false;
+    bool SkipEmpty = false;
+    int RowFieldNames = 1;
+    int PreviewRowCount = 0;
+    int RowLast = 2147483647;
+    int RowFirst = 1;
+    char TextQualifier = '"';
+    std::string RecordSeparator = "\r\n";
+};
+
+// Reads the remaining bytes of a stream, cuts them into records and keeps the wanted
+// lines. Returns the field-name row's text.
+std::string ReadTextLines(const TReadTextOptions &options, std::istream &stream, TTextLines &result);
+std::string ReadTextFileLines(const TReadTextOptions &options, const std::string &fileName, TTextLines &result);
+std::string ReadClipboardLines(const TReadTextOptions &options, TVxIHost &host, TTextLines &result);
+
+// Delimited mode: the fields of the line. Fixed mode: one column per destination field,
+// guessed from its display width (nothing without a dataset).
+void SplitTextLine(const TDataSet *dataSet, bool fixed, char fieldDelimiter, std::string_view line,
+                   char textQualifier, std::vector<TTextPosition> &result);
+
+// Delimited and fixed-width text files.
+class TVxImportFromText : public TVxImportBaseComponent {
+public:
+    explicit TVxImportFromText(TVxImportBaseComponent *owner = nullptr);
+
+    void OpenSource() override;
+    void CloseSource() override;
+    void FirstRow() override { CurrentRowIndex = 0; }
+    void NextRow() override { ++CurrentRowIndex; }
+    bool HasRow() override;
+    std::int32_t GetRowCount() override { return static_cast<std::int32_t>(text_.Lines.size()); }
+    bool ProcessRow() override;
+    void GetFieldValue(const Variant &name, Variant &value) override;
+    bool CheckProperties(std::string &propertyName) override;
+    void GetDefaultExt(std::string &ext) const override { ext = ".CSV"; }
+    void GetFileFilter(std::string &filter) const override;
+    void CreateColumns() override;
+    void AutoMapColumns() override;
+
+    int CurrentRowIndex = 0;
+    std::string_view CurrentLine;
+    const TTextLines &TextLines() const { return text_; }
+
+protected:
+    TReadTextOptions ReadOptions() const;
+    TTextLines text_;
+
+private:
+    std::vector<TTextPosition> fieldPositions_;
+};
+
+// The same source over the clipboard's text, taken once per run.
+class TVxImportFromClipboard : public TVxImportFromText {
+public:
+    using TVxImportFromText::TVxImportFromText;
+    void OpenSource() override;
+    void CloseSource() override;
+
+private:
+    std::unique_ptr<std::istream> clipboard_;
+};
