@@ -52,13 +52,16 @@ std::string unixLines(std::string text)
     return text;
 }
 
-struct TRunSettings {
-    TConnectionSettings Connection;
-    std::string SpecFile;
-    std::string ScriptFile;
-    bool Quote = false;
-    bool Quiet = false;
-};
+// A message on one line, its own line breaks turned into blanks.
+std::string oneLine(std::string text)
+{
+    for (char &c : text)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    for (auto at = text.find("  "); at != std::string::npos; at = text.find("  ", at))
+        text.erase(at, 1);
+    return text;
+}
 
 class TImportRun {
 public:
@@ -99,13 +102,8 @@ void TImportRun::Configure(TVxImportBaseComponent &source)
         source.SourceFileName = args_.Value("source");
     if (args_.Has("mode"))
         source.Mode = parseMode(args_.Value("mode"));
-    if (args_.Has("commit-count")) {
+    if (args_.Has("commit-count"))
         source.CommitCount = args_.IntValue("commit-count", source.CommitCount);
-        if (source.CommitCount < 1)
-            throw EUsageError("option --commit-count must be at least 1");
-    }
-    if (args_.Has("generator") != args_.Has("generator-field"))
-        throw EUsageError("options --generator and --generator-field go together");
     if (args_.Has("script")) {
         const TImportMode m = source.Mode;
         if (m != TImportMode::imAppend && m != TImportMode::imUpdate && m != TImportMode::imDelete)
@@ -121,8 +119,6 @@ void TImportRun::ConnectAndPrepare(TVxImportBaseComponent &source)
     connection.Password = args_.Value("password");
     connection.CharacterSet = args_.Value("charset", "NONE");
     connection.Dialect = args_.IntValue("dialect", 1);
-    if (connection.Dialect != 1 && connection.Dialect != 3)
-        throw EUsageError("option --dialect must be 1 or 3");
     ConnectDatabase(database_, connection);
 
     const std::string table = source.TableName;
@@ -157,8 +153,27 @@ void TImportRun::ConnectAndPrepare(TVxImportBaseComponent &source)
     }
 }
 
+// Argument mistakes are reported before any file or database is touched.
+void validateArguments(const TCommandLine &args)
+{
+    args.Required("database");
+    args.Required("spec");
+    if (args.Has("mode"))
+        parseMode(args.Value("mode"));
+    if (args.Has("commit-count") && args.IntValue("commit-count", 1) < 1)
+        throw EUsageError("option --commit-count must be at least 1");
+    const int dialect = args.IntValue("dialect", 1);
+    if (dialect != 1 && dialect != 3)
+        throw EUsageError("option --dialect must be 1 or 3");
+    if (args.Has("generator") != args.Has("generator-field"))
+        throw EUsageError("options --generator and --generator-field go together");
+    if (!args.Has("script") && (args.Has("no-connect") || args.Has("no-commit")))
+        throw EUsageError("options --no-connect and --no-commit go with --script");
+}
+
 int TImportRun::Run()
 {
+    validateArguments(args_);
     TConsoleHost host(stderr, args_.Has("quiet"));
     std::unique_ptr<TVxImportBaseComponent> source;
     try {
@@ -184,7 +199,7 @@ int TImportRun::Run()
     if (args_.Has("errors") || args_.Has("abort-on-error")) {
         source->OnErrorEvent = [this](TVxImportBaseComponent *s, const std::exception &e, bool &abort) {
             if (errors_.is_open())
-                errors_ << (s->RowFirst - 1 + s->Statistic.TotalImported) << '\t' << unixLines(e.what()) << '\n';
+                errors_ << (s->RowFirst - 1 + s->Statistic.TotalImported) << '\t' << oneLine(e.what()) << '\n';
             abort = args_.Has("abort-on-error");
         };
     }

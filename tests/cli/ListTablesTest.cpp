@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 #include "FirebirdTestSupport.h"
+#include "RunImport.h"
 
 #include <gtest/gtest.h>
 
@@ -8,24 +9,6 @@
 #include <sys/wait.h>
 
 namespace {
-
-struct RunResult {
-    int status;
-    std::string out;
-};
-
-// Runs the real program; stderr is folded into the output.
-RunResult runImport(const std::string &arguments)
-{
-    const std::string command = std::string(FERROVANE_IMPORT) + " " + arguments + " 2>&1";
-    FILE *pipe = popen(command.c_str(), "r");
-    std::string out;
-    std::array<char, 4096> buffer{};
-    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe))
-        out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
 
 TEST(ListTables, SortedIgnoringCaseWithRecordCounts)
 {
@@ -70,6 +53,7 @@ TEST(ListTables, BadArgumentsAndUnreachableDatabase)
         {"--database x --frobnicate", "unknown option: --frobnicate"},
         {"--database", "needs a value"},
         {"--database x", "nothing to do"},
+        {"--database x --spec s.vxi --mode sideways", "option --mode must be"},
     };
     for (const auto &[args, message] : cases) {
         const RunResult run = runImport(args);

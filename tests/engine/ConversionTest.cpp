@@ -147,3 +147,33 @@ TEST_F(ConversionTest, RowValuesLoseUnknownNamesAndConvertCharacterSets)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ConversionTest, FieldNamesAndLiteralsOfStatements)
+{
+    const std::vector<std::pair<TVxIFieldCharCase, std::pair<std::string, std::string>>> names = {
+        {TVxIFieldCharCase::ifcNormal, {"TYPE", "[TYPE]"}},
+        {TVxIFieldCharCase::ifcNormal, {"FIRST NAME", "[FIRST NAME]"}},
+        {TVxIFieldCharCase::ifcNormal, {"desc", "[desc]"}},
+        {TVxIFieldCharCase::ifcProper, {"CUSTOMER_NAME", "Customer_name"}},
+        {TVxIFieldCharCase::ifcLowerCase, {"ID", "id"}},
+    };
+    for (const auto &[charCase, io] : names) {
+        source.SQLOptions.FieldNameCharCase = charCase;
+        EXPECT_EQ(source.FormatFieldName(io.first), io.second);
+    }
+
+    TFormatSettings comma = RegionalSettings::current();
+    comma.DecimalSeparator = ',';
+    RegionalSettings::override(comma);
+    source.SQLOptions.SQLQuote = '\'';
+    EXPECT_EQ(source.FormatLiteral(Variant(3.5), query.FieldByName("N")), "3.5");
+    EXPECT_EQ(source.FormatLiteral(Variant(3.5), query.FieldByName("S")), "'3,5'");
+    EXPECT_EQ(source.FormatLiteral(Variant("O'Brien"), query.FieldByName("S")), "'O''Brien'");
+    EXPECT_EQ(source.FormatLiteral(Variant::Null(), query.FieldByName("I")), "NULL");
+    EXPECT_EQ(source.FormatLiteral(Variant(7), nullptr), "'7'");
+    RegionalSettings::override(RegionalSettings::fromLocale("C"));
+}
+
+} // namespace

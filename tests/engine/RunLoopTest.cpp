@@ -3,6 +3,8 @@
 #include "ImpCnst.h"
 #include "ListSource.h"
 
+#include <fstream>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -339,6 +341,80 @@ TEST_F(RunLoopTest, ProgressIsRefreshedEveryUpdateStepRows)
     source.Execute();
     EXPECT_NE(std::find(host.Log.begin(), host.Log.end(), "error: Can't create a process dialog"), host.Log.end());
     EXPECT_EQ(source.Statistic.Result, TVxIResult::irExecuted);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RunLoopTest, ScriptModeBuildsOneStatementPerRowAndTouchesNothing)
+{
+    source.ActionKind = TVxIActionKind::akGenerateSQL;
+    source.SQLOptions.SQLQuote = '\'';
+    source.Rows = {{"2", "O'Neil"}, {"9", "x"}, {"1", ""}};
+    std::vector<std::string> statements;
+    source.OnAfterRecordEvent = [&](TVxImportBaseComponent *s, bool &) { statements.push_back(s->Statistic.LastSQL); };
+
+    const std::vector<std::pair<TImportMode, std::vector<std::string>>> cases = {
+        {TImportMode::imAppend,
+         {"INSERT INTO CLIENTS (ID, [NAME]) VALUES (2, 'O''Neil')", "INSERT INTO CLIENTS (ID, [NAME]) VALUES (9, 'x')",
+          "INSERT INTO CLIENTS (ID, [NAME]) VALUES (1, NULL)"}},
+        {TImportMode::imUpdate, {"UPDATE CLIENTS SET [NAME]='O''Neil' WHERE (ID=2)", "", "UPDATE CLIENTS SET [NAME]=NULL WHERE (ID=1)"}},
+        {TImportMode::imDelete, {"DELETE FROM CLIENTS WHERE (ID=2)", "", "DELETE FROM CLIENTS WHERE (ID=1)"}},
+    };
+    for (const auto &[mode, expected] : cases) {
+        statements.clear();
+        source.Mode = mode;
+        source.Execute();
+        EXPECT_EQ(statements, expected);
+    }
+    EXPECT_EQ(table(), (std::vector<std::string>{"1a", "2b"}));
+}
+
+TEST_F(RunLoopTest, SpecificationsSurviveASaveAndLoad)
+{
+    source.TableName = "CLIENTS";
+    source.Mode = TImportMode::imAppendUpdate;
+    source.Mappings = {"ID=Field1", "FLAG=IIF(Field1 = 'Y', 1, 0)"};
+    source.SetFieldDelimiter(TVxIFieldDelimiter::fdTab);
+    source.SetRecordSeparator(TVxIRecordSeparator::rsCRLF);
+    source.DataFormats.CustomDateTimeFormat.clear();
+    source.DataFormats.CurrencyString = "EUR";
+    source.LoadCondition.SkipIf = "Field2 = ''";
+    source.SpecificationDir = dir.Path() + "/specs/";
+    std::string savedAs;
+    source.OnAfterSaveSpecification = [&](TVxImportBaseComponent *, std::string &name) { savedAs = name; };
+    source.SaveSpecification("Clients", dir.File("specs/clients.vxi"), false);
+    EXPECT_EQ(savedAs, dir.File("specs/clients.vxi"));
+
+    TListSource loaded;
+    loaded.LoadSpecification(savedAs);
+    EXPECT_EQ(loaded.TableName, "CLIENTS");
+    EXPECT_EQ(loaded.Mode, TImportMode::imAppendUpdate);
+    EXPECT_EQ(loaded.Mappings, source.Mappings);
+    EXPECT_EQ(loaded.FieldDelimiterCustom(), '\t');
+    EXPECT_EQ(loaded.RecordSeparatorCustom(), "\r\n");
+    EXPECT_TRUE(loaded.DataFormats == source.DataFormats);
+    EXPECT_EQ(loaded.LoadCondition.SkipIf, "Field2 = ''");
+
+    // Keys count wherever they stand; plain values a file lacks become empty; an empty
+    // map ends the list.
+    std::ofstream(dir.File("odd.vxi"), std::ios::binary)
+        << "[Text]\r\nmode=3\r\nMap0=A=1\r\nMap1=\r\nMap2=C=3\r\nFieldDelimiter=3B\r\n";
+    loaded.LoadSpecification(dir.File("odd.vxi"));
+    EXPECT_EQ(loaded.Mode, TImportMode::imDelete);
+    EXPECT_EQ(loaded.Mappings, (TStringList{"A=1"}));
+    EXPECT_EQ(loaded.FieldDelimiter(), TVxIFieldDelimiter::fdSemicolon);
+    EXPECT_EQ(loaded.DataFormats.CurrencyString, "");
+
+    try {
+        loaded.LoadSpecification(dir.File("missing.vxi"));
+        FAIL();
+    } catch (const EVxIError &e) {
+        EXPECT_EQ(std::string(e.what()), "File " + dir.File("missing.vxi") + " not exist.");
+    }
+    std::ofstream(dir.File("bad.vxi"), std::ios::binary) << "TextQualifier=ZZ\r\n";
+    EXPECT_THROW(loaded.LoadSpecification(dir.File("bad.vxi")), EVxIError);
 }
 
 } // namespace

@@ -1,0 +1,170 @@
+#include "VxI2TXT.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+std::vector<std::string> read(const std::string &data, TReadTextOptions o = {})
+{
+    std::istringstream in(data);
+    TTextLines lines;
+    ReadTextLines(o, in, lines);
+    return {lines.Lines.begin(), lines.Lines.end()};
+}
+
+TEST(ReadTextLines, CutsRecordsOutsideQualifiers)
+{
+    TReadTextOptions lf;
+    lf.RecordSeparator = "\n";
+    TReadTextOptions none;
+    none.TextQualifier = '\0';
+    TReadTextOptions noSeparator;
+    noSeparator.RecordSeparator = "";
+    struct Case {
+        std::string data;
+        TReadTextOptions options;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases = {
+        {"a\r\nb\r\n", {}, {"a", "b"}},                               // no empty line after the last separator
+        {"a\r\nb", {}, {"a", "b"}},
+        {"\"x\r\ny\",1\r\nz", {}, {"\"x\r\ny\",1", "z"}},            // a quoted field spans lines
+        {"a\r\nb\x1A\x1A", {}, {"a", "b"}},                           // Ctrl-Z at the end
+        {"a\nb\n", lf, {"a", "b"}},
+        {"a\r\nb", noSeparator, {"a\r\nb"}},
+        {"\"a\r\nb", none, {"\"a", "b"}},
+        {std::string("a\0\r\nb", 5), none, {std::string("a\0", 2), "b"}},
+        {"", {}, {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(read(c.data, c.options), c.lines) << c.data;
+}
+
+TEST(ReadTextLines, Utf16WithByteOrderMarkReadsLikeItsSingleByteText)
+{
+    const std::string little("\xFF\xFE" "a\0;\0\xE9\0\r\0\n\0b\0", 14);
+    const std::string big("\xFE\xFF\0a\0;\0\xE9\0\r\0\n\0b", 14);
+    const std::vector<std::string> expected = {"a;\xC3\xA9", "b"};
+    EXPECT_EQ(read(little), expected);
+    EXPECT_EQ(read(big), expected);
+    EXPECT_EQ(read(std::string("\xFF\xFE" "a\0b", 5)), std::vector<std::string>{"a"}); // an odd last byte is dropped
+}
+
+TEST(ReadTextLines, RowNumbersCountSkippedLines)
+{
+    TReadTextOptions o;
+    o.SkipEmpty = true;
+    o.RowFirst = 3;
+    o.RowLast = 5;
+    o.RowFieldNames = 1;
+    std::istringstream in("head\r\n  \r\nr3\r\n\r\nr5\r\nr6\r\n");
+    TTextLines lines;
+    EXPECT_EQ(ReadTextLines(o, in, lines), "head");
+    EXPECT_EQ(std::vector<std::string>(lines.Lines.begin(), lines.Lines.end()), (std::vector<std::string>{"r3", "r5"}));
+
+    o = {};
+    o.RowLast = 2;
+    o.RowFieldNames = 3;
+    std::istringstream short_("a\r\nb\r\nnames\r\n");
+    EXPECT_EQ(ReadTextLines(o, short_, lines), ""); // reading stopped before the field-name row
+}
+
+std::vector<std::string> split(const std::string &line, char d = ',', char q = '"')
+{
+    std::vector<TTextPosition> fields;
+    SplitTextLine(nullptr, false, d, line, q, fields);
+    std::vector<std::string> texts;
+    for (const auto &f : fields)
+        texts.push_back(f.End < f.Start || f.Start > static_cast<int>(line.size())
+                            ? std::string()
+                            : line.substr(static_cast<std::size_t>(f.Start - 1), static_cast<std::size_t>(f.End - f.Start + 1)));
+    return texts;
+}
+
+TEST(SplitTextLine, DelimitedFields)
+{
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"a,,b", {"a", "", "b"}},
+        {"a,b,", {"a", "b", ""}},
+        {",a", {"", "a"}},
+        {"\"x,y\",z", {"x,y", "z"}},
+        {"\"a\"\"b\",c", {"a\"\"b", "c"}},
+        {"", {}},
+        {"ab\"c,d\",e", {"ab\"c,d", "e"}}, // a qualifier inside a field opens a section
+    };
+    for (const auto &[line, fields] : cases)
+        EXPECT_EQ(split(line), fields) << line;
+    EXPECT_EQ(split("a;\"b;c", ';', '\0'), (std::vector<std::string>{"a", "\"b", "c"}));
+}
+
+// The value of each reference on the first line of a text.
+std::vector<std::string> values(TVxImportFromText &source, const std::string &text, const std::vector<std::string> &names)
+{
+    std::istringstream data(text);
+    source.SourceStream = &data;
+    source.OpenSource();
+    source.FirstRow();
+    source.ProcessRow();
+    std::vector<std::string> result;
+    for (const auto &name : names) {
+        Variant v;
+        source.GetFieldValue(Variant(name), v);
+        result.push_back(v.AsString());
+    }
+    source.CloseSource();
+    source.SourceStream = nullptr;
+    return result;
+}
+
+TEST(TextSource, DelimitedReferences)
+{
+    TVxImportFromText source;
+    source.SetFieldDelimiter(TVxIFieldDelimiter::fdComma);
+    EXPECT_EQ(values(source, "\"a\"\"b\",\"\"\"\",c,", {"Field1", "Field2", "Field3", "Field4", "Field5", "Text", "Text1-2", "Fieldx"}),
+              (std::vector<std::string>{"a\"b", "\"", "c", "", "", "\"a\"\"b\",\"\"\"\",c,", "Text1-2", ""}));
+}
+
+TEST(TextSource, FixedWidthReferences)
+{
+    TVxImportFromText source;
+    source.Fixed = true;
+    EXPECT_EQ(values(source, "abcdefgh", {"Text1-5", "Text7-20", "Text0-3", "Field2", "Text3-x", "Text"}),
+              (std::vector<std::string>{"abcde", "gh", "Text0-3", "", "", "abcdefgh"}));
+}
+
+TEST(TextSource, LinesLongerThanTwentyThousandCharactersStayWhole)
+{
+    TVxImportFromText source;
+    source.SetFieldDelimiter(TVxIFieldDelimiter::fdSemicolon);
+    const std::string first(25000, 'x');
+    const std::string second(30000, 'y');
+    const auto v = values(source, first + ";" + second, {"Field1", "Field2"});
+    EXPECT_EQ(v[0], first);
+    EXPECT_EQ(v[1], second);
+}
+
+TEST(TextSource, ColumnsFromTheHeaderRowAndMissingFiles)
+{
+    TVxImportFromText source;
+    source.SetFieldDelimiter(TVxIFieldDelimiter::fdSemicolon);
+    source.RowFirst = 2;
+    std::istringstream data("Id;Full Name\r\n1;x\r\n");
+    source.SourceStream = &data;
+    source.OpenSource();
+    source.CreateColumns();
+    ASSERT_EQ(source.Columns.Count(), 2);
+    EXPECT_EQ(source.Columns[1].FieldName, "Full Name");
+    EXPECT_EQ(source.Columns[1].Caption, "Field2");
+    source.SourceStream = nullptr;
+
+    source.SourceFileName = "/nonexistent/file.csv";
+    EXPECT_THROW(source.OpenSource(), EVxIError);
+    source.SourceFileName.clear();
+    std::string property;
+    source.DataSet = nullptr;
+    EXPECT_TRUE(source.CheckProperties(property));
+}
+
+} // namespace
