@@ -6,7 +6,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run demo clean
+.PHONY: all deps configure build test run demo example clean
 
 all: build
 
@@ -34,6 +34,11 @@ run: build demo
 	  echo "No display: starting ferrovane on the offscreen platform (Ctrl+C ends it)."; \
 	  QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/src/app/ferrovane; \
 	fi
+
+# Loads examples/customers.csv into the demo database from the command line.
+example: build demo
+	$(BUILD_DIR)/cli/ferrovane-import --database demo/demo.fdb --user SYSDBA --charset UTF8 --dialect 3 \
+	  --spec examples/customers.vxi
 
 clean:
 	rm -rf $(BUILD_DIR)
