@@ -1,0 +1,115 @@
+#include "shared_strings.h"
+
+#include "VxCellsFile.h"
+#include "biff_records.h"
+#include "text_decode.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace excel {
+
+std::vector<std::string> SharedStringsReader::Read()
+{
+    const std::uint32_t unique = record_.U32(4);
+    std::vector<std::string> strings;
+    strings.reserve(std::min<std::uint32_t>(unique, 65536));
+    for (std::uint32_t i = 0; i < unique; ++i)
+        strings.push_back(ReadString());
+    return strings;
+}
+
+void SharedStringsReader::NextContinue()
+{
+    TRecordHeader header;
+    if (!stream_.ReadHeader(header) || header.Id != rec::CONTINUE)
+        throw ESpreadSheetError("CONTINUE record is not found in the stream");
+    record_ = ByteView(stream_.ReadData(header.Length));
+    position_ = 0;
+}
+
+std::vector<std::uint8_t> SharedStringsReader::ReadBytes(std::size_t count)
+{
+    std::vector<std::uint8_t> bytes;
+    while (bytes.size() < count) {
+        if (Left() == 0)
+            NextContinue();
+        const std::size_t take = std::min(Left(), count - bytes.size());
+        const auto piece = record_.Slice(position_, take);
+        bytes.insert(bytes.end(), piece.begin(), piece.end());
+        position_ += take;
+    }
+    return bytes;
+}
+
+void SharedStringsReader::SkipBytes(std::size_t count)
+{
+    while (count > 0) {
+        if (Left() == 0)
+            NextContinue();
+        const std::size_t take = std::min(Left(), count);
+        position_ += take;
+        count -= take;
+    }
+}
+
+namespace {
+
+std::uint32_t littleEndian(const std::vector<std::uint8_t> &b)
+{
+    std::uint32_t v = 0;
+    for (std::size_t i = b.size(); i-- > 0;)
+        v = v << 8 | b[i];
+    return v;
+}
+
+void checkOptions(std::uint8_t options)
+{
+    if (options == 0 || options == 1 || (options & 0x0C) != 0)
+        return;
+    char text[80];
+    std::snprintf(text, sizeof text, "String in SST (Options byte is 0x%.2x) can not be processed.", options);
+    throw ESpreadSheetError(text);
+}
+
+std::string decodePiece(std::span<const std::uint8_t> piece, std::uint8_t options)
+{
+    return (options & 0x01) ? Utf16LeToUtf8(piece) : Latin1ToUtf8(piece);
+}
+
+} // namespace
+
+std::string SharedStringsReader::ReadString()
+{
+    if (Left() < 3)
+        NextContinue();
+    const std::uint16_t count = record_.U16(position_);
+    std::uint8_t options = record_.U8(position_ + 2);
+    position_ += 3;
+    checkOptions(options);
+    const std::size_t runs = (options & 0x08) ? littleEndian(ReadBytes(2)) : 0;
+    const std::size_t phonetic = (options & 0x04) ? littleEndian(ReadBytes(4)) : 0;
+
+    std::size_t byteLength = (options & 0x01) ? 2u * count : count;
+    std::string text;
+    for (;;) {
+        const std::size_t take = std::min(Left(), byteLength);
+        text += decodePiece(record_.Slice(position_, take), options);
+        position_ += take;
+        byteLength -= take;
+        if (byteLength == 0)
+            break;
+        NextContinue();
+        const std::uint8_t next = record_.U8(0);
+        position_ = 1;
+        if ((options & 0x01) && !(next & 0x01))
+            byteLength /= 2;
+        else if (!(options & 0x01) && (next & 0x01))
+            byteLength *= 2;
+        options = next;
+    }
+    SkipBytes(4 * runs + phonetic);
+    return text;
+}
+
+} // namespace excel
