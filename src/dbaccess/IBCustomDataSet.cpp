@@ -445,6 +445,7 @@ std::unordered_map<std::string, TIBField::Metadata> TIBCustomDataSet::ReadMetada
 void TIBCustomDataSet::CreateFields()
 {
     fields_.clear();
+    bindings_.clear();
     needsRefresh_ = false;
     std::unordered_map<std::string, std::unordered_map<std::string, TIBField::Metadata>> metadata;
     const bool utf8 = database_->UsesUTF8();
@@ -748,16 +749,30 @@ void TIBCustomDataSet::Edit()
 
 void TIBCustomDataSet::FillParams(TIBSQL &query, const std::vector<TIBValue> &current) const
 {
-    for (int i = 0; i < query.ParamCount(); ++i) {
-        const std::string &name = query.ParamName(i);
-        const bool old = name.size() > 4 && equalsIgnoreCase(std::string_view(name).substr(0, 4), "OLD_");
-        const auto *field = static_cast<const TIBField *>(FindField(old ? std::string_view(name).substr(4) : name));
-        if (!field) {
-            query.SetParam(i, TIBValue::Null());
-            continue;
+    // Which field and which value each parameter takes is worked out once per prepared
+    // statement, not for every row.
+    TParamBinding &binding = bindings_[&query];
+    if (binding.generation != query.PrepareGeneration() || binding.fieldCount != fields_.size()) {
+        binding.generation = query.PrepareGeneration();
+        binding.fieldCount = fields_.size();
+        binding.params.clear();
+        for (int i = 0; i < query.ParamCount(); ++i) {
+            const std::string &name = query.ParamName(i);
+            const bool old = name.size() > 4 && equalsIgnoreCase(std::string_view(name).substr(0, 4), "OLD_");
+            const auto *field = static_cast<const TIBField *>(FindField(old ? std::string_view(name).substr(4) : name));
+            TParamBinding::Param p;
+            p.field = field ? field->Index() : -1;
+            p.old = old;
+            p.scale = field && field->DataType() == TFieldType::ftBCD ? -field->Scale() : 0;
+            binding.params.push_back(p);
         }
-        const TIBValue &value = old ? old_.at(field->Index()) : current.at(field->Index());
-        query.SetParam(i, value, field->DataType() == TFieldType::ftBCD ? -field->Scale() : 0);
+    }
+    for (int i = 0; i < static_cast<int>(binding.params.size()); ++i) {
+        const TParamBinding::Param &p = binding.params[static_cast<std::size_t>(i)];
+        if (p.field < 0)
+            query.SetParam(i, TIBValue::Null());
+        else
+            query.SetParam(i, p.old ? old_.at(p.field) : current.at(p.field), p.scale);
     }
 }
 

@@ -217,6 +217,18 @@ private:
     std::ptrdiff_t insertAt_ = -1;
     std::ptrdiff_t savedCur_ = -1;
 
+    struct TParamBinding {
+        struct Param {
+            int field = -1; // -1: no such field, the parameter goes as null
+            bool old = false;
+            int scale = 0;
+        };
+        unsigned generation = ~0u;
+        std::size_t fieldCount = 0;
+        std::vector<Param> params;
+    };
+    mutable std::unordered_map<const TIBSQL *, TParamBinding> bindings_;
+
     KeyIndex index_;
     int disableCount_ = 0;
 };

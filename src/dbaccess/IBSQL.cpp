@@ -382,6 +382,7 @@ void TIBSQL::Prepare()
         out_ = std::move(out);
         in_ = std::move(in);
         ClearParams();
+        ++generation_;
     } catch (...) {
         if (database_->Connected() && handle_) {
             ISC_STATUS_ARRAY ignored{};
@@ -490,7 +491,11 @@ void TIBSQL::SetParam(int index, const TIBValue &value, int scale)
         break;
     }
     default: {
-        const std::string text = value.AsString();
+        std::string copy;
+        const std::string *pointer = value.StringPointer();
+        if (!pointer)
+            pointer = &(copy = value.AsString());
+        const std::string &text = *pointer;
         if (info.SQLType == SQL_BLOB) {
             type = SQL_BLOB;
             writeAs<ISC_QUAD>(slot.data, WriteBlob(text));

@@ -54,6 +54,9 @@ public:
     std::string SQLText() const; // lines joined with line breaks
 
     bool Prepared() const { return handle_ != 0; }
+    // Changes with every successful prepare: what callers derived from the parameters
+    // stays valid while it does not change.
+    unsigned PrepareGeneration() const { return generation_; }
     void Prepare();
     void Unprepare();
 
@@ -110,6 +113,7 @@ private:
     std::vector<std::string> sql_;
     isc_stmt_handle handle_ = 0;
     int statementType_ = 0;
+    unsigned generation_ = 0;
     bool cursorOpen_ = false;
     bool eof_ = true;
     std::vector<std::string> paramNames_;

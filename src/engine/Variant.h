@@ -63,6 +63,8 @@ public:
     bool IsNull() const noexcept { return type_ == TVarType::varNull; }
     bool IsNullOrEmpty() const noexcept { return IsEmpty() || IsNull(); }
     bool IsString() const noexcept;
+    // The text of a string value without copying it; nullptr for other kinds.
+    const std::string *StringPointer() const noexcept { return IsString() ? &s_ : nullptr; }
     bool IsBoolean() const noexcept { return type_ == TVarType::varBoolean; }
     bool IsOrdinal() const noexcept; // the integer kinds
     bool IsFloat() const noexcept { return type_ == TVarType::varDouble; }

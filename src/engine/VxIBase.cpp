@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -58,6 +59,35 @@ public:
 Variant entry(const std::string &name, const std::string &expression)
 {
     return Variant::Array({Variant(name), Variant(expression), Variant::Null(), Variant(-1)});
+}
+
+// True when the value's text is empty, without writing a number or a date as text.
+bool hasEmptyText(const Variant &value)
+{
+    if (value.IsNullOrEmpty())
+        return true;
+    if (const std::string *text = value.StringPointer())
+        return text->empty();
+    return false;
+}
+
+// A number written with the given decimal separator (and nothing else: no thousand
+// separators, no blanks), read without regard to the process locale.
+bool readNumber(std::string text, char decimalSeparator, double &number)
+{
+    if (decimalSeparator != '.') {
+        if (text.find('.') != std::string::npos)
+            return false;
+        std::replace(text.begin(), text.end(), decimalSeparator, '.');
+    }
+    const char *begin = text.data();
+    const char *end = begin + text.size();
+    if (begin != end && *begin == '+')
+        ++begin;
+    if (begin == end)
+        return false;
+    const auto [stop, error] = std::from_chars(begin, end, number);
+    return error == std::errc() && stop == end && std::isfinite(number);
 }
 
 int count(const Variant &list) { return list.IsArray() ? static_cast<int>(list.ArrayCount()) : 0; }
@@ -771,17 +801,21 @@ void TVxImportBaseComponent::ApplyRow(bool found)
         TField *field = DestinationField(Slot(slot)[3].AsInteger());
         if (!field)
             continue;
-        Variant value = mapped[2];
         bool accept = apply || !field->IsBlob();
-        if (OnBeforeFieldUpdate)
-            OnBeforeFieldUpdate(this, field, value, accept);
+        // Without a handler the value is written as it stands; a handler gets its own copy.
+        Variant changed;
+        if (OnBeforeFieldUpdate) {
+            changed = mapped[2];
+            OnBeforeFieldUpdate(this, field, changed, accept);
+        }
+        const Variant &value = OnBeforeFieldUpdate ? changed : mapped[2];
         if (!accept)
             continue;
         if (!apply) {
             AddSQLField(field, value);
             continue;
         }
-        if (value.IsArray() ? false : value.AsString().empty())
+        if (hasEmptyText(value))
             field->Clear();
         else if (field->DataType() == TFieldType::ftLargeint)
             field->SetAsString(value.AsString());
@@ -955,12 +989,11 @@ bool TVxImportBaseComponent::ProcessRow()
         if (!field && DataSet && (field = DataSet->FindField(slot[0].AsString())))
             position = field->Index();
         CurrentFieldIndex = field ? position : -1;
-        const std::string expression = slot[1].AsString();
         Variant value;
         EvaluateExpression(slot[1], CurrentFieldIndex, value);
-        if (value.IsString()) {
-            const std::string text = value.AsString();
-            if (text == expression || (field && Text::Upper(text) == Text::Upper(field->FieldName())))
+        if (const std::string *text = value.StringPointer()) {
+            const std::string *expression = slot[1].StringPointer();
+            if ((expression && *text == *expression) || (field && Text::SameText(*text, field->FieldName())))
                 value = Variant::Null();
         }
         if (CharacterSet != TVxICharacterSet::csiANSI_WINDOWS && !value.IsNullOrEmpty() &&
@@ -992,8 +1025,12 @@ bool TVxImportBaseComponent::ProcessRow()
             const int s = e[3].AsInteger();
             if (s < 0 || s >= slots)
                 return;
-            for (int k = 0; k < 3; ++k)
-                e[k] = Slot(s)[k];
+            // Names and expressions rarely change between rows: copy them only when a
+            // handler made them differ.
+            for (int k = 0; k < 2; ++k)
+                if (!e[k].SameAs(Slot(s)[k]))
+                    e[k] = Slot(s)[k];
+            e[2] = Slot(s)[2];
         };
         for (int m = 0; m < count(MappedColumns); ++m)
             copyFromSlot(MappedColumns[m]);
@@ -1107,7 +1144,11 @@ TVxIParser &TVxImportBaseComponent::ParserFor(const std::string &expression)
 
 void TVxImportBaseComponent::EvaluateExpression(const Variant &expression, int columnIndex, Variant &value)
 {
-    const std::string text = expression.AsString();
+    std::string copy;
+    const std::string *pointer = expression.StringPointer();
+    if (!pointer)
+        pointer = &(copy = expression.AsString());
+    const std::string &text = *pointer;
     if ((TableType == TTableTypeImport::teText || TableType == TTableTypeImport::teClipboard) &&
         text.rfind(ImpTexts().Text, 0) == 0) {
         value = Variant(text);
@@ -1175,25 +1216,26 @@ void TVxImportBaseComponent::EvaluateIdentifier(TVxIParser *sender, const std::s
     }
 
     const std::string name = value.IsArray() ? std::string() : value.AsString();
-    const std::string upperName = Text::Upper(name);
     const TVxIStatistic &s = Statistic;
-    if (upperName == "LOOKUP" && argCount >= 4) {
+    const char first = name.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    const bool engineName = first == 'L' || first == 'S'; // LOOKUP, SUBSTITUTE and the Stat... variables
+    if (engineName && Text::SameText(name, "LOOKUP") && argCount >= 4) {
         value = Lookup(args);
-    } else if (upperName == "SUBSTITUTE" && argCount >= 3) {
+    } else if (engineName && Text::SameText(name, "SUBSTITUTE") && argCount >= 3) {
         value = Substitute(args);
-    } else if (upperName == "STATTOTALCOUNT") {
+    } else if (engineName && Text::SameText(name, "STATTOTALCOUNT")) {
         value = Variant(s.TotalCount);
-    } else if (upperName == "STATTOTALIMPORTED") {
+    } else if (engineName && Text::SameText(name, "STATTOTALIMPORTED")) {
         value = Variant(s.TotalImported);
-    } else if (upperName == "STATTOTALADDED") {
+    } else if (engineName && Text::SameText(name, "STATTOTALADDED")) {
         value = Variant(s.TotalAdded);
-    } else if (upperName == "STATTOTALDELETED") {
+    } else if (engineName && Text::SameText(name, "STATTOTALDELETED")) {
         value = Variant(s.TotalDeleted);
-    } else if (upperName == "STATTOTALUPDATED") {
+    } else if (engineName && Text::SameText(name, "STATTOTALUPDATED")) {
         value = Variant(s.TotalUpdated);
-    } else if (upperName == "STATERRORCOUNT") {
+    } else if (engineName && Text::SameText(name, "STATERRORCOUNT")) {
         value = Variant(s.TotalErrors);
-    } else if (upperName == "STATTOTALSKIPPED") {
+    } else if (engineName && Text::SameText(name, "STATTOTALSKIPPED")) {
         value = Variant(s.TotalSkipped);
     } else {
         if (TVxIParameter *p = Parameters.Find(name))
@@ -1204,15 +1246,15 @@ void TVxImportBaseComponent::EvaluateIdentifier(TVxIParser *sender, const std::s
             OnParsedValue(this, DestinationField(CurrentFieldIndex), value);
     }
 
-    const Variant original = value;
-    if (value.IsString()) {
-        const std::string text = value.AsString();
-        switch (TrimSpaces) {
-        case TVxITrimSpaces::tsNoTrim: value = Variant::WideString(text); break;
-        case TVxITrimSpaces::tsTrimRight: value = Variant::WideString(Text::TrimRight(text)); break;
-        case TVxITrimSpaces::tsTrimLeft: value = Variant::WideString(Text::TrimLeft(text)); break;
-        case TVxITrimSpaces::tsTrimLeftRight: value = Variant::WideString(Text::Trim(text)); break;
-        }
+    const bool wasString = value.IsString();
+    if (wasString && TrimSpaces != TVxITrimSpaces::tsNoTrim) {
+        const std::string &text = *value.StringPointer();
+        const bool left = TrimSpaces != TVxITrimSpaces::tsTrimRight;
+        const bool right = TrimSpaces != TVxITrimSpaces::tsTrimLeft;
+        const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+        // Most values have nothing to trim: they keep their text as it is.
+        if (!text.empty() && ((left && blank(text.front())) || (right && blank(text.back()))))
+            value = Variant::WideString(left && right ? Text::Trim(text) : left ? Text::TrimLeft(text) : Text::TrimRight(text));
     }
     if (!value.IsArray() && value.AsString().empty()) {
         value = Variant::Null();
@@ -1224,13 +1266,13 @@ void TVxImportBaseComponent::EvaluateIdentifier(TVxIParser *sender, const std::s
     if (!field)
         return;
     try {
-        ConvertForField(field, value, original);
+        ConvertForField(field, value, wasString);
     } catch (const std::exception &) {
         // The text goes on as it is; the destination field's own conversion decides.
     }
 }
 
-void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, const Variant &original)
+void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, bool wasString)
 {
     if (value.IsString()) {
         std::string text = value.AsString();
@@ -1247,7 +1289,7 @@ void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, cons
     const std::string fieldName = field->FieldName();
     const TVxIDataFormats &df = DataFormats;
     if (isIntegerField(type)) {
-        if (!original.IsString())
+        if (!wasString)
             return;
         const std::string t = Text::Trim(value.AsString());
         if (t.empty() || Text::SameText(t, fieldName))
@@ -1261,7 +1303,7 @@ void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, cons
         else if (t == "-1")
             value = Variant::Null();
     } else if (isNumberField(type)) {
-        if (!original.IsString())
+        if (!wasString)
             return;
         std::string t = Text::Trim(value.AsString());
         if (t.empty() || Text::SameText(t, fieldName)) {
@@ -1283,34 +1325,45 @@ void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, cons
         }
         if (!t.empty() && t.front() == df.DecimalSeparator)
             t.insert(0, "0");
-        TFormatSettings fs = RegionalSettings::current();
-        fs.DecimalSeparator = df.DecimalSeparator;
         double number = 0;
-        if (!directEvaluation_ && TryStrToFloat(t, number, fs))
+        if (!directEvaluation_ && readNumber(t, df.DecimalSeparator, number))
             value = Variant(number);
         else
-            value = Variant(t);
+            value = Variant(std::move(t));
     } else if (isDateField(type)) {
-        if (!original.IsString())
+        if (!wasString)
             return;
         const std::string t = Text::Trim(value.AsString());
         if (t.empty() || Text::SameText(t, fieldName)) {
             value = Variant::Null();
             return;
         }
-        const double d = ParseDateTimeByMask(t, GetDateTimeMask(), df.DateSeparator, df.TimeSeparator);
+        const double d = ParseDateTimeByMask(t, CachedMasks().dateTime, df.DateSeparator, df.TimeSeparator);
         if (d != 0)
             value = Variant::DateTime(d);
     } else if (type == TFieldType::ftTime) {
-        if (!original.IsString())
+        if (!wasString)
             return;
         const std::string t = Text::Trim(value.AsString());
         if (t.empty() || Text::SameText(t, fieldName)) {
             value = Variant(0);
             return;
         }
-        value = Variant::DateTime(ParseDateTimeByMask(t, GetTimeMask(), df.DateSeparator, df.TimeSeparator));
+        value = Variant::DateTime(ParseDateTimeByMask(t, CachedMasks().time, df.DateSeparator, df.TimeSeparator));
     }
+}
+
+// The masks follow the data formats; they are rebuilt only when those change.
+const TVxImportBaseComponent::TMasks &TVxImportBaseComponent::CachedMasks()
+{
+    if (!masks_.valid || !(masks_.formats == DataFormats) || masks_.tableType != TableType) {
+        masks_.formats = DataFormats;
+        masks_.tableType = TableType;
+        masks_.dateTime = GetDateTimeMask();
+        masks_.time = GetTimeMask();
+        masks_.valid = true;
+    }
+    return masks_;
 }
 
 std::string TVxImportBaseComponent::GetTimeMask() const

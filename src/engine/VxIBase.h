@@ -195,7 +195,7 @@ private:
     void TakeBackCounter(bool found);
     bool ReportRowError(const std::exception &error);
     void EmptyDestination();
-    void ConvertForField(TField *field, Variant &value, const Variant &original);
+    void ConvertForField(TField *field, Variant &value, bool wasString);
     Variant Lookup(const std::vector<Variant> &args);
     Variant Substitute(const std::vector<Variant> &args) const;
     void ConvertCharacterSet(Variant &value) const;
@@ -216,4 +216,12 @@ private:
     std::unordered_map<std::string, std::unique_ptr<TVxIParser>> parsers_; // compiled once per run
     std::vector<Variant> noArgs_;
     std::string sqlFields_, sqlValues_, sqlCondition_; // the row's statement pieces
+    struct TMasks {
+        bool valid = false;
+        TVxIDataFormats formats;
+        TTableTypeImport tableType = TTableTypeImport::teText;
+        std::string dateTime, time;
+    };
+    TMasks masks_;
+    const TMasks &CachedMasks();
 };

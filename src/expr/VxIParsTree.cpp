@@ -40,7 +40,8 @@ TExpNode::TArgSlots::~TArgSlots()
     // Nothing of this call may be seen by the next one, and a handler may have resized it.
     node_.argSlots_.resize(kArgSlotCount);
     for (Variant &v : node_.argSlots_)
-        v = Variant();
+        if (!v.IsEmpty()) // most slots were never used: leave them alone
+            v = Variant();
     node_.argSlotsBusy_ = false;
 }
 
