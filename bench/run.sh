@@ -1,0 +1,184 @@
+#!/usr/bin/env bash
+# Measures ferrovane-import against two baselines on this machine, in one run, and prints
+# the table described in bench/README.md.
+#
+# Settings (environment):
+#   SIZES      row counts, smallest first            (default "100000 1000000")
+#   REPS       runs of each case per size, at least 3 for a median worth reading (default 3)
+#   CASES      a subset of the case names below      (default: all)
+#   WORK       folder for data, databases and results (default bench/work)
+#   FERROVANE  the runner to measure                 (default build/cli/ferrovane-import)
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/.." && pwd)"
+SIZES="${SIZES:-100000 1000000}"
+REPS="${REPS:-3}"
+ALL_CASES="a-insert a-update b-isql append-delimited append-fixed appendupdate update delete script"
+CASES="${CASES:-$ALL_CASES}"
+WORK="${WORK:-$here/work}"
+FERROVANE="${FERROVANE:-$root/build/cli/ferrovane-import}"
+PYTHON="${PYTHON:-python3}"
+TIME=/usr/bin/time
+
+die() { echo "run.sh: $*" >&2; exit 1; }
+[ -x "$TIME" ] || die "$TIME is missing: install Debian's 'time' package (make deps does)"
+[ -x "$FERROVANE" ] || die "$FERROVANE is missing: run make build first"
+command -v isql-fb >/dev/null || die "isql-fb is missing: run make deps first"
+for c in $CASES; do
+  [[ " $ALL_CASES " == *" $c "* ]] || die "unknown case '$c' (known: $ALL_CASES)"
+done
+mkdir -p "$WORK"
+WORK="$(cd "$WORK" && pwd)"
+# The build folder is shared and may be rebuilt while this runs: every run times one copy.
+built="$(date -r "$FERROVANE" '+%Y-%m-%d %H:%M')"
+cp "$FERROVANE" "$WORK/ferrovane-import"
+FERROVANE="$WORK/ferrovane-import"
+
+# Baseline A is rebuilt only when its source changes; optimised like the project's build.
+baseline_a="$here/build/baseline_a"
+if [ ! -x "$baseline_a" ] || [ "$here/baseline_a.cpp" -nt "$baseline_a" ]; then
+  mkdir -p "$here/build"
+  "${CXX:-g++}" -std=c++20 -O2 -g -Wall -Wextra -o "$baseline_a" "$here/baseline_a.cpp" -lfbclient
+fi
+
+connect=(--user SYSDBA --charset UTF8 --dialect 3)
+sum_sql="set heading off; select count(*) || ':' || coalesce(sum(bin_and(hash(ID || '|' || CODE || '|' || NAME
+  || '|' || AMOUNT || '|' || BORN || '|' || NOTE || '|' || QTY || '|' || COUNTER), 4294967295)), 0) from BENCH;"
+
+isql() { isql-fb -q -bail -sqldialect 3 "$@"; }
+
+# Count and content hash of the table: equal for every case that leaves the same rows.
+checksum() { echo "$sum_sql" | isql -user SYSDBA "$1" | tr -d ' \n'; }
+
+new_database() { # path [fill script]
+  rm -f "$1"
+  { echo "CREATE DATABASE '$1' USER 'SYSDBA' PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8;"
+    cat "$(dirname "$1")/table.sql"
+    [ $# -lt 2 ] || cat "$2"; } | isql >/dev/null
+}
+
+# Data and the three starting databases of one size, made again only when the generator changed.
+prepare() { # size dir
+  local stamp
+  stamp="$(cat "$here/gen.py" | sha1sum | cut -d' ' -f1) $1"
+  if [ "$(cat "$2/.stamp" 2>/dev/null)" != "$stamp" ]; then
+    echo "preparing $1 rows in $2 ..." >&2
+    rm -rf "$2"
+    mkdir -p "$2"
+    "$PYTHON" "$here/gen.py" "$1" "$2"
+    new_database "$2/empty.fdb"
+    new_database "$2/half.fdb" "$2/fill-half.sql"
+    new_database "$2/full.fdb" "$2/fill-all.sql"
+    echo "$stamp" >"$2/.stamp"
+  fi
+}
+
+template_of() {
+  case "$1" in
+    a-update|update|delete) echo full ;;
+    appendupdate) echo half ;;
+    *) echo empty ;;
+  esac
+}
+
+command_of() { # case dir db -> sets cmd
+  local d="$2" db="$3"
+  local f=("$FERROVANE" --database "$db" "${connect[@]}" --quiet --spec "$d/delimited.vxi")
+  case "$1" in
+    a-insert) cmd=("$baseline_a" insert "$db" "$d/bench.csv") ;;
+    a-update) cmd=("$baseline_a" update "$db" "$d/bench.csv") ;;
+    b-isql) cmd=(isql-fb -q -bail -sqldialect 3 -user SYSDBA -ch UTF8 "$db" -i "$d/insert.sql") ;;
+    append-delimited) cmd=("${f[@]}" --mode append) ;;
+    append-fixed) cmd=("$FERROVANE" --database "$db" "${connect[@]}" --quiet --spec "$d/fixed.vxi" --mode append) ;;
+    appendupdate) cmd=("${f[@]}" --mode appendupdate) ;;
+    update) cmd=("${f[@]}" --mode update) ;;
+    delete) cmd=("${f[@]}" --mode delete) ;;
+    script) cmd=("${f[@]}" --mode append --script "$d/out.sql") ;;
+  esac
+}
+
+# The line of counters the run must print, so that a fast wrong run is not a result.
+expected_output() { # case size
+  local n=$2 even=$(($2 / 2))
+  case "$1" in
+    a-insert|a-update) echo "Processed: $n" ;;
+    b-isql) echo "" ;;
+    append-delimited|append-fixed|script) echo "Processed: $n  Added: $n  Updated: 0  Deleted: 0  Skipped: 0  Errors: 0" ;;
+    appendupdate) echo "Processed: $n  Added: $((n - even))  Updated: $even  Deleted: 0  Skipped: 0  Errors: 0" ;;
+    update) echo "Processed: $n  Added: 0  Updated: $n  Deleted: 0  Skipped: 0  Errors: 0" ;;
+    delete) echo "Processed: $n  Added: 0  Updated: 0  Deleted: $n  Skipped: 0  Errors: 0" ;;
+  esac
+}
+
+stamp="$(date +%Y%m%d-%H%M%S)"
+results="$WORK/results-$stamp.tsv"
+meta="$WORK/meta-$stamp.txt"
+{
+  echo "date	$(date '+%Y-%m-%d %H:%M')"
+  echo "host	$(hostname)"
+  echo "cpu	$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores"
+  echo "memory	$(awk '/MemTotal/ {printf "%.1f GB", $2 / 1048576}' /proc/meminfo)"
+  echo "firebird	$(isql-fb -z -q </dev/null 2>&1 | head -1 | sed 's/^ISQL Version: \([^ ]*\).*/Firebird \1/')"
+  echo "commit	$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)$([ -z "$(git -C "$root" status --porcelain -- src cli 2>/dev/null)" ] || echo ' + uncommitted changes')"
+  echo "binary	built $built"
+  echo "reps	$REPS"
+  echo "load_start	$(cut -d' ' -f1-3 /proc/loadavg)"
+} >"$meta"
+printf 'size\tcase\trep\tseconds\tpeak_kb\tstatus\tnote\n' >"$results"
+
+for size in $SIZES; do
+  dir="$WORK/data-$size"
+  prepare "$size" "$dir"
+  echo "file_bytes	$size	$(stat -c %s "$dir/bench.csv")" >>"$meta"
+  # Reference contents: the generated rows, as the baseline's plain INSERTs leave them.
+  reference=""
+  # Repetitions outermost: a burst of load from elsewhere then hits every case alike.
+  for rep in $(seq 1 "$REPS"); do
+    for c in $CASES; do
+      db="$dir/run.fdb"
+      cp "$dir/$(template_of "$c").fdb" "$db"
+      sync "$db"
+      rm -f "$dir/out.sql"
+      command_of "$c" "$dir" "$db"
+      log="$WORK/last-$c.log"
+      rc=0
+      t0=$(date +%s%N)
+      "$TIME" -v -o "$WORK/time.txt" "${cmd[@]}" >"$log" 2>&1 || rc=$?
+      t1=$(date +%s%N)
+      seconds=$(awk -v a="$t0" -v b="$t1" 'BEGIN {printf "%.3f", (b - a) / 1e9}')
+      peak=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$WORK/time.txt")
+      status=ok note=""
+      want="$(expected_output "$c" "$size")"
+      got="$(grep -v '^The data import' "$log" | grep -v '^\s*$' || true)"
+      if [ "$rc" -ne 0 ]; then
+        status=failed note="exit $rc, see $log"
+      elif [ "$got" != "$want" ]; then
+        status=failed note="unexpected output, see $log"
+      elif [ "$rep" -eq 1 ]; then
+        # Contents are checked once per case: the later runs do the same thing.
+        if [ "$c" = script ]; then
+          inserts=$(grep -c '^INSERT INTO' "$dir/out.sql" || true)
+          [ "$inserts" -eq "$size" ] || { status=failed note="$inserts INSERTs in the script"; }
+        else
+          sum="$(checksum "$db")"
+          if [ "$c" = delete ]; then
+            [ "$sum" = "0:0" ] || { status=failed note="rows left after delete: $sum"; }
+          elif [ -z "$reference" ]; then
+            reference="$sum"
+            [ "${sum%%:*}" = "$size" ] || { status=failed note="$sum rows"; }
+          elif [ "$sum" != "$reference" ]; then
+            status=failed note="table differs from the first load ($sum, not $reference)"
+          fi
+        fi
+      fi
+      printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$size" "$c" "$rep" "$seconds" "$peak" "$status" "$note" >>"$results"
+      printf '%8s rows  %-17s run %s: %8ss  %s %s\n' "$size" "$c" "$rep" "$seconds" "$status" "$note" >&2
+    done
+  done
+  rm -f "$dir/run.fdb" "$dir/out.sql"
+done
+echo "load_end	$(cut -d' ' -f1-3 /proc/loadavg)" >>"$meta"
+
+"$PYTHON" "$here/report.py" "$meta" "$results" | tee "$WORK/report-$stamp.txt"
+echo "(raw figures: $results)"
