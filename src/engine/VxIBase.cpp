@@ -1206,16 +1206,17 @@ void TVxImportBaseComponent::EvaluateIdentifier(TVxIParser *sender, const std::s
                                                 int argCount, bool isChild, Variant &value, bool &done)
 {
     done = argCount == 0;
+    std::string name = value.IsArray() ? std::string() : value.AsString();
     if (value.IsString()) {
-        std::string name = value.AsString();
+        const std::size_t before = name.size();
         if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
             name = name.substr(1, name.size() - 2);
         if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
             name = name.substr(1, name.size() - 2);
-        value = Variant(std::move(name));
+        if (name.size() != before)
+            value = Variant(name);
     }
 
-    const std::string name = value.IsArray() ? std::string() : value.AsString();
     const TVxIStatistic &s = Statistic;
     const char first = name.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
     const bool engineName = first == 'L' || first == 'S'; // LOOKUP, SUBSTITUTE and the Stat... variables
@@ -1238,7 +1239,7 @@ void TVxImportBaseComponent::EvaluateIdentifier(TVxIParser *sender, const std::s
     } else if (engineName && Text::SameText(name, "STATTOTALSKIPPED")) {
         value = Variant(s.TotalSkipped);
     } else {
-        if (TVxIParameter *p = Parameters.Find(name))
+        if (TVxIParameter *p = Parameters.Count() ? Parameters.Find(name) : nullptr)
             value = p->Value;
         else
             GetFieldValue(Variant(name), value);
@@ -1256,7 +1257,7 @@ void TVxImportBaseComponent::EvaluateIdentifier(TVxIParser *sender, const std::s
         if (!text.empty() && ((left && blank(text.front())) || (right && blank(text.back()))))
             value = Variant::WideString(left && right ? Text::Trim(text) : left ? Text::TrimLeft(text) : Text::TrimRight(text));
     }
-    if (!value.IsArray() && value.AsString().empty()) {
+    if (!value.IsArray() && (value.IsString() ? value.StringPointer()->empty() : value.AsString().empty())) {
         value = Variant::Null();
         return;
     }
@@ -1274,24 +1275,27 @@ void TVxImportBaseComponent::EvaluateIdentifier(TVxIParser *sender, const std::s
 
 void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, bool wasString)
 {
-    if (value.IsString()) {
-        std::string text = value.AsString();
-        const bool cdata = text.rfind("[CDATA[", 0) == 0;
-        if (cdata)
-            text = text.size() >= 9 ? text.substr(7, text.size() - 9) : std::string();
-        if (IsBLOBEncoded() && (cdata || field->IsBlob()))
-            text = DecodeBase64(text);
-        if (cdata || (IsBLOBEncoded() && field->IsBlob()))
-            value = Variant(text);
+    if (const std::string *pointer = value.StringPointer()) {
+        const bool cdata = pointer->rfind("[CDATA[", 0) == 0;
+        const bool decode = IsBLOBEncoded() && (cdata || field->IsBlob());
+        if (cdata || decode) {
+            std::string text = *pointer;
+            if (cdata)
+                text = text.size() >= 9 ? text.substr(7, text.size() - 9) : std::string();
+            if (decode)
+                text = DecodeBase64(text);
+            value = Variant(std::move(text));
+        }
     }
 
     const TFieldType type = field->DataType();
-    const std::string fieldName = field->FieldName();
+    const std::string &fieldName = field->FieldName();
     const TVxIDataFormats &df = DataFormats;
     if (isIntegerField(type)) {
         if (!wasString)
             return;
-        const std::string t = Text::Trim(value.AsString());
+        const std::string *text = value.StringPointer();
+        const std::string t = text ? Text::Trim(*text) : Text::Trim(value.AsString());
         if (t.empty() || Text::SameText(t, fieldName))
             value = Variant(0);
     } else if (type == TFieldType::ftBoolean) {
