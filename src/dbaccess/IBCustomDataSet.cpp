@@ -470,7 +470,7 @@ void TIBCustomDataSet::CreateFields()
 
 void TIBCustomDataSet::ClearBuffers()
 {
-    rows_.clear();
+    rows_.Clear();
     live_ = 0;
     cur_ = -1;
     eof_ = bof_ = true;
@@ -518,14 +518,13 @@ bool TIBCustomDataSet::FetchRow()
         return false;
     }
     pendingRow_ = false;
-    auto row = std::make_unique<Row>();
-    row->values.reserve(fields_.size());
+    fetched_.clear();
     for (int i = 0; i < select_->FieldCount(); ++i)
-        row->values.push_back(select_->FieldValue(i));
-    rows_.push_back(std::move(row));
+        fetched_.push_back(select_->FieldValue(i));
+    rows_.Append(fetched_);
     ++live_;
     if (index_.active)
-        IndexAdd(static_cast<std::uint32_t>(rows_.size() - 1));
+        IndexAdd(static_cast<std::uint32_t>(rows_.Size() - 1));
     return true;
 }
 
@@ -549,11 +548,11 @@ std::ptrdiff_t TIBCustomDataSet::SlotOfRecord(int recNo) const
 {
     if (recNo < 1 || recNo > static_cast<int>(live_))
         return -1;
-    if (live_ == rows_.size())
+    if (live_ == rows_.Size())
         return recNo - 1;
     int n = 0;
-    for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(rows_.size()); ++i)
-        if (rows_[i] && ++n == recNo)
+    for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(rows_.Size()); ++i)
+        if (rows_.Live(static_cast<std::size_t>(i)) && ++n == recNo)
             return i;
     return -1;
 }
@@ -563,24 +562,24 @@ const TIBValue *TIBCustomDataSet::RecordValue(int recNo, int field) const
     const std::ptrdiff_t slot = SlotOfRecord(recNo);
     if (slot < 0 || field < 0 || field >= static_cast<int>(fields_.size()))
         return nullptr;
-    return &rows_[slot]->values.at(field);
+    return &rows_.Values(static_cast<std::size_t>(slot)).at(static_cast<std::size_t>(field));
 }
 
 std::ptrdiff_t TIBCustomDataSet::NextLive(std::ptrdiff_t from)
 {
     for (std::ptrdiff_t i = from + 1;; ++i) {
-        while (i >= static_cast<std::ptrdiff_t>(rows_.size()))
+        while (i >= static_cast<std::ptrdiff_t>(rows_.Size()))
             if (!FetchRow())
                 return -1;
-        if (rows_[i])
+        if (rows_.Live(static_cast<std::size_t>(i)))
             return i;
     }
 }
 
 std::ptrdiff_t TIBCustomDataSet::PriorLive(std::ptrdiff_t from) const
 {
-    for (std::ptrdiff_t i = std::min<std::ptrdiff_t>(from, static_cast<std::ptrdiff_t>(rows_.size())) - 1; i >= 0; --i)
-        if (rows_[i])
+    for (std::ptrdiff_t i = std::min<std::ptrdiff_t>(from, static_cast<std::ptrdiff_t>(rows_.Size())) - 1; i >= 0; --i)
+        if (rows_.Live(static_cast<std::size_t>(i)))
             return i;
     return -1;
 }
@@ -628,7 +627,7 @@ void TIBCustomDataSet::Last()
 {
     CheckBrowseMode();
     FetchAll();
-    cur_ = PriorLive(static_cast<std::ptrdiff_t>(rows_.size()));
+    cur_ = PriorLive(static_cast<std::ptrdiff_t>(rows_.Size()));
     eof_ = true;
     bof_ = cur_ < 0;
     Notify(TDataEvent::deRecordChange);
@@ -648,10 +647,10 @@ int TIBCustomDataSet::RecNo() const
     if (cur_ < 0 || !Active())
         return 0;
     int n = 0;
-    if (live_ == rows_.size())
+    if (live_ == rows_.Size())
         return static_cast<int>(cur_) + 1;
     for (std::ptrdiff_t i = 0; i <= cur_; ++i)
-        if (rows_[i])
+        if (rows_.Live(static_cast<std::size_t>(i)))
             ++n;
     return n;
 }
@@ -684,9 +683,9 @@ const TIBValue &TIBCustomDataSet::CurrentValue(int field) const
     static const TIBValue null = TIBValue::Null();
     if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert)
         return edit_.at(field);
-    if (cur_ < 0 || !rows_[cur_])
+    if (cur_ < 0 || !rows_.Live(static_cast<std::size_t>(cur_)))
         return null;
-    return rows_[cur_]->values.at(field);
+    return rows_.Values(static_cast<std::size_t>(cur_)).at(static_cast<std::size_t>(field));
 }
 
 void TIBCustomDataSet::AssignValue(int field, TIBValue value)
@@ -703,7 +702,7 @@ void TIBCustomDataSet::StartInsert(bool atEnd)
     // still-open cursor, and the new row's place among the rows must be final.
     FetchAll();
     savedCur_ = cur_;
-    insertAt_ = atEnd || cur_ < 0 ? static_cast<std::ptrdiff_t>(rows_.size()) : cur_;
+    insertAt_ = atEnd || cur_ < 0 ? static_cast<std::ptrdiff_t>(rows_.Size()) : cur_;
     edit_.assign(fields_.size(), TIBValue::Null());
     old_.assign(fields_.size(), TIBValue::Null());
     state_ = TDataSetState::dsInsert;
@@ -738,11 +737,11 @@ void TIBCustomDataSet::Edit()
     CheckActive();
     if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert)
         return;
-    if (cur_ < 0 || !rows_[cur_]) {
+    if (cur_ < 0 || !rows_.Live(static_cast<std::size_t>(cur_))) {
         Insert();
         return;
     }
-    old_ = rows_[cur_]->values;
+    old_ = rows_.Values(static_cast<std::size_t>(cur_));
     edit_ = old_;
     state_ = TDataSetState::dsEdit;
 }
@@ -820,15 +819,13 @@ void TIBCustomDataSet::Post()
     RefreshPostedRow();
 
     if (inserting) {
-        auto row = std::make_unique<Row>();
-        row->values = std::move(edit_);
-        if (insertAt_ >= static_cast<std::ptrdiff_t>(rows_.size())) {
-            rows_.push_back(std::move(row));
-            cur_ = static_cast<std::ptrdiff_t>(rows_.size()) - 1;
+        if (insertAt_ >= static_cast<std::ptrdiff_t>(rows_.Size())) {
+            rows_.Append(edit_);
+            cur_ = static_cast<std::ptrdiff_t>(rows_.Size()) - 1;
             if (index_.active)
                 IndexAdd(static_cast<std::uint32_t>(cur_));
         } else {
-            rows_.insert(rows_.begin() + insertAt_, std::move(row));
+            rows_.Insert(static_cast<std::size_t>(insertAt_), edit_);
             cur_ = insertAt_;
             index_.active = false; // positions after the new row moved; rebuilt on demand
         }
@@ -836,7 +833,7 @@ void TIBCustomDataSet::Post()
     } else {
         if (index_.active)
             IndexRemove(static_cast<std::uint32_t>(cur_));
-        rows_[cur_]->values = std::move(edit_);
+        rows_.Replace(static_cast<std::size_t>(cur_), edit_);
         if (index_.active)
             IndexAdd(static_cast<std::uint32_t>(cur_));
     }
@@ -871,9 +868,9 @@ void TIBCustomDataSet::Delete()
     }
     if (state_ == TDataSetState::dsEdit)
         Cancel();
-    if (cur_ < 0 || !rows_[cur_])
+    if (cur_ < 0 || !rows_.Live(static_cast<std::size_t>(cur_)))
         throw EDatabaseError(SDataSetEmpty);
-    old_ = rows_[cur_]->values;
+    old_ = rows_.Values(static_cast<std::size_t>(cur_));
     try {
         ExecuteUpdate(TUpdateKind::ukDelete, old_);
     } catch (...) {
@@ -883,7 +880,7 @@ void TIBCustomDataSet::Delete()
     old_.clear();
     if (index_.active)
         IndexRemove(static_cast<std::uint32_t>(cur_));
-    rows_[cur_].reset();
+    rows_.Remove(static_cast<std::size_t>(cur_));
     --live_;
     const std::ptrdiff_t next = NextLive(cur_);
     if (next >= 0) {
@@ -931,13 +928,13 @@ std::string TIBCustomDataSet::EncodeKey(const std::vector<int> &fields, const st
 
 void TIBCustomDataSet::IndexAdd(std::uint32_t row)
 {
-    auto &positions = index_.rows[EncodeKey(index_.fields, rows_[row]->values)];
+    auto &positions = index_.rows[EncodeKey(index_.fields, rows_.Values(row))];
     positions.insert(std::lower_bound(positions.begin(), positions.end(), row), row);
 }
 
 void TIBCustomDataSet::IndexRemove(std::uint32_t row)
 {
-    auto it = index_.rows.find(EncodeKey(index_.fields, rows_[row]->values));
+    auto it = index_.rows.find(EncodeKey(index_.fields, rows_.Values(row)));
     if (it == index_.rows.end())
         return;
     auto &positions = it->second;
@@ -949,9 +946,9 @@ void TIBCustomDataSet::IndexRemove(std::uint32_t row)
 bool TIBCustomDataSet::LocateScan(const std::vector<int> &fields, const std::vector<TIBValue> &keys,
                                   TLocateOptions options)
 {
-    auto matches = [&](const Row &row) {
+    auto matches = [&](const std::vector<TIBValue> &row) {
         for (std::size_t k = 0; k < fields.size(); ++k) {
-            const TIBValue &v = row.values[fields[k]];
+            const TIBValue &v = row[fields[k]];
             if (keys[k].IsNull() || v.IsNull()) {
                 if (keys[k].IsNull() != v.IsNull())
                     return false;
@@ -970,7 +967,7 @@ bool TIBCustomDataSet::LocateScan(const std::vector<int> &fields, const std::vec
         return true;
     };
     for (std::ptrdiff_t i = NextLive(-1); i >= 0; i = NextLive(i))
-        if (matches(*rows_[i])) {
+        if (matches(rows_.Values(static_cast<std::size_t>(i)))) {
             cur_ = i;
             eof_ = bof_ = false;
             return true;
@@ -1031,14 +1028,14 @@ bool TIBCustomDataSet::Locate(const std::string &keyFields, const Variant &keyVa
         index_.keyFields = normalized;
         index_.fields = fields;
         index_.active = true;
-        for (std::size_t i = 0; i < rows_.size(); ++i)
-            if (rows_[i])
+        for (std::size_t i = 0; i < rows_.Size(); ++i)
+            if (rows_.Live(static_cast<std::size_t>(i)))
                 IndexAdd(static_cast<std::uint32_t>(i));
     }
     const std::string key = EncodeKey(fields, keys);
     auto found = index_.rows.find(key);
     while (found == index_.rows.end() && FetchRow())
-        if (EncodeKey(fields, rows_.back()->values) == key)
+        if (EncodeKey(fields, rows_.Values(rows_.Size() - 1)) == key)
             found = index_.rows.find(key);
     if (found == index_.rows.end() || found->second.empty())
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataSet.h"
+#include "IBRowBuffer.h"
 #include "IBSQL.h"
 #include "IBUpdateSQL.h"
 
@@ -166,9 +167,6 @@ protected:
     std::vector<std::string> selectSQL_;
 
 private:
-    struct Row {
-        std::vector<TIBValue> values;
-    };
     struct KeyIndex {
         bool active = false;
         std::string keyFields;
@@ -203,7 +201,8 @@ private:
     std::vector<std::unique_ptr<TIBField>> fields_;
     bool needsRefresh_ = false;
 
-    std::vector<std::unique_ptr<Row>> rows_; // deleted rows leave an empty slot
+    TIBRowBuffer rows_; // deleted rows leave an empty slot
+    std::vector<TIBValue> fetched_;
     std::size_t live_ = 0;
     bool pendingRow_ = false; // the select has a fetched row not yet buffered
     bool fetchedAll_ = true;
