@@ -168,3 +168,26 @@ TEST(TextSource, ColumnsFromTheHeaderRowAndMissingFiles)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ClipboardSource, ReadsTheHostsTextOncePerRun)
+{
+    TVxIRecordingHost host;
+    host.Clipboard = "a;b\r\nc;d\r\n";
+    TVxImportFromClipboard source;
+    source.Host = &host;
+    source.SetFieldDelimiter(TVxIFieldDelimiter::fdSemicolon);
+    source.OpenSource();
+    EXPECT_EQ(source.GetRowCount(), 2);
+    source.FirstRow();
+    source.NextRow();
+    source.ProcessRow();
+    Variant v;
+    source.GetFieldValue(Variant("Field2"), v);
+    EXPECT_EQ(v.AsString(), "d");
+    source.CloseSource();
+    EXPECT_EQ(source.SourceStream, nullptr);
+}
+
+} // namespace

@@ -1,0 +1,55 @@
+#include "ListSource.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+TEST(SpecificationText, WrittenLineByLineWithCarriageReturns)
+{
+    TListSource c;
+    c.TableName = "CUSTOMER";
+    c.DatasetKeys = "ID";
+    c.Mode = TImportMode::imAppendUpdate;
+    c.TableType = TTableTypeImport::teText;
+    c.SourceFileName = "C:\\data\\customers.csv";
+    c.Mappings = {"ID=Field1", "NAME=Field2"};
+    c.SetFieldDelimiter(TVxIFieldDelimiter::fdSemicolon);
+    c.RowFirst = 2;
+    c.DataFormats.DateOrder = TVxIDateOrder::doDMY;
+    c.DataFormats.DateSeparator = '/';
+    c.DataFormats.TimeSeparator = ':';
+    c.DataFormats.ThousandSeparator = ' ';
+    c.DataFormats.DecimalSeparator = ',';
+    c.DataFormats.CurrencyString = "EUR";
+    c.DataFormats.FourDigitYear = true;
+    c.DataFormats.LeadingZerosInDate = true;
+    c.DataFormats.CustomDateTimeFormat.clear();
+    std::ostringstream out;
+    c.WriteSpecification(out, "Customers");
+    const char *expected[] = {
+        "[Common]", "App=Ferrovane", "Description=VxImport: specification", "Specification=Customers",
+        "TableName=CUSTOMER", "DatasetKeys=ID", "Mode=2", "TableType=Text", "SourceFileName=C:\\data\\customers.csv",
+        "CharacterSet=0", "CommitCount=300", "[Mappings]", "Count=2", "Map0=ID=Field1", "Map1=NAME=Field2", "[Text]",
+        "FieldDelimiter=3B", "TextQualifier=22", "RecordSeparator=0D0A", "Fixed=0", "TrimSpaces=0", "RowFirst=2",
+        "RowLast=2147483647", "RowFieldNames=1", "[DataFormat]", "DateOrder=1", "DateSeparator=2F", "TimeSeparator=3A",
+        "ThousandSeparator=20", "DecimalSeparator=2C", "CurrencyString=EUR", "FourDigitYear=1", "LeadingZerosInDate=1",
+        "CustomDateTimeFormat=", "BooleanTrue=True", "BooleanFalse=False", "UseRegionalSettings=0", "[Condition]",
+        "LoadWhen=", "SkipIf="};
+    std::string text;
+    for (const char *line : expected)
+        text += std::string(line) + "\r\n";
+    EXPECT_EQ(out.str(), text);
+}
+
+TEST(SpecificationText, TableTypesByName)
+{
+    TTableTypeImport t = TTableTypeImport::teText;
+    EXPECT_TRUE(TableTypeFromName("dbase", t));
+    EXPECT_EQ(t, TTableTypeImport::teDBase);
+    EXPECT_STREQ(TableTypeName(TTableTypeImport::teVCalendar), "VCalendar");
+    EXPECT_FALSE(TableTypeFromName("Spreadsheet", t));
+}
+
+} // namespace
