@@ -245,6 +245,13 @@ public:
     {
     }
 
+    // Progress runs over all sheets read: this one starts at done, of total.
+    void ProgressSpan(std::int64_t done, std::int64_t total)
+    {
+        progressDone_ = done;
+        progressTotal_ = total;
+    }
+
     // A sheet without a <dimension> still reports its extent, from the cells it holds.
     void Finish()
     {
@@ -289,7 +296,10 @@ protected:
         else if (inInline_)
             inline_.Characters(text);
     }
-    void Parsed(std::int64_t bytes, std::int64_t total) override { sink_.Progress(bytes, total); }
+    void Parsed(std::int64_t bytes, std::int64_t) override
+    {
+        sink_.Progress(progressDone_ + bytes, progressTotal_);
+    }
 
 private:
     void Dimension(std::string_view ref)
@@ -402,6 +412,8 @@ private:
     const std::vector<std::string> &strings_;
     const std::vector<StylesParser::Style> &styles_;
 
+    std::int64_t progressDone_ = 0;
+    std::int64_t progressTotal_ = 0;
     int row_ = -1;
     int column_ = -1;
     int largestRow_ = -1;
@@ -488,18 +500,30 @@ void ReadOpenXmlWorkbook(std::span<const std::uint8_t> bytes, OpenXmlSink &sink)
     }
     sink.Workbook(workbook.Date1904, infos);
 
+    std::vector<std::string> parts(workbook.Sheets.size());
+    std::int64_t total = 0;
+    for (std::size_t i = 0; i < workbook.Sheets.size(); ++i) {
+        if (!infos[i].Worksheet)
+            continue;
+        parts[i] = ResolveTarget(folder, rels.ById.at(workbook.Sheets[i].RelationshipId).Target);
+        total += std::max<std::int64_t>(package->Size(parts[i]), 0);
+    }
     int index = -1;
+    std::int64_t done = 0;
     for (std::size_t i = 0; i < workbook.Sheets.size(); ++i) {
         if (!infos[i].Worksheet)
             continue;
         ++index;
-        if (sink.BeginSheet(infos[i].Name, index))
-            continue;
-        const std::string part = ResolveTarget(folder, rels.ById.at(workbook.Sheets[i].RelationshipId).Target);
-        SheetParser parser(sink, index, workbook.Date1904, strings.Strings, styles.CellStyles);
-        if (!parser.ParsePart(*package, part))
-            throw ESpreadSheetError(NotValid);
-        parser.Finish();
+        const std::int64_t size = std::max<std::int64_t>(package->Size(parts[i]), 0);
+        if (!sink.BeginSheet(infos[i].Name, index)) {
+            SheetParser parser(sink, index, workbook.Date1904, strings.Strings, styles.CellStyles);
+            parser.ProgressSpan(done, total);
+            if (!parser.ParsePart(*package, parts[i]))
+                throw ESpreadSheetError(NotValid);
+            parser.Finish();
+        }
+        done += size;
+        sink.Progress(done, total);
     }
 }
 
