@@ -1,6 +1,7 @@
 #include "VxCellsFile.h"
 
 #include "StringList.h"
+#include "VxCellsTexts.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -8,10 +9,10 @@
 void TCustomSpreadSheetFile::LoadFromFile(const std::string &fileName)
 {
     if (Text::Trim(fileName).empty())
-        throw ESpreadSheetError("File is not defined.");
+        throw ESpreadSheetError(SpreadSheetTexts().FileNotDefined);
     std::error_code error;
     if (!std::filesystem::is_regular_file(fileName, error))
-        throw ESpreadSheetError("File is not exists.");
+        throw ESpreadSheetError(SpreadSheetTexts().FileNotExists);
     FileName = fileName;
     PrepareLoad();
 }

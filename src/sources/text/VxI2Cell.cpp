@@ -2,6 +2,7 @@
 
 #include "ImpCnst.h"
 #include "StringList.h"
+#include "VxCellsTexts.h"
 
 #include <cctype>
 
@@ -59,7 +60,7 @@ void TVxImportFromCell::LoadReader()
         reader_->FileName = SourceFileName;
         rowStream_ = std::make_unique<std::ifstream>(SourceFileName, std::ios::binary);
         if (!*rowStream_)
-            throw ESpreadSheetError("File is not exists.");
+            throw ESpreadSheetError(SpreadSheetTexts().FileNotExists);
         reader_->LoadFromStream(*rowStream_);
     } else {
         reader_->LoadFromFile(SourceFileName);

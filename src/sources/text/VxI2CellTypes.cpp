@@ -4,6 +4,7 @@
 
 #include "ImpCnst.h"
 #include "StringList.h"
+#include "VxCellsTexts.h"
 #include "VxXLS.h"
 
 namespace {
@@ -26,7 +27,7 @@ std::string withBaseFilter(const TVxImportBaseComponent &source, std::string ent
 
 [[noreturn]] void notAvailable(const char *what)
 {
-    throw ESpreadSheetError(std::string("The ") + what + " reader is not available yet");
+    throw ESpreadSheetError(FormatMessage(SpreadSheetTexts().ReaderNotAvailable, {what}));
 }
 
 } // namespace
@@ -47,7 +48,7 @@ std::unique_ptr<TSpreadSheetFile> CreateCellReader(TTableTypeImport type, const 
     case TTableTypeImport::teClarion: notAvailable("Clarion");
     case TTableTypeImport::teWAB: notAvailable("address book");
     case TTableTypeImport::teVCalendar: notAvailable("calendar");
-    default: throw ESpreadSheetError("Incorrect type of spreadsheet");
+    default: throw ESpreadSheetError(SpreadSheetTexts().IncorrectType);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "VxXLS.h"
 
 #include "StringList.h"
+#include "VxCellsTexts.h"
 #include "excel/biff_records.h"
 #include "excel/biff_stream.h"
 #include "excel/byte_view.h"
@@ -25,7 +26,7 @@ std::vector<std::uint8_t> readFile(const std::string &fileName)
 {
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
-        throw ESpreadSheetError("File is not exists.");
+        throw ESpreadSheetError(SpreadSheetTexts().FileNotExists);
     return readAll(in);
 }
 
@@ -50,9 +51,9 @@ template <typename Read> void readGuarded(Read read)
     try {
         read();
     } catch (const EShortData &) {
-        throw ESpreadSheetError(ExcelTexts::Damaged);
+        throw ESpreadSheetError(SpreadSheetTexts().Damaged);
     } catch (const ETruncatedRecord &) {
-        throw ESpreadSheetError(ExcelTexts::Damaged);
+        throw ESpreadSheetError(SpreadSheetTexts().Damaged);
     }
 }
 
@@ -103,7 +104,7 @@ void TMSExcel::LoadFromFile(const std::string &fileName)
     }
     const auto file = CompoundFile::Open(bytes);
     if (!file)
-        throw ESpreadSheetError(ExcelTexts::NotValidWorkbook);
+        throw ESpreadSheetError(SpreadSheetTexts().NotValidWorkbook);
     readGuarded([&] { ReadCompound(*file); });
 }
 
@@ -113,7 +114,7 @@ void TMSExcel::LoadFromStream(std::istream &stream)
     const std::vector<std::uint8_t> bytes = readAll(stream);
     const auto file = CompoundFile::Open(bytes);
     if (!file)
-        throw ESpreadSheetError(ExcelTexts::NotValidWorkbook);
+        throw ESpreadSheetError(SpreadSheetTexts().NotValidWorkbook);
     readGuarded([&] { ReadCompound(*file); });
 }
 
@@ -136,7 +137,7 @@ void TMSExcel::ReadCompound(const CompoundFile &file)
     Version = workbook == "Book" ? TExcelVersion::evExcel7 : TExcelVersion::evExcel8;
     auto bytes = file.ReadStream(workbook);
     if (!bytes)
-        throw ESpreadSheetError(ExcelTexts::NotValidWorkbook);
+        throw ESpreadSheetError(SpreadSheetTexts().NotValidWorkbook);
     BiffStream stream(std::move(*bytes));
     ReadWorkbookStream(stream);
 }
@@ -194,7 +195,7 @@ const TCustomMSExcel::TSheetEntry *TMSExcel::SheetEntryAt(std::size_t offset) co
 bool TMSExcel::OnBof(BiffStream &stream, std::size_t at, const ByteView &data, bool &skipSheet)
 {
     if (!data.Has(2, 2))
-        throw ESpreadSheetError(ExcelTexts::Damaged);
+        throw ESpreadSheetError(SpreadSheetTexts().Damaged);
     const std::uint16_t type = data.U16(2);
     if (type == bof::Globals)
         return true;
@@ -231,7 +232,7 @@ void TMSExcel::ReadPlainStream(BiffStream &stream)
 {
     TRecordHeader header;
     if (!stream.ReadHeader(header) || versionOfBof(header.Id) == TExcelVersion::evUnknown)
-        throw ESpreadSheetError(ExcelTexts::NotExcelFile);
+        throw ESpreadSheetError(SpreadSheetTexts().NotExcelFile);
     Version = versionOfBof(header.Id);
     stream.Seek(0);
     while (stream.ReadHeader(header)) {
@@ -245,7 +246,7 @@ void TMSExcel::ReadPlainStream(BiffStream &stream)
             continue;
         Version = versionOfBof(header.Id);
         if (Version == TExcelVersion::evUnknown)
-            throw ESpreadSheetError(ExcelTexts::NotExcelFile);
+            throw ESpreadSheetError(SpreadSheetTexts().NotExcelFile);
     }
     if (dimensionRows_ >= largestRow_ + 1 && dimensionColumns_ >= largestColumn_ + 1)
         return;
@@ -260,7 +261,7 @@ void TMSExcelX::LoadFromFile(const std::string &fileName)
     TCustomSpreadSheetFile::LoadFromFile(fileName);
     const std::string name = Text::Upper(fileName);
     if (name.size() >= 5 && name.compare(name.size() - 5, 5, ".XLSB") == 0)
-        throw ESpreadSheetError(ExcelTexts::BinaryNotSupported);
+        throw ESpreadSheetError(SpreadSheetTexts().BinaryNotSupported);
     ReadPackage(readFile(fileName));
 }
 

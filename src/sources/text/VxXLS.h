@@ -24,15 +24,6 @@ enum class TExcelVersion { evUnknown, evExcel2, evExcel3, evExcel4, evExcel5, ev
 
 using TVxIOnPasswordEvent = std::function<void(TCustomSpreadSheetFile *Sender, std::string &APassword, bool &Continue)>;
 
-// The texts of the Excel readers' errors.
-namespace ExcelTexts {
-inline constexpr const char *NotValidWorkbook = "File is not valid Excel Workbook";
-inline constexpr const char *NotExcelFile = "File is not a Excel file";
-inline constexpr const char *PasswordProtected = "Could not read the password protected file";
-inline constexpr const char *Damaged = "The Excel file is damaged or truncated";
-inline constexpr const char *BinaryNotSupported = "Excel binary workbooks (*.xlsb) are not supported";
-} // namespace ExcelTexts
-
 class TCustomMSExcel : public TSpreadSheetFile {
 public:
     TVxISummaryInformation SummaryInformation;

@@ -2,6 +2,8 @@
 
 #include "VxXLS.h"
 
+#include "VxCellsTexts.h"
+
 #include "excel/biff_records.h"
 #include "excel/biff_stream.h"
 #include "excel/byte_view.h"
@@ -18,7 +20,7 @@ namespace {
 // Reaching a password-protected workbook ends the load whatever OnErrorProcess says.
 class EPasswordProtected : public ESpreadSheetError {
 public:
-    EPasswordProtected() : ESpreadSheetError(ExcelTexts::PasswordProtected) {}
+    EPasswordProtected() : ESpreadSheetError(SpreadSheetTexts().PasswordProtected) {}
 };
 
 constexpr double Days1904 = 1462; // 1904-01-01 counted from 1899-12-30
@@ -39,7 +41,7 @@ int biff2Format(const ByteView &data) { return data.U8(5) & 0x3F; }
 ESpreadSheetError asReaderError(const std::exception &error)
 {
     if (dynamic_cast<const EShortData *>(&error) || dynamic_cast<const ETruncatedRecord *>(&error))
-        return ESpreadSheetError(ExcelTexts::Damaged);
+        return ESpreadSheetError(SpreadSheetTexts().Damaged);
     return ESpreadSheetError(error.what());
 }
 
@@ -122,7 +124,7 @@ bool TMSExcel::HandleCellRecord(const TRecordHeader &header, const ByteView &dat
         const int xf = data.U16(4);
         const std::uint32_t index = data.U32(6);
         if (index >= sharedStrings_.size())
-            throw ESpreadSheetError(ExcelTexts::Damaged);
+            throw ESpreadSheetError(SpreadSheetTexts().Damaged);
         ReportCell(data.U16(0), data.U16(2), xf, Variant(sharedStrings_[index]), XFAlignment(xf));
         return true;
     }

@@ -2,6 +2,7 @@
 
 #include "StringList.h"
 #include "VxCellsFile.h"
+#include "VxCellsTexts.h"
 #include "biff_records.h"
 #include "number_formats.h"
 #include "xml_parser.h"
@@ -20,8 +21,6 @@ namespace excel {
 
 namespace {
 
-constexpr const char *NotValid = "File is not valid Excel Workbook";
-constexpr const char *BinaryNotSupported = "Excel binary workbooks (*.xlsb) are not supported";
 constexpr int MaxRows = 1 << 20;
 constexpr int MaxColumns = 1 << 14;
 constexpr double Days1904 = 1462;
@@ -385,7 +384,7 @@ private:
         if (type_ == "s") {
             const auto index = parseInteger(value_);
             if (!index || *index < 0 || static_cast<std::size_t>(*index) >= strings_.size())
-                throw ESpreadSheetError(NotValid);
+                throw ESpreadSheetError(SpreadSheetTexts().NotValidWorkbook);
             return Variant(strings_[static_cast<std::size_t>(*index)]);
         }
         if (type_ == "inlineStr")
@@ -472,24 +471,24 @@ void ReadOpenXmlWorkbook(std::span<const std::uint8_t> bytes, OpenXmlSink &sink)
 {
     const auto package = ZipPackage::Open(bytes);
     if (!package)
-        throw ESpreadSheetError(NotValid);
+        throw ESpreadSheetError(SpreadSheetTexts().NotValidWorkbook);
     const std::string workbookPart = officeDocumentPart(*package);
     if (endsWith(workbookPart, ".bin"))
-        throw ESpreadSheetError(BinaryNotSupported);
+        throw ESpreadSheetError(SpreadSheetTexts().BinaryNotSupported);
 
     WorkbookParser workbook;
     RelationshipsParser rels;
     if (!workbook.ParsePart(*package, workbookPart) || !rels.ParsePart(*package, RelationshipsPartOf(workbookPart)))
-        throw ESpreadSheetError(NotValid);
+        throw ESpreadSheetError(SpreadSheetTexts().NotValidWorkbook);
     const std::string folder = PartFolder(workbookPart);
 
     SharedStringsParser strings;
     StylesParser styles;
     for (const auto &[id, r] : rels.ById) {
         if (endsWith(r.Type, "/sharedStrings") && !strings.ParsePart(*package, ResolveTarget(folder, r.Target)))
-            throw ESpreadSheetError(NotValid);
+            throw ESpreadSheetError(SpreadSheetTexts().NotValidWorkbook);
         if (endsWith(r.Type, "/styles") && !styles.ParsePart(*package, ResolveTarget(folder, r.Target)))
-            throw ESpreadSheetError(NotValid);
+            throw ESpreadSheetError(SpreadSheetTexts().NotValidWorkbook);
     }
     styles.Resolve();
 
@@ -519,7 +518,7 @@ void ReadOpenXmlWorkbook(std::span<const std::uint8_t> bytes, OpenXmlSink &sink)
             SheetParser parser(sink, index, workbook.Date1904, strings.Strings, styles.CellStyles);
             parser.ProgressSpan(done, total);
             if (!parser.ParsePart(*package, parts[i]))
-                throw ESpreadSheetError(NotValid);
+                throw ESpreadSheetError(SpreadSheetTexts().NotValidWorkbook);
             parser.Finish();
         }
         done += size;

@@ -1,6 +1,7 @@
 #include "shared_strings.h"
 
 #include "VxCellsFile.h"
+#include "VxCellsTexts.h"
 #include "biff_records.h"
 #include "text_decode.h"
 
@@ -23,7 +24,7 @@ void SharedStringsReader::NextContinue()
 {
     TRecordHeader header;
     if (!stream_.ReadHeader(header) || header.Id != rec::CONTINUE)
-        throw ESpreadSheetError("CONTINUE record is not found in the stream");
+        throw ESpreadSheetError(SpreadSheetTexts().ContinueNotFound);
     record_ = ByteView(stream_.ReadData(header.Length));
     position_ = 0;
 }
@@ -67,8 +68,12 @@ void checkOptions(std::uint8_t options)
 {
     if (options == 0 || options == 1 || (options & 0x0C) != 0)
         return;
-    char text[80];
-    std::snprintf(text, sizeof text, "String in SST (Options byte is 0x%.2x) can not be processed.", options);
+    char code[8];
+    std::snprintf(code, sizeof code, "%.2x", options);
+    std::string text = SpreadSheetTexts().SSTOptions;
+    const auto at = text.find("%.2x");
+    if (at != std::string::npos)
+        text.replace(at, 4, code);
     throw ESpreadSheetError(text);
 }
 

@@ -1,0 +1,7 @@
+#include "VxCellsTexts.h"
+
+TSpreadSheetTexts &SpreadSheetTexts()
+{
+    static TSpreadSheetTexts texts;
+    return texts;
+}

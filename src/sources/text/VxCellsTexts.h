@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+// The texts the cell-based readers show a user, in English, replaceable as a whole like
+// the engine's (a translation assigns another set at start-up).
+struct TSpreadSheetTexts {
+    std::string FileNotDefined = "File is not defined.";
+    std::string FileNotExists = "File is not exists.";
+    std::string IncorrectType = "Incorrect type of spreadsheet";
+    std::string ReaderNotAvailable = "The %s reader is not available yet";
+    std::string NotValidWorkbook = "File is not valid Excel Workbook";
+    std::string NotExcelFile = "File is not a Excel file";
+    std::string PasswordProtected = "Could not read the password protected file";
+    std::string Damaged = "The Excel file is damaged or truncated";
+    std::string BinaryNotSupported = "Excel binary workbooks (*.xlsb) are not supported";
+    std::string ContinueNotFound = "CONTINUE record is not found in the stream";
+    std::string SSTOptions = "String in SST (Options byte is 0x%.2x) can not be processed.";
+};
+
+TSpreadSheetTexts &SpreadSheetTexts();
