@@ -113,12 +113,7 @@ void TImportRun::Configure(TVxImportBaseComponent &source)
 
 void TImportRun::ConnectAndPrepare(TVxImportBaseComponent &source)
 {
-    TConnectionSettings connection;
-    connection.DatabaseFile = args_.Required("database");
-    connection.User = args_.Value("user");
-    connection.Password = args_.Value("password");
-    connection.CharacterSet = args_.Value("charset", "NONE");
-    connection.Dialect = args_.IntValue("dialect", 1);
+    const TConnectionSettings connection = ConnectionSettingsFrom(args_);
     ConnectDatabase(database_, connection);
 
     const std::string table = source.TableName;
@@ -156,15 +151,12 @@ void TImportRun::ConnectAndPrepare(TVxImportBaseComponent &source)
 // Argument mistakes are reported before any file or database is touched.
 void validateArguments(const TCommandLine &args)
 {
-    args.Required("database");
     args.Required("spec");
     if (args.Has("mode"))
         parseMode(args.Value("mode"));
     if (args.Has("commit-count") && args.IntValue("commit-count", 1) < 1)
         throw EUsageError("option --commit-count must be at least 1");
-    const int dialect = args.IntValue("dialect", 1);
-    if (dialect != 1 && dialect != 3)
-        throw EUsageError("option --dialect must be 1 or 3");
+    ConnectionSettingsFrom(args);
     if (args.Has("generator") != args.Has("generator-field"))
         throw EUsageError("options --generator and --generator-field go together");
     if (!args.Has("script") && (args.Has("no-connect") || args.Has("no-commit")))
@@ -252,6 +244,19 @@ int TImportRun::Report(const TVxImportBaseComponent &source, const std::string &
 }
 
 } // namespace
+
+TConnectionSettings ConnectionSettingsFrom(const TCommandLine &args)
+{
+    TConnectionSettings s;
+    s.DatabaseFile = args.Required("database");
+    s.User = args.Value("user");
+    s.Password = args.Value("password");
+    s.CharacterSet = args.Value("charset", "NONE");
+    s.Dialect = args.IntValue("dialect", 1);
+    if (s.Dialect != 1 && s.Dialect != 3)
+        throw EUsageError("option --dialect must be 1 or 3");
+    return s;
+}
 
 const std::vector<TCommandLine::Option> &ImportOptions()
 {

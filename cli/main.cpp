@@ -62,19 +62,6 @@ const char *usage =
     "1 failed, 2 bad arguments or configuration, 3 cancelled. A completed run commits;\n"
     "a failed or cancelled run rolls back.\n";
 
-TConnectionSettings connectionSettings(const TCommandLine &args)
-{
-    TConnectionSettings s;
-    s.DatabaseFile = args.Required("database");
-    s.User = args.Value("user");
-    s.Password = args.Value("password");
-    s.CharacterSet = args.Value("charset", "NONE");
-    s.Dialect = args.IntValue("dialect", 1);
-    if (s.Dialect != 1 && s.Dialect != 3)
-        throw EUsageError("option --dialect must be 1 or 3");
-    return s;
-}
-
 // Lists the tables as the main window loads them, each with its record count.
 int listTables(const TCommandLine &args)
 {
@@ -86,7 +73,7 @@ int listTables(const TCommandLine &args)
     tableList.ComponentName = "IBQuery1";
     TIBSQL counter(&database, &transaction);
 
-    ConnectDatabase(database, connectionSettings(args));
+    ConnectDatabase(database, ConnectionSettingsFrom(args));
     const std::vector<std::string> names = LoadTableList(tableList, args.Has("system-tables"));
     if (names.empty()) {
         std::cerr << SNoTableFound << '\n';

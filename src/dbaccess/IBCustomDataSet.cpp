@@ -302,10 +302,6 @@ TIBCustomDataSet::~TIBCustomDataSet()
         Close();
     } catch (...) {
     }
-    if (database_)
-        database_->RemoveClient(this);
-    if (transaction_)
-        transaction_->RemoveClient(this);
 }
 
 void TIBCustomDataSet::SetDatabase(TIBDatabase *database)
@@ -313,16 +309,11 @@ void TIBCustomDataSet::SetDatabase(TIBDatabase *database)
     if (database == database_)
         return;
     Close();
-    if (database_)
-        database_->RemoveClient(this);
-    database_ = database;
-    if (database_) {
-        database_->AddClient(this);
-        if (!transaction_ && database_->DefaultTransaction())
-            SetTransaction(database_->DefaultTransaction());
-    }
+    LinkDatabase(database);
     select_->SetDatabase(database_);
     generatorQuery_->SetDatabase(database_);
+    if (TIBTransaction *t = MissingDefaultTransaction())
+        SetTransaction(t);
 }
 
 void TIBCustomDataSet::SetTransaction(TIBTransaction *transaction)
@@ -330,11 +321,7 @@ void TIBCustomDataSet::SetTransaction(TIBTransaction *transaction)
     if (transaction == transaction_)
         return;
     Close();
-    if (transaction_)
-        transaction_->RemoveClient(this);
-    transaction_ = transaction;
-    if (transaction_)
-        transaction_->AddClient(this);
+    LinkTransaction(transaction);
     select_->SetTransaction(transaction_);
     generatorQuery_->SetTransaction(transaction_);
 }

@@ -194,8 +194,6 @@ private:
     void IndexRemove(std::uint32_t row);
     bool LocateScan(const std::vector<int> &fields, const std::vector<TIBValue> &keys, TLocateOptions options);
 
-    TIBDatabase *database_ = nullptr;
-    TIBTransaction *transaction_ = nullptr;
     std::unique_ptr<TIBSQL> select_;
     std::unique_ptr<TIBSQL> generatorQuery_;
     std::vector<std::unique_ptr<TIBField>> fields_;

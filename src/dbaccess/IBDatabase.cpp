@@ -86,6 +86,37 @@ void removeFrom(auto &list, auto *item)
 
 } // namespace
 
+// ---------------------------------------------------------------- TIBLinked
+
+TIBLinked::~TIBLinked()
+{
+    LinkDatabase(nullptr);
+    LinkTransaction(nullptr);
+}
+
+void TIBLinked::LinkDatabase(TIBDatabase *database)
+{
+    if (database_)
+        database_->RemoveClient(this);
+    database_ = database;
+    if (database_)
+        database_->AddClient(this);
+}
+
+void TIBLinked::LinkTransaction(TIBTransaction *transaction)
+{
+    if (transaction_)
+        transaction_->RemoveClient(this);
+    transaction_ = transaction;
+    if (transaction_)
+        transaction_->AddClient(this);
+}
+
+TIBTransaction *TIBLinked::MissingDefaultTransaction() const
+{
+    return database_ && !transaction_ ? database_->DefaultTransaction() : nullptr;
+}
+
 // ---------------------------------------------------------------- TIBDatabase
 
 TIBDatabase::TIBDatabase()

@@ -16,11 +16,21 @@ enum class TIBReleaseReason {
     ConnectionLost, // forget handles without calling the server
 };
 
-// A statement or dataset bound to a connection and a transaction.
+// A statement or dataset bound to a connection and a transaction, which tell it when to
+// let go of its server resources.
 class TIBLinked {
 public:
-    virtual ~TIBLinked() = default;
+    virtual ~TIBLinked();
     virtual void Release(TIBReleaseReason reason) = 0;
+
+protected:
+    void LinkDatabase(TIBDatabase *database);
+    void LinkTransaction(TIBTransaction *transaction);
+    // The connection's default transaction, when the object has none of its own yet.
+    TIBTransaction *MissingDefaultTransaction() const;
+
+    TIBDatabase *database_ = nullptr;
+    TIBTransaction *transaction_ = nullptr;
 };
 
 enum class TTransactionAction { taRollback, taCommit, taRollbackRetaining, taCommitRetaining };

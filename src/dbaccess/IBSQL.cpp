@@ -162,10 +162,6 @@ TIBSQL::~TIBSQL()
         Unprepare();
     } catch (...) {
     }
-    if (database_)
-        database_->RemoveClient(this);
-    if (transaction_)
-        transaction_->RemoveClient(this);
 }
 
 void TIBSQL::SetDatabase(TIBDatabase *database)
@@ -173,14 +169,9 @@ void TIBSQL::SetDatabase(TIBDatabase *database)
     if (database == database_)
         return;
     Unprepare();
-    if (database_)
-        database_->RemoveClient(this);
-    database_ = database;
-    if (database_) {
-        database_->AddClient(this);
-        if (!transaction_ && database_->DefaultTransaction())
-            SetTransaction(database_->DefaultTransaction());
-    }
+    LinkDatabase(database);
+    if (TIBTransaction *t = MissingDefaultTransaction())
+        SetTransaction(t);
 }
 
 void TIBSQL::SetTransaction(TIBTransaction *transaction)
@@ -188,11 +179,7 @@ void TIBSQL::SetTransaction(TIBTransaction *transaction)
     if (transaction == transaction_)
         return;
     Unprepare();
-    if (transaction_)
-        transaction_->RemoveClient(this);
-    transaction_ = transaction;
-    if (transaction_)
-        transaction_->AddClient(this);
+    LinkTransaction(transaction);
 }
 
 void TIBSQL::SetSQL(std::vector<std::string> lines)

@@ -108,8 +108,6 @@ private:
     std::string ReadBlob(const ISC_QUAD &id) const;
     ISC_QUAD WriteBlob(const std::string &content);
 
-    TIBDatabase *database_ = nullptr;
-    TIBTransaction *transaction_ = nullptr;
     std::vector<std::string> sql_;
     isc_stmt_handle handle_ = 0;
     int statementType_ = 0;

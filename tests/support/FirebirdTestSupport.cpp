@@ -33,6 +33,19 @@ TempDir::~TempDir()
     fs::remove_all(path_, ignored);
 }
 
+namespace {
+
+void attach(TIBDatabase &database, TIBTransaction &transaction, const std::string &path, int dialect)
+{
+    database.SetDefaultTransaction(&transaction);
+    database.Params = {"user_name=SYSDBA", "lc_ctype=UTF8"};
+    database.SetSQLDialect(dialect);
+    database.SetDatabaseName(path);
+    database.Open();
+}
+
+} // namespace
+
 void CreateDatabase(const std::string &path, const std::vector<std::string> &statements, int dialect,
                     const std::string &charset)
 {
@@ -51,11 +64,7 @@ void ExecuteStatements(const std::string &path, const std::vector<std::string> &
 {
     TIBDatabase database;
     TIBTransaction transaction;
-    database.SetDefaultTransaction(&transaction);
-    database.Params = {"user_name=SYSDBA", "lc_ctype=UTF8"};
-    database.SetSQLDialect(dialect);
-    database.SetDatabaseName(path);
-    database.Open();
+    attach(database, transaction, path, dialect);
     for (const std::string &statement : statements) {
         transaction.StartTransaction();
         TIBSQL sql(&database, &transaction);
@@ -71,11 +80,7 @@ std::vector<std::string> QueryColumn(const std::string &path, const std::string 
 {
     TIBDatabase database;
     TIBTransaction transaction;
-    database.SetDefaultTransaction(&transaction);
-    database.Params = {"user_name=SYSDBA", "lc_ctype=UTF8"};
-    database.SetSQLDialect(dialect);
-    database.SetDatabaseName(path);
-    database.Open();
+    attach(database, transaction, path, dialect);
     transaction.StartTransaction();
     std::vector<std::string> values;
     {
