@@ -177,3 +177,29 @@ TEST_F(ConversionTest, FieldNamesAndLiteralsOfStatements)
 }
 
 } // namespace
+
+#include "VxI2TXT.h"
+
+namespace {
+
+TEST_F(ConversionTest, FixedWidthBreaksAreGuessedFromTheFieldWidths)
+{
+    // I INTEGER, N NUMERIC(12,2), D DATE, T TIME, B BOOLEAN, S VARCHAR(20), M BLOB
+    auto guess = [&](const std::string &line, char qualifier) {
+        std::vector<TTextPosition> breaks;
+        SplitTextLine(&query, true, ',', line, qualifier, breaks);
+        std::vector<std::pair<int, int>> pairs;
+        for (const auto &b : breaks)
+            pairs.emplace_back(b.Start, b.End);
+        return pairs;
+    };
+    using P = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(guess(std::string(200, 'x'), '\0'), (P{{1, 11}, {12, 26}, {27, 36}, {37, 46}, {47, 51}, {52, 71}, {72, 81}}));
+    EXPECT_EQ(guess(std::string(30, 'x'), '\0'), (P{{1, 11}, {12, 26}, {27, 30}}));
+    EXPECT_TRUE(guess("", '\0').size() <= 1);
+    std::vector<TTextPosition> none;
+    SplitTextLine(nullptr, true, ',', "abc", '\0', none);
+    EXPECT_TRUE(none.empty());
+}
+
+} // namespace
