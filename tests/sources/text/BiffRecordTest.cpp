@@ -284,7 +284,7 @@ TEST(BiffErrors, ARecordRunningPastTheStreamIsDamage)
     b.record(0x0009, Bytes().u16(2).u16(0x10));
     b.record(0x0003, Bytes().u16(0).u16(0));
     std::vector<std::uint8_t> bytes = b.stream();
-    bytes[bytes.size() - 6] = 0x40; // the last record now claims 64 bytes
+    bytes.at(bytes.size() - 6) = 0x40; // the last record now claims 64 bytes
     TempFile file("cut.xls", std::string(bytes.begin(), bytes.end()));
     TMSExcel reader;
     try {
