@@ -202,3 +202,26 @@ TEST_F(ImportTest, ConfigurationMistakesExitWithStatusTwo)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ImportTest, WorkbookSheetChosenByTheSpecification)
+{
+    ExecuteStatements(db, {"CREATE TABLE SHEETS (ID INTEGER NOT NULL, LABEL VARCHAR(20), "
+                           "CONSTRAINT PK_SHEETS PRIMARY KEY (ID))"});
+    write("sheet.vxi", "[Common]\r\nTableName=SHEETS\r\nTableType=XLS\r\nMode=0\r\nSourceFileName=" +
+                           std::string(FERROVANE_XLS_DATA) + "/three-sheets.xls\r\n[Mappings]\r\nMap0=ID=B\r\n"
+                           "Map1=LABEL=A\r\n[Text]\r\nRowFirst=1\r\nRowFieldNames=0\r\n[Sheet]\r\nSheetIndex=1\r\n");
+    const RunResult r = run("--spec " + dir.File("sheet.vxi"));
+    // The second sheet holds "sheet 2" in A1 (no ID: that row fails) and 200 in B2.
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("Added: 1  Updated: 0  Deleted: 0  Skipped: 0  Errors: 1"), std::string::npos) << r.out;
+    EXPECT_EQ(QueryColumn(db, "select ID || '|' || COALESCE(LABEL, '') from SHEETS order by ID"),
+              (std::vector<std::string>{"200|"}));
+
+    write("broken.xls", "this is no workbook");
+    const RunResult broken = run("--spec " + dir.File("sheet.vxi") + " --source " + dir.File("broken.xls"));
+    EXPECT_EQ(broken.status, 2) << broken.out;
+}
+
+} // namespace

@@ -267,3 +267,19 @@ void TVxImportFromCell::BracketDigitSources()
             Mappings[i] = Mappings.Names(i) + "=[" + source + "]";
     }
 }
+
+// ---------------------------------------------------------------- specification files
+
+void TVxImportFromCell::ReadSpecification(const TStringList &list)
+{
+    TVxImportBaseComponent::ReadSpecification(list);
+    std::int64_t index;
+    if (TryStrToInt64(Text::Trim(list.Values("SheetIndex")), index) && index >= INT32_MIN && index <= INT32_MAX)
+        SetSheetIndex(static_cast<int>(index));
+}
+
+void TVxImportFromCell::WriteSpecification(std::ostream &stream, const std::string &specName)
+{
+    TVxImportBaseComponent::WriteSpecification(stream, specName);
+    stream << "[Sheet]\r\nSheetIndex=" << SheetIndex() << "\r\n";
+}

@@ -41,6 +41,8 @@ public:
     bool CheckProperties(std::string &propertyName) override;
     void CreateColumns() override;
     void AutoMapColumns() override;
+    void ReadSpecification(const TStringList &list) override;
+    void WriteSpecification(std::ostream &stream, const std::string &specName) override;
 
     // ---- the cell source's own operations
     virtual std::unique_ptr<TSpreadSheetFile> CreateSpreadSheetFile() { return nullptr; }

@@ -1,6 +1,7 @@
 #include "VxI2TXT.h"
 
 #include "ImpCnst.h"
+#include "excel/text_decode.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,39 +11,15 @@
 
 namespace {
 
-// UTF-16 units to UTF-8; an unpaired surrogate becomes U+FFFD.
-void appendUtf16(std::string &out, const unsigned char *bytes, std::size_t count, bool bigEndian)
+// UTF-16 text after its byte-order mark, as UTF-8.
+std::string utf16ToUtf8(const char *data, std::size_t size, bool bigEndian)
 {
-    auto unit = [&](std::size_t i) {
-        return bigEndian ? static_cast<unsigned>(bytes[2 * i] << 8 | bytes[2 * i + 1])
-                         : static_cast<unsigned>(bytes[2 * i + 1] << 8 | bytes[2 * i]);
-    };
-    const std::size_t units = count / 2;
-    out.reserve(out.size() + count);
-    for (std::size_t i = 0; i < units; ++i) {
-        unsigned cp = unit(i);
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | cp >> 6);
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | cp >> 12);
-            out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | cp >> 18);
-            out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
+    std::vector<std::uint8_t> bytes(reinterpret_cast<const std::uint8_t *>(data),
+                                    reinterpret_cast<const std::uint8_t *>(data) + size);
+    if (bigEndian)
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+            std::swap(bytes[i], bytes[i + 1]);
+    return excel::Utf16LeToUtf8(bytes);
 }
 
 bool blankLine(std::string_view line)
@@ -111,7 +88,7 @@ std::string ReadTextLines(const TReadTextOptions &o, std::istream &stream, TText
     const bool little = raw.size() >= 2 && raw[0] == '\xFF' && raw[1] == '\xFE';
     const bool big = raw.size() >= 2 && raw[0] == '\xFE' && raw[1] == '\xFF';
     if (little || big)
-        appendUtf16(result.Data, reinterpret_cast<const unsigned char *>(raw.data()) + 2, raw.size() - 2, big);
+        result.Data = utf16ToUtf8(raw.data() + 2, raw.size() - 2, big);
     else
         result.Data = std::move(raw);
 
