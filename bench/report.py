@@ -97,6 +97,8 @@ def main():
     print(f"{meta.get('firebird', '?')} (embedded); commit {meta.get('commit', '?')}, ferrovane-import {meta.get('binary', '?')}")
     print(f"{meta.get('reps', '?')} runs per case; load average {meta.get('load_start', '?')} at the start, "
           f"{meta.get('load_end', '?')} at the end")
+    if int(meta.get("reps", "0")) < 3:
+        print("FEWER THAN 3 RUNS PER CASE: a check that the bench works, not a measurement.")
     print("rows/s: median of the runs (slowest-fastest); peak MB: largest resident set of the runs;")
     print("xA: Ferrovane's median rows/s over baseline A's (insert for appends and script mode,")
     print("update for update and append/update); xB: over baseline B's.")
@@ -159,7 +161,7 @@ def main():
                        "met" if d["peak_mb"] <= allowed else "NOT met"))
     if checks:
         print()
-        print(f"Goals of the issue at {n(s)} rows" + ("" if s >= 1_000_000 else " (they are meant for 100,000 and 1,000,000)"))
+        print(f"Goals of the issue at {n(s)} rows" + ("" if s >= 100_000 else " (a quick run: the goals are set for 100,000 and more)"))
         for text, value, verdict in checks:
             print(f"  {text:<56}{value:>10}  {verdict}")
     print()
