@@ -6,7 +6,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run demo example clean
+.PHONY: all deps configure build test run demo example bench clean
 
 all: build
 
@@ -39,6 +39,11 @@ run: build demo
 example: build demo
 	$(BUILD_DIR)/cli/ferrovane-import --database demo/demo.fdb --user SYSDBA --charset UTF8 --dialect 3 \
 	  --spec examples/customers.vxi
+
+# Load speed against the client library and isql (bench/README.md); minutes, not part of test.
+# make bench SIZES=2000 is a quick run.
+bench: build
+	FERROVANE=$(BUILD_DIR)/cli/ferrovane-import bash bench/run.sh
 
 clean:
 	rm -rf $(BUILD_DIR)
