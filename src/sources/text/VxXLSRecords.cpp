@@ -111,7 +111,8 @@ bool TMSExcel::HandleCellRecord(const TRecordHeader &header, const ByteView &dat
         }
         return true;
     }
-    case rec::LABEL: {
+    case rec::LABEL:
+    case rec::RSTRING: { // a label with formatting runs after its text; the runs are not needed
         const int xf = data.U16(4);
         const std::size_t count = data.U16(6);
         const std::string text = Version >= TExcelVersion::evExcel8

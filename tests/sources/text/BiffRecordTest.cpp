@@ -294,3 +294,17 @@ TEST(BiffErrors, ARecordRunningPastTheStreamIsDamage)
         EXPECT_STREQ(e.what(), "The Excel file is damaged or truncated");
     }
 }
+
+// Rich-text labels keep their text: the formatting runs after it are skipped.
+TEST(BiffLabels, RichTextLabelsAreRead)
+{
+    Workbook w;
+    w.globals([](BiffBuilder &) {});
+    w.worksheet([](BiffBuilder &b) {
+        b.record(0x0204, Bytes().u16(0).u16(0).u16(0).u16(5).u8(0).text("plain"));
+        b.record(0x00D6, Bytes().u16(1).u16(0).u16(0).u16(4).u8(0).text("rich").u16(1).u16(0).u16(2).u16(1));
+    });
+    const auto reader = w.load();
+    EXPECT_EQ(CellText(reader->Sheets[0], 0, 0), "String:plain");
+    EXPECT_EQ(CellText(reader->Sheets[0], 0, 1), "String:rich");
+}
