@@ -1175,13 +1175,13 @@ struct Variant::Ops {
     }
 };
 
-std::int32_t Variant::AsInteger() const
+std::int32_t Variant::ConvertToInteger() const
 {
     return static_cast<std::int32_t>(Ops::ToRangedInteger(*this, std::numeric_limits<std::int32_t>::min(),
                                                           std::numeric_limits<std::int32_t>::max(), "Integer"));
 }
 
-std::int64_t Variant::AsInt64() const
+std::int64_t Variant::ConvertToInt64() const
 {
     return Ops::ToRangedInteger(*this, std::numeric_limits<std::int64_t>::min(),
                                 std::numeric_limits<std::int64_t>::max(), "Int64");
@@ -1247,17 +1247,9 @@ std::vector<Variant> &Variant::AsArray()
 
 std::size_t Variant::ArrayCount() const { return IsArray() ? a_->size() : 0; }
 
-const Variant &Variant::operator[](std::size_t i) const
+const Variant &Variant::CheckedItem(std::size_t i) const
 {
     const auto &items = AsArray();
-    if (i >= items.size())
-        throw EVariantError("Variant array index out of bounds");
-    return items[i];
-}
-
-Variant &Variant::operator[](std::size_t i)
-{
-    auto &items = AsArray();
     if (i >= items.size())
         throw EVariantError("Variant array index out of bounds");
     return items[i];

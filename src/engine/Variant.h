@@ -79,16 +79,27 @@ public:
     // Numeric conversions: Null and Empty give 0, True gives -1, strings are read by the
     // regional settings (a period is accepted as decimal point too); anything else raises.
     double AsDouble() const;
-    std::int32_t AsInteger() const; // rounds floats to nearest, raises on overflow
-    std::int64_t AsInt64() const;
+    // Rounds floats to nearest, raises on overflow. Integers, the common case in value
+    // lists and positions, are answered inline.
+    std::int32_t AsInteger() const
+    {
+        return type_ == TVarType::varInteger ? static_cast<std::int32_t>(i_) : ConvertToInteger();
+    }
+    std::int64_t AsInt64() const { return IsOrdinalFast() ? i_ : ConvertToInt64(); }
     bool AsBoolean() const;         // "True"/"False" (any case), or a number (non-zero = true)
     double AsDateTime() const;      // numbers as they are, strings read as dates by the regional settings
 
     const std::vector<Variant> &AsArray() const;
     std::vector<Variant> &AsArray();
     std::size_t ArrayCount() const;       // 0 for non-arrays
-    const Variant &operator[](std::size_t i) const;
-    Variant &operator[](std::size_t i);
+    const Variant &operator[](std::size_t i) const
+    {
+        return type_ == TVarType::varArray && i < a_->size() ? (*a_)[i] : CheckedItem(i);
+    }
+    Variant &operator[](std::size_t i)
+    {
+        return type_ == TVarType::varArray && i < a_->size() ? (*a_)[i] : const_cast<Variant &>(CheckedItem(i));
+    }
 
     // Arithmetic follows the classic variant rules: Null propagates, two strings
     // concatenate with "+", numeric strings convert for the other operators, integers
@@ -128,6 +139,14 @@ private:
     struct Ops; // the conversion and operator machinery, kept out of this header
 
     void CopyScalar(const Variant &other) noexcept;
+    std::int32_t ConvertToInteger() const;
+    std::int64_t ConvertToInt64() const;
+    const Variant &CheckedItem(std::size_t i) const; // raises: not an array, or out of bounds
+    bool IsOrdinalFast() const noexcept
+    {
+        return type_ == TVarType::varInteger || type_ == TVarType::varInt64 || type_ == TVarType::varSmallint ||
+               type_ == TVarType::varShortInt;
+    }
 
     TVarType type_ = TVarType::varEmpty;
     // All integer kinds live sign-extended in i_; the active member follows type_.

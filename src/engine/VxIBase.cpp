@@ -539,6 +539,7 @@ void TVxImportBaseComponent::Execute()
     Statistic.Result = TVxIResult::irUnknown;
     if (OnBeforeExecute)
         OnBeforeExecute(this);
+    parserCache_.clear();
     parsers_.clear(); // every run compiles its expressions anew
     std::string property;
     if (CheckProperties(property))
@@ -587,6 +588,7 @@ void TVxImportBaseComponent::Execute()
         resultText = ImpTexts().ResultFailed + "\r\n" + e.what();
         Statistic.Result = TVxIResult::irFailed;
     }
+    parserCache_.clear();
     parsers_.clear();
     if (waitCursor)
         host.SetWaitCursor(false);
@@ -1161,7 +1163,24 @@ void TVxImportBaseComponent::EvaluateExpression(const Variant &expression, int c
         EvaluateIdentifier(nullptr, text, noArgs_, 0, false, value, done);
         return;
     }
-    ParserFor(text).Evaluate(value);
+    // The row loop asks again and again for the same few expressions, held in the same
+    // value-list entries: those are found by address (checked against the text) before
+    // any lookup by text.
+    TVxIParser *parser = nullptr;
+    for (const auto &[key, cached] : parserCache_)
+        if (key == pointer && cached->Text() == text) {
+            parser = cached;
+            break;
+        }
+    if (!parser) {
+        parser = &ParserFor(text);
+        if (pointer != &copy) {
+            if (parserCache_.size() >= 64)
+                parserCache_.clear();
+            parserCache_.emplace_back(pointer, parser);
+        }
+    }
+    parser->Evaluate(value);
 }
 
 Variant TVxImportBaseComponent::Substitute(const std::vector<Variant> &args) const

@@ -214,6 +214,7 @@ private:
 
     bool directEvaluation_ = false; // EvaluateIdentifier called without a parser
     std::unordered_map<std::string, std::unique_ptr<TVxIParser>> parsers_; // compiled once per run
+    std::vector<std::pair<const std::string *, TVxIParser *>> parserCache_;
     std::vector<Variant> noArgs_;
     std::string sqlFields_, sqlValues_, sqlCondition_; // the row's statement pieces
     struct TMasks {
