@@ -1,6 +1,7 @@
 #include "IBCustomDataSet.h"
 
 #include "IBErrors.h"
+#include "StringList.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,35 +11,6 @@
 namespace {
 
 constexpr const char *SDataSetEmpty = "Impossible d'effectuer cette opération sur un ensemble de données vide";
-
-std::string upper(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
-    return s;
-}
-
-std::string trim(const std::string &s)
-{
-    const auto b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos)
-        return {};
-    return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::toupper(x) == std::toupper(y);
-           });
-}
-
-std::int64_t pow10(int n)
-{
-    std::int64_t p = 1;
-    while (n-- > 0)
-        p *= 10;
-    return p;
-}
 
 TFieldType fieldTypeOf(const TIBColumnInfo &c)
 {
@@ -97,7 +69,7 @@ std::string TIBGeneratorField::Statement(int sqlDialect) const
 {
     std::string name;
     if (sqlDialect == 1) {
-        name = upper(trim(Generator));
+        name = Text::Upper(Text::Trim(Generator));
     } else {
         name = "\"";
         for (char c : Generator) {
@@ -165,7 +137,7 @@ Variant TIBField::Value() const
 {
     const TIBValue &v = dataSet_.CurrentValue(index_);
     if (type_ == TFieldType::ftBCD && v.IsOrdinal())
-        return Variant(static_cast<double>(v.AsInt64()) / static_cast<double>(pow10(scale_)));
+        return Variant(static_cast<double>(v.AsInt64()) / static_cast<double>(PowerOfTen(scale_)));
     return v;
 }
 
@@ -227,8 +199,8 @@ TIBValue TIBField::ToStorage(const Variant &value, bool cutText) const
                 return TIBValue(n);
             }
             if (value.IsOrdinal())
-                return TIBValue(value.AsInt64() * pow10(scale_));
-            return TIBValue(static_cast<std::int64_t>(std::llround(value.AsDouble() * static_cast<double>(pow10(scale_)))));
+                return TIBValue(value.AsInt64() * PowerOfTen(scale_));
+            return TIBValue(static_cast<std::int64_t>(std::llround(value.AsDouble() * static_cast<double>(PowerOfTen(scale_)))));
         }
         case TFieldType::ftFloat: {
             if (value.IsString()) {
@@ -257,7 +229,7 @@ TIBValue TIBField::ToStorage(const Variant &value, bool cutText) const
         }
         case TFieldType::ftBoolean: {
             if (value.IsString()) {
-                const std::string u = upper(trim(text));
+                const std::string u = Text::Upper(Text::Trim(text));
                 if (u == "TRUE" || u == "T" || u == "1" || u == "Y")
                     return TIBValue(true);
                 if (u == "FALSE" || u == "F" || u == "0" || u == "N")
@@ -660,7 +632,7 @@ bool TIBCustomDataSet::MoveToRecord(int recNo)
 TField *TIBCustomDataSet::FindField(std::string_view name) const
 {
     for (const auto &f : fields_)
-        if (equalsIgnoreCase(f->FieldName(), name))
+        if (Text::SameText(f->FieldName(), name))
             return f.get();
     return nullptr;
 }
@@ -706,7 +678,7 @@ void TIBCustomDataSet::ApplyGenerator()
 {
     if (!GeneratorField.IsComplete())
         return;
-    TField *field = FieldByName(trim(GeneratorField.Field));
+    TField *field = FieldByName(Text::Trim(GeneratorField.Field));
     if (!field->IsNull())
         return;
     generatorQuery_->SetSQL({GeneratorField.Statement(database_->SQLDialect())});
@@ -744,7 +716,7 @@ void TIBCustomDataSet::FillParams(TIBSQL &query, const std::vector<TIBValue> &cu
         binding.params.clear();
         for (int i = 0; i < query.ParamCount(); ++i) {
             const std::string &name = query.ParamName(i);
-            const bool old = name.size() > 4 && equalsIgnoreCase(std::string_view(name).substr(0, 4), "OLD_");
+            const bool old = name.size() > 4 && Text::SameText(std::string_view(name).substr(0, 4), "OLD_");
             const auto *field = static_cast<const TIBField *>(FindField(old ? std::string_view(name).substr(4) : name));
             TParamBinding::Param p;
             p.field = field ? field->Index() : -1;
@@ -945,8 +917,8 @@ bool TIBCustomDataSet::LocateScan(const std::vector<int> &fields, const std::vec
             std::string a = field->StorageToString(v);
             std::string b = field->StorageToString(keys[k]);
             if (options.loCaseInsensitive) {
-                a = upper(a);
-                b = upper(b);
+                a = Text::Upper(a);
+                b = Text::Upper(b);
             }
             if (options.loPartialKey ? a.rfind(b, 0) != 0 : a != b)
                 return false;
@@ -969,10 +941,10 @@ bool TIBCustomDataSet::Locate(const std::string &keyFields, const Variant &keyVa
     std::string normalized;
     for (std::size_t start = 0; start <= keyFields.size();) {
         const std::size_t end = std::min(keyFields.find(';', start), keyFields.size());
-        const std::string name = trim(keyFields.substr(start, end - start));
+        const std::string name = Text::Trim(keyFields.substr(start, end - start));
         if (!name.empty()) {
             fields.push_back(FieldByName(name)->Index());
-            normalized += upper(name) + ';';
+            normalized += Text::Upper(name) + ';';
         }
         start = end + 1;
     }
@@ -1044,7 +1016,7 @@ void TIBQuery::SetSQL(std::vector<std::string> lines)
 
 bool TIBQuery::GetStringProperty(std::string_view name, std::string &value) const
 {
-    if (!equalsIgnoreCase(name, "SQL"))
+    if (!Text::SameText(name, "SQL"))
         return false;
     value.clear();
     for (const std::string &line : selectSQL_)

@@ -2,6 +2,7 @@
 
 #include "FbClient.h"
 #include "IBErrors.h"
+#include "StringList.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,21 +13,6 @@ namespace {
 
 constexpr int daysFrom1858To1899 = 15018; // client dates count from 1858-11-17
 constexpr double timeUnitsPerDay = 864000000.0; // client times count 1/10000 s
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::toupper(x) == std::toupper(y);
-           });
-}
-
-std::int64_t pow10(int n)
-{
-    std::int64_t p = 1;
-    while (n-- > 0)
-        p *= 10;
-    return p;
-}
 
 std::size_t bufferSize(short type, short length)
 {
@@ -56,10 +42,18 @@ template <class T> void writeAs(std::vector<char> &buffer, T v)
 
 } // namespace
 
+std::int64_t PowerOfTen(int n)
+{
+    std::int64_t p = 1;
+    while (n-- > 0)
+        p *= 10;
+    return p;
+}
+
 std::string FormatScaledInteger(std::int64_t value, int scale, char decimalSeparator)
 {
     if (scale >= 0)
-        return std::to_string(value * pow10(scale));
+        return std::to_string(value * PowerOfTen(scale));
     const bool negative = value < 0;
     std::string digits = std::to_string(value);
     if (negative)
@@ -416,7 +410,7 @@ void TIBSQL::ClearParams()
 void TIBSQL::SetParamByName(std::string_view name, const TIBValue &value, int scale)
 {
     for (int i = 0; i < ParamCount(); ++i)
-        if (equalsIgnoreCase(paramNames_[i], name))
+        if (Text::SameText(paramNames_[i], name))
             SetParam(i, value, scale);
 }
 
@@ -590,7 +584,7 @@ int TIBSQL::RowsAffected()
 int TIBSQL::FieldIndex(std::string_view name) const
 {
     for (int i = 0; i < FieldCount(); ++i)
-        if (equalsIgnoreCase(columns_[i].Name, name))
+        if (Text::SameText(columns_[i].Name, name))
             return i;
     return -1;
 }
@@ -654,7 +648,7 @@ std::int64_t TIBSQL::FieldAsInt64(int index) const
         return 0;
     const int scale = columns_[index].Scale;
     if (v.IsOrdinal() && scale < 0)
-        return v.AsInt64() / pow10(-scale);
+        return v.AsInt64() / PowerOfTen(-scale);
     return v.AsInt64();
 }
 

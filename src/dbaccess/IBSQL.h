@@ -28,6 +28,9 @@ struct TIBColumnInfo {
 // texts and BLOB contents as bytes, Booleans, or Null.
 using TIBValue = Variant;
 
+// 10 to the power n (n from 0 to 18): the factor of a scaled numeric column.
+std::int64_t PowerOfTen(int n);
+
 // The text of a scaled integer, exact: 12345 with scale -2 is "123.45".
 std::string FormatScaledInteger(std::int64_t value, int scale, char decimalSeparator);
 // Reads an exact decimal text into a scaled integer; false on anything but a number.
