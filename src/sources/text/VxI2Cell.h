@@ -97,6 +97,11 @@ public:
 // available yet" error for cell-based types whose reader does not exist yet.
 std::unique_ptr<TSpreadSheetFile> CreateCellReader(TTableTypeImport type, const std::string &fileName);
 
+// Readers built in other libraries (the table files) make themselves known here, so that
+// CreateCellReader and the preview find them.
+using TCellReaderFactory = std::function<std::unique_ptr<TSpreadSheetFile>()>;
+void RegisterCellReader(TTableTypeImport type, TCellReaderFactory factory);
+
 // One column of the preview: its name and the reader column it shows.
 struct TCellPreviewColumn {
     std::string Name;

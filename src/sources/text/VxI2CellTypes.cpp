@@ -7,6 +7,8 @@
 #include "VxCellsTexts.h"
 #include "VxXLS.h"
 
+#include <map>
+
 namespace {
 
 bool isOpenXmlName(const std::string &fileName)
@@ -30,10 +32,23 @@ std::string withBaseFilter(const TVxImportBaseComponent &source, std::string ent
     throw ESpreadSheetError(FormatMessage(SpreadSheetTexts().ReaderNotAvailable, {what}));
 }
 
+std::map<TTableTypeImport, TCellReaderFactory> &registeredReaders()
+{
+    static std::map<TTableTypeImport, TCellReaderFactory> readers;
+    return readers;
+}
+
 } // namespace
+
+void RegisterCellReader(TTableTypeImport type, TCellReaderFactory factory)
+{
+    registeredReaders()[type] = std::move(factory);
+}
 
 std::unique_ptr<TSpreadSheetFile> CreateCellReader(TTableTypeImport type, const std::string &fileName)
 {
+    if (const auto found = registeredReaders().find(type); found != registeredReaders().end())
+        return found->second();
     switch (type) {
     case TTableTypeImport::teXLS:
         if (isOpenXmlName(fileName))
