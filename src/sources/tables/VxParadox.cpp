@@ -172,12 +172,15 @@ bool TDBParadox::ReadBlock(int index)
     visited_[static_cast<std::size_t>(index)] = true;
     const std::int64_t position =
         static_cast<std::int64_t>(layout_.HeaderLength) + static_cast<std::int64_t>(index) * layout_.BlockSize;
-    std::vector<std::uint8_t> whole(static_cast<std::size_t>(layout_.BlockSize));
+    std::vector<std::uint8_t> &whole = wholeBlock_;
+    whole.resize(static_cast<std::size_t>(layout_.BlockSize));
     if (position >= table_->Size() || !table_->ReadAt(position, whole))
         return false;
     if (IsEncrypted() && OnDecryptDBBlock)
         OnDecryptDBBlock(this, whole, index, layout_.BlockSize, static_cast<std::int32_t>(layout_.ExpectedChecksum()),
                          false);
+    if (whole.size() != static_cast<std::size_t>(layout_.BlockSize))
+        return false; // a decryption that changed the block's size left nothing to read
     std::copy(whole.begin() + blockHeaderSize, whole.end(), block_.begin());
     nextBlock_ = tables::LE16(whole.data()) - 1;
     previousBlock_ = tables::LE16(whole.data() + 2) - 1;

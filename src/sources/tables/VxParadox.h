@@ -78,6 +78,7 @@ private:
     std::unique_ptr<tables::TableStream> table_;
     std::vector<std::uint8_t> block_; // one data block without its 6-byte header
     std::vector<std::uint8_t> record_;
+    std::vector<std::uint8_t> wholeBlock_; // a block as read, header included
     int nextBlock_ = -1;
     int previousBlock_ = -1;
     std::uint16_t lastRecordOffset_ = 0;

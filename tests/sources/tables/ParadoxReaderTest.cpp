@@ -65,6 +65,8 @@ TEST(ParadoxReader, FieldsDecodeFromTheirSignOrderedForm)
         {2, signOrdered32(693594), "Empty:"},
         {20, signOrdered32(49530000), "Date:1899-12-30 13:45:30"},
         {20, signOrdered32(0), "Date:1899-12-30 00:00:00"}, // midnight is a time, not nothing
+        {20, bytesOf({0, 0, 0, 0x80}), "Empty:"},            // the day or time -129 marks none
+        {2, bytesOf({0, 0, 0x80, 0}), "Empty:"},             // and so does -32769
         {21, bytesOf({0xC2, 0xCC, 0xFA, 0x9D, 0x1A, 0x8E, 0x48, 0x00}), "Date:2020-05-17 13:45:30"},
         {1, std::string("  ab c  \0xyz", 12), "String:ab c"},
         {23, bytesOf({0x82, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x01, 0x23, 0x45}), "Double:123.45"},

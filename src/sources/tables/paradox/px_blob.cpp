@@ -46,6 +46,8 @@ std::vector<std::uint8_t> PxBLOBFile::ReadBytes(std::int64_t position, std::int6
     if (!stream_.ReadAt(first, units))
         return {};
     decrypt(units);
+    if (units.size() != static_cast<std::size_t>(last - first))
+        return {}; // a decryption that changed the size left nothing to read
     const auto from = units.begin() + (position - first);
     return std::vector<std::uint8_t>(from, from + length);
 }

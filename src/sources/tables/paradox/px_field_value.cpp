@@ -54,7 +54,7 @@ std::string alphaText(std::span<const std::uint8_t> bytes, const tables::TableTe
 Variant dateTimeValue(std::uint8_t type, double d)
 {
     if (d == -129 || d == -32769)
-        d = 0;
+        return {};
     if (d == 0)
         return type == pxfTime ? Variant::DateTime(0) : Variant(); // midnight is a time like any other
     if (type == pxfTime || type == pxfTimestamp)
