@@ -26,20 +26,20 @@ bool isDbase7(std::uint8_t version) { return version == 0x8C; }
 bool isVisualFoxPro(std::uint8_t version) { return version == 0x30 || version == 0x31; }
 
 template <typename Place>
-std::vector<std::uint8_t> memoFile(std::size_t blockSize, const std::vector<MemoSpec> &memos, Place place)
+std::vector<std::uint8_t> memoFile(std::size_t blockSize, const std::vector<MemoDef> &memos, Place place)
 {
     std::size_t size = 512;
-    for (const MemoSpec &m : memos)
+    for (const MemoDef &m : memos)
         size = std::max(size, m.Block * blockSize + m.Text.size() + 16);
     std::vector<std::uint8_t> out(size, 0);
-    for (const MemoSpec &m : memos)
+    for (const MemoDef &m : memos)
         place(out, m.Block * blockSize, m.Text);
     return out;
 }
 
 } // namespace
 
-DbfBuilder::DbfBuilder(std::uint8_t versionByte, std::vector<DbfFieldSpec> fields)
+DbfBuilder::DbfBuilder(std::uint8_t versionByte, std::vector<DbfFieldDef> fields)
     : version_(versionByte), fields_(std::move(fields))
 {
 }
@@ -69,7 +69,7 @@ std::vector<std::uint8_t> DbfBuilder::Bytes() const
     const std::size_t after = isVisualFoxPro(version_) ? 263 : 0;
     const std::size_t headerLength = before + descriptor * fields_.size() + 1 + after;
     std::size_t recordLength = 1;
-    for (const DbfFieldSpec &f : fields_)
+    for (const DbfFieldDef &f : fields_)
         recordLength += f.Length;
 
     std::vector<std::uint8_t> out(headerLength, 0);
@@ -82,7 +82,7 @@ std::vector<std::uint8_t> DbfBuilder::Bytes() const
     put16(out, 10, static_cast<std::uint16_t>(recordLength));
     out[29] = driver_;
     std::size_t at = before;
-    for (const DbfFieldSpec &f : fields_) {
+    for (const DbfFieldDef &f : fields_) {
         const std::size_t nameRoom = isDbase7(version_) ? 32 : 11;
         std::copy_n(f.Name.begin(), std::min(f.Name.size(), nameRoom - 1), out.begin() + static_cast<std::ptrdiff_t>(at));
         const std::size_t typeAt = isDbase7(version_) ? 32 : 11;
@@ -98,7 +98,7 @@ std::vector<std::uint8_t> DbfBuilder::Bytes() const
     return out;
 }
 
-std::vector<std::uint8_t> FptFile(std::uint16_t blockSize, const std::vector<MemoSpec> &memos)
+std::vector<std::uint8_t> FptFile(std::uint16_t blockSize, const std::vector<MemoDef> &memos)
 {
     auto out = memoFile(blockSize, memos, [](std::vector<std::uint8_t> &o, std::size_t at, const std::string &text) {
         put32BE(o, at, 1);
@@ -110,14 +110,14 @@ std::vector<std::uint8_t> FptFile(std::uint16_t blockSize, const std::vector<Mem
     return out;
 }
 
-std::vector<std::uint8_t> Dbase3MemoFile(const std::vector<MemoSpec> &memos)
+std::vector<std::uint8_t> Dbase3MemoFile(const std::vector<MemoDef> &memos)
 {
     return memoFile(512, memos, [](std::vector<std::uint8_t> &o, std::size_t at, const std::string &text) {
         std::copy(text.begin(), text.end(), o.begin() + static_cast<std::ptrdiff_t>(at));
     });
 }
 
-std::vector<std::uint8_t> DbtFile(std::uint16_t blockSize, const std::vector<MemoSpec> &memos)
+std::vector<std::uint8_t> DbtFile(std::uint16_t blockSize, const std::vector<MemoDef> &memos)
 {
     auto out = memoFile(blockSize, memos, [](std::vector<std::uint8_t> &o, std::size_t at, const std::string &text) {
         o[at] = 0xFF;

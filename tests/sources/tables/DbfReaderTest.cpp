@@ -19,12 +19,12 @@ std::vector<std::string> column(const TableRows &rows, std::size_t index)
 }
 
 // A memo file written sparsely, so that a memo tens of megabytes in costs no disk.
-void writeSparseFpt(const std::string &path, std::uint16_t blockSize, const std::vector<MemoSpec> &memos)
+void writeSparseFpt(const std::string &path, std::uint16_t blockSize, const std::vector<MemoDef> &memos)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     const std::vector<std::uint8_t> header = FptFile(blockSize, {});
     out.write(reinterpret_cast<const char *>(header.data()), static_cast<std::streamsize>(header.size()));
-    for (const MemoSpec &m : memos) {
+    for (const MemoDef &m : memos) {
         out.seekp(static_cast<std::streamoff>(m.Block) * blockSize);
         const std::string block = BE32Text(1) + BE32Text(static_cast<std::uint32_t>(m.Text.size())) + m.Text;
         out.write(block.data(), static_cast<std::streamsize>(block.size()));
@@ -224,7 +224,7 @@ TEST(DbfReader, MemoReferencesAndTheirFiles)
         bool parseBLOB;
         std::string expected;
     };
-    const std::vector<MemoSpec> memos = {{1, "one\x1A\x1A"}, {3, "three\x1A\x1A" "after the terminator"}};
+    const std::vector<MemoDef> memos = {{1, "one\x1A\x1A"}, {3, "three\x1A\x1A" "after the terminator"}};
     const std::vector<Case> cases = {
         {"block 0", 0x83, "         0", ".dbt", Dbase3MemoFile(memos), true, "String:"},
         {"block 0 unparsed", 0x83, "         0", ".dbt", Dbase3MemoFile(memos), false, "Integer:0"},

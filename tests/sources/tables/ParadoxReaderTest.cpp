@@ -16,7 +16,7 @@ std::string bytesOf(std::initializer_list<int> bytes) { return Bytes(bytes); }
 // Stored form of a 32-bit day, time or integer: big-endian with the sign bit flipped.
 std::string signOrdered32(std::int32_t value) { return BE32Text(static_cast<std::uint32_t>(value) ^ 0x80000000u); }
 
-const std::vector<PxFieldSpec> memoFields = {{"Id", 4, 4}, {"Notes", 12, 30}};
+const std::vector<PxFieldDef> memoFields = {{"Id", 4, 4}, {"Notes", 12, 30}};
 
 std::string memoRecord(std::int32_t id, const std::string &inField, std::uint32_t address, std::uint32_t length)
 {
@@ -180,7 +180,7 @@ TEST(ParadoxReader, MemosUpToTheFieldsRoomStayInTheRecord)
 
 TEST(ParadoxReader, BlockChainsAreFollowedFromTheFirstBlock)
 {
-    const std::vector<PxFieldSpec> fields = {{"N", 4, 4}};
+    const std::vector<PxFieldDef> fields = {{"N", 4, 4}};
     auto rec = [&](int n) { return PxRecord(fields, {signOrdered32(n)}); };
     auto ids = [](const TableRows &rows) {
         std::string text;
@@ -192,7 +192,7 @@ TEST(ParadoxReader, BlockChainsAreFollowedFromTheFirstBlock)
         const char *name;
         std::uint16_t first;
         std::uint32_t count;
-        std::vector<PxBlockSpec> blocks;
+        std::vector<PxBlockDef> blocks;
         std::string expected;
     };
     const std::vector<Case> cases = {

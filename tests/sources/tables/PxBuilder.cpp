@@ -18,7 +18,7 @@ void put32(std::vector<std::uint8_t> &out, std::size_t at, std::uint32_t value)
 
 } // namespace
 
-PxBuilder::PxBuilder(std::vector<PxFieldSpec> fields) : fields_(std::move(fields)) {}
+PxBuilder::PxBuilder(std::vector<PxFieldDef> fields) : fields_(std::move(fields)) {}
 
 PxBuilder &PxBuilder::Version(std::uint8_t versionByte)
 {
@@ -52,7 +52,7 @@ PxBuilder &PxBuilder::Encrypted(std::uint32_t checksum)
     return *this;
 }
 
-PxBuilder &PxBuilder::Blocks(std::vector<PxBlockSpec> blocks)
+PxBuilder &PxBuilder::Blocks(std::vector<PxBlockDef> blocks)
 {
     blocks_ = std::move(blocks);
     return *this;
@@ -67,7 +67,7 @@ PxBuilder &PxBuilder::TransformBlocks(std::function<void(std::vector<std::uint8_
 int PxBuilder::RecordLength() const
 {
     int length = 0;
-    for (const PxFieldSpec &f : fields_)
+    for (const PxFieldDef &f : fields_)
         length += f.Type == 23 ? 17 : f.Size;
     return length;
 }
@@ -78,7 +78,7 @@ std::vector<std::uint8_t> PxBuilder::Bytes() const
     const int recordLength = RecordLength();
     std::uint32_t count = count_;
     if (!countSet_)
-        for (const PxBlockSpec &b : blocks_)
+        for (const PxBlockDef &b : blocks_)
             count += static_cast<std::uint32_t>(b.Records.size());
     put16(out, 0, static_cast<std::uint32_t>(recordLength));
     put16(out, 2, HeaderLength);
@@ -102,7 +102,7 @@ std::vector<std::uint8_t> PxBuilder::Bytes() const
         put16(out, 106, codePage_);
         at += 32;
     }
-    for (const PxFieldSpec &f : fields_) {
+    for (const PxFieldDef &f : fields_) {
         out[at++] = f.Type;
         out[at++] = f.Size;
     }
@@ -110,7 +110,7 @@ std::vector<std::uint8_t> PxBuilder::Bytes() const
     const char *tableName = "built.db";
     std::copy(tableName, tableName + 8, out.begin() + static_cast<std::ptrdiff_t>(at));
     at += version_ >= 12 ? 261 : 79;
-    for (const PxFieldSpec &f : fields_) {
+    for (const PxFieldDef &f : fields_) {
         std::copy(f.Name.begin(), f.Name.end(), out.begin() + static_cast<std::ptrdiff_t>(at));
         at += f.Name.size() + 1;
     }
@@ -119,7 +119,7 @@ std::vector<std::uint8_t> PxBuilder::Bytes() const
     const char *sortOrder = "ascii";
     std::copy(sortOrder, sortOrder + 5, out.begin() + static_cast<std::ptrdiff_t>(at));
 
-    for (const PxBlockSpec &b : blocks_) {
+    for (const PxBlockDef &b : blocks_) {
         std::vector<std::uint8_t> block(BlockSize, 0);
         put16(block, 0, b.Next);
         const int last = b.Empty || b.Records.empty() ? -recordLength
@@ -137,7 +137,7 @@ std::vector<std::uint8_t> PxBuilder::Bytes() const
     return out;
 }
 
-std::string PxRecord(const std::vector<PxFieldSpec> &fields, const std::vector<std::string> &values)
+std::string PxRecord(const std::vector<PxFieldDef> &fields, const std::vector<std::string> &values)
 {
     std::string record;
     for (std::size_t i = 0; i < fields.size(); ++i) {

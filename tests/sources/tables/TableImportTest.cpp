@@ -18,7 +18,7 @@ protected:
                             "PRICE NUMERIC(10,2), OK BOOLEAN, STAMP TIMESTAMP, NOTES BLOB SUB_TYPE TEXT)"});
     }
 
-    std::string spec(const std::string &type, const std::string &source, const std::vector<std::string> &maps,
+    std::string vxiFile(const std::string &type, const std::string &source, const std::vector<std::string> &maps,
                      const std::string &skipIf = "")
     {
         std::string text = "[Common]\r\nTableName=ITEMS\r\nTableType=" + type + "\r\nCommitCount=300\r\nMode=0\r\n"
@@ -32,9 +32,9 @@ protected:
         return path;
     }
 
-    RunResult run(const std::string &specPath)
+    RunResult run(const std::string &vxiPath)
     {
-        return runImport("--database " + db + " --user SYSDBA --charset UTF8 --dialect 3 --quiet --spec " + specPath);
+        return runImport("--database " + db + " --user SYSDBA --charset UTF8 --dialect 3 --quiet --spec " + vxiPath);
     }
 
     std::vector<std::string> rows()
@@ -56,7 +56,7 @@ TEST_F(TableImport, DBaseTableWithMemosLandsInTheTable)
 {
     // LibreOffice's table: five records, the fourth deleted, memos over several blocks; the
     // last holds CP850 text the table does not declare, which a UTF8 connection refuses
-    const RunResult r = run(spec("DBase", DbfData("lo_memo.dbf"),
+    const RunResult r = run(vxiFile("DBase", DbfData("lo_memo.dbf"),
                                  {"ID=ID", "NAME=TRIM(NAME)", "BORN=BORN", "PRICE=PRICE", "OK=OK", "NOTES=NOTES"},
                                  "ID = 5"));
     EXPECT_EQ(r.status, 0) << r.out;
@@ -71,7 +71,7 @@ TEST_F(TableImport, DBaseTableWithMemosLandsInTheTable)
 
 TEST_F(TableImport, VisualFoxProTableWithTypedFields)
 {
-    const RunResult r = run(spec("DBase", DbfData("pydbf_vfp.dbf"),
+    const RunResult r = run(vxiFile("DBase", DbfData("pydbf_vfp.dbf"),
                                  {"ID=QTY", "NAME=TRIM(NAME)", "BORN=BORN", "PRICE=SCORE", "OK=OK", "STAMP=STAMP",
                                   "NOTES=NOTES"}));
     EXPECT_EQ(r.status, 0) << r.out;
@@ -86,7 +86,7 @@ TEST_F(TableImport, VisualFoxProTableWithTypedFields)
 
 TEST_F(TableImport, ParadoxTableWithMemosLandsInTheTable)
 {
-    const RunResult r = run(spec("Paradox", ParadoxData("pxlib_types.db"),
+    const RunResult r = run(vxiFile("Paradox", ParadoxData("pxlib_types.db"),
                                  {"ID=Big", "NAME=Name", "BORN=Born", "PRICE=Amount", "OK=Ok", "STAMP=Stamp",
                                   "NOTES=Notes"}));
     EXPECT_EQ(r.status, 0) << r.out;
@@ -103,7 +103,7 @@ TEST_F(TableImport, ParadoxTableWithMemosLandsInTheTable)
 
 TEST_F(TableImport, EncryptedParadoxTableFailsWithItsMessage)
 {
-    const RunResult r = run(spec("Paradox", ParadoxData("encrypt-encrypted.db"), {"ID=Id"}));
+    const RunResult r = run(vxiFile("Paradox", ParadoxData("encrypt-encrypted.db"), {"ID=Id"}));
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.out.find("This file is encrypted but valid password is not specified."), std::string::npos) << r.out;
     EXPECT_TRUE(rows().empty());
