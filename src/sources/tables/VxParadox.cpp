@@ -49,17 +49,7 @@ int TDBParadox::FindField(const std::string &name) const
 void TDBParadox::LoadFromFile(const std::string &fileName)
 {
     TCustomSpreadSheetFile::LoadFromFile(fileName);
-    const auto file = tables::OpenSharedForReading(fileName);
-    if (!file)
-        throw ESpreadSheetError("File is not exists.");
-    // the rows are read here, so the stream is not needed past this call
-    try {
-        LoadFromStream(*file);
-    } catch (...) {
-        EndOfRows();
-        throw;
-    }
-    EndOfRows();
+    tables::LoadWholeTable(*this, fileName);
 }
 
 void TDBParadox::LoadFromStream(std::istream &stream)
