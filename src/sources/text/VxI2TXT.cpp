@@ -99,10 +99,14 @@ std::string ReadTextLines(const TReadTextOptions &o, std::istream &stream, TText
     const std::string &sep = o.RecordSeparator;
     const char q = o.TextQualifier;
     const std::size_t n = data.size();
+    const char first = sep.empty() ? '\0' : sep.front();
+    // A data character 0 never matches, so a separator holding one never does.
+    const bool matchable = !sep.empty() && sep.find('\0') == std::string::npos;
     auto separatorAt = [&](std::size_t pos) {
-        if (sep.empty() || n - pos < sep.size() || data[pos] == '\0')
+        // The first character decides for almost every position.
+        if (!matchable || data[pos] != first || n - pos < sep.size())
             return false;
-        return std::memcmp(data.data() + pos, sep.data(), sep.size()) == 0;
+        return sep.size() == 1 || std::memcmp(data.data() + pos + 1, sep.data() + 1, sep.size() - 1) == 0;
     };
 
     long long lineNumber = 0;
