@@ -185,8 +185,10 @@ int TImportRun::Run()
     source->AbortOnProblem = args_.Has("abort-on-error");
     if (args_.Has("errors")) {
         errors_.open(args_.Value("errors"), std::ios::binary | std::ios::trunc);
-        if (!errors_)
-            return std::cerr << "Cannot create file \"" << args_.Value("errors") << "\"\n", ieConfiguration;
+        if (!errors_) {
+            std::cerr << "Cannot create file \"" << args_.Value("errors") << "\"\n";
+            return ieConfiguration;
+        }
     }
     if (args_.Has("errors") || args_.Has("abort-on-error")) {
         source->OnErrorEvent = [this](TVxImportBaseComponent *s, const std::exception &e, bool &abort) {
@@ -200,7 +202,8 @@ int TImportRun::Run()
         source->Execute();
     } catch (const std::exception &e) {
         // Configuration found wrong when the run starts: nothing was read or written.
-        transaction_.InTransaction() ? transaction_.Rollback() : void();
+        if (transaction_.InTransaction())
+            transaction_.Rollback();
         std::cerr << unixLines(e.what()) << '\n';
         return ieConfiguration;
     }
