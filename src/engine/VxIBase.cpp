@@ -1180,7 +1180,7 @@ void TVxImportBaseComponent::EvaluateExpression(const Variant &expression, int c
             parserCache_.emplace_back(pointer, parser);
         }
     }
-    parser->Evaluate(value);
+    parser->EvaluateInto(value);
 }
 
 Variant TVxImportBaseComponent::Substitute(const std::vector<Variant> &args) const

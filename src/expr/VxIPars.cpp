@@ -28,13 +28,19 @@ std::shared_ptr<const TExpTree> TVxIParser::CompiledTree()
 
 void TVxIParser::Evaluate(Variant &value)
 {
+    Variant result;
+    EvaluateInto(result);
+    Value = result;
+    value = std::move(result);
+}
+
+void TVxIParser::EvaluateInto(Variant &value)
+{
     Value = Variant();
     // Held here so that a handler changing Text mid-evaluation cannot free the running tree.
     const std::shared_ptr<const TExpTree> tree = CompiledTree();
     TExpEvaluator evaluator(this, nullptr, nullptr);
-    Variant result = evaluator.Evaluate(tree->Root());
-    Value = result;
-    value = std::move(result);
+    value = evaluator.Evaluate(tree->Root());
 }
 
 Variant TVxIParser::Evaluate()

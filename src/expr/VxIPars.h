@@ -45,6 +45,9 @@ public:
     // Evaluates Text (compiling it when needed) into value and Value.
     void Evaluate(Variant &value);
     Variant Evaluate();
+    // As Evaluate, for a caller that owns the parser and never reads Value: the result
+    // is handed over instead of copied, and Value stays Empty.
+    void EvaluateInto(Variant &value);
 
 private:
     std::shared_ptr<const TExpTree> CompiledTree();
