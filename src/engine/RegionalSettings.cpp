@@ -241,15 +241,20 @@ const char *CategoryName(const char *requested, const char *categoryVariable)
 
 } // namespace
 
-const TFormatSettings &RegionalSettings::current()
+const TFormatSettings &RegionalSettings::load()
 {
     auto &slot = CurrentSlot();
     if (!slot)
         slot = fromLocale("");
+    current_ = &*slot;
     return *slot;
 }
 
-void RegionalSettings::override(const TFormatSettings &settings) { CurrentSlot() = settings; }
+void RegionalSettings::override(const TFormatSettings &settings)
+{
+    CurrentSlot() = settings;
+    current_ = &*CurrentSlot();
+}
 
 TFormatSettings RegionalSettings::fromLocale(const char *localeName)
 {

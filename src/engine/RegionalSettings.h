@@ -26,11 +26,16 @@ struct TFormatSettings {
 
 class RegionalSettings {
 public:
-    // The settings of the process locale, read on first use.
-    static const TFormatSettings &current();
+    // The settings of the process locale, read on first use. Asked for several times per
+    // imported value, so the answer after the first is one load.
+    static const TFormatSettings &current() { return current_ ? *current_ : load(); }
     // Replaces the current settings (tests, and callers that must force a convention).
     static void override(const TFormatSettings &settings);
     // Reads the settings of a named locale ("" = the environment's); falls back to the
     // defaults above for anything the locale does not provide.
     static TFormatSettings fromLocale(const char *localeName);
+
+private:
+    static const TFormatSettings &load();
+    static inline const TFormatSettings *current_ = nullptr;
 };
