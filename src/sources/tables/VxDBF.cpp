@@ -46,12 +46,6 @@ int TDBF::FindField(const std::string &name) const
 
 // ---------------------------------------------------------------- loading
 
-void TDBF::LoadFromFile(const std::string &fileName)
-{
-    TCustomSpreadSheetFile::LoadFromFile(fileName);
-    tables::LoadWholeTable(*this, fileName);
-}
-
 void TDBF::LoadFromStream(std::istream &stream)
 {
     PrepareLoad();
@@ -78,30 +72,7 @@ void TDBF::LoadFromStream(std::istream &stream)
     if (!table_->Seek(layout_.HeaderLength))
         recordsRead_ = layout_.RecordCount; // the records would start beyond the file
     if (!ByRowMode)
-        ReadAllRows();
-}
-
-void TDBF::ReadAllRows()
-{
-    try {
-        for (int row = 0; static_cast<std::uint32_t>(row) < layout_.RecordCount && row <= Range.LastRow; ++row) {
-            if (!HasMoreRecords())
-                break;
-            ReadRow(row);
-        }
-    } catch (...) {
-        EndOfRows();
-        throw;
-    }
-    EndOfRows();
-}
-
-void TDBF::ResetRows()
-{
-    TSpreadSheetFile::ResetRows();
-    TSpreadSheet &sheet = Sheets.GetSheet(0);
-    sheet.Caption = tables::FileNameWithoutFolder(FileName);
-    sheet.Cells.TrackExtent = false;
+        ReadAllRows(layout_.RecordCount);
 }
 
 void TDBF::EndOfRows()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VxCellsFile.h"
+#include "common/table_file.h"
 #include "common/table_text.h"
 #include "dbase/dbf_layout.h"
 
@@ -20,7 +21,7 @@ class DBFMemoFile;
 // The dBase table reader: dBase III to 7, FoxPro, Visual FoxPro and HyperSix tables with
 // their memo files. It works in row mode: the table stays open and each ReadRow delivers
 // the next wanted record as the cells of one row.
-class TDBF : public TSpreadSheetFile {
+class TDBF : public tables::TTableFile {
 public:
     TDBF();
     ~TDBF() override;
@@ -32,9 +33,7 @@ public:
     // ---- the reader's operations
     bool IsEncrypted() const override;
     void ReadMemo(std::int64_t block, int length, std::string &text) override;
-    void LoadFromFile(const std::string &fileName) override;
     void LoadFromStream(std::istream &stream) override;
-    void ResetRows() override;
     void EndOfRows() override;
     void ReadRow(int row) override;
 
@@ -63,7 +62,7 @@ private:
     void CatchUpTo(int row);
     void DeliverRecord(int row);
     Variant MemoValue(const dbase::TDBFField &field, std::span<const std::uint8_t> bytes);
-    void ReadAllRows();
+    bool NextRecordAvailable() override { return HasMoreRecords(); }
 
     dbase::TDBFTableLayout layout_;
     tables::TableText text_;

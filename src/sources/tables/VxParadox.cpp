@@ -46,12 +46,6 @@ int TDBParadox::FindField(const std::string &name) const
 
 // ---------------------------------------------------------------- loading
 
-void TDBParadox::LoadFromFile(const std::string &fileName)
-{
-    TCustomSpreadSheetFile::LoadFromFile(fileName);
-    tables::LoadWholeTable(*this, fileName);
-}
-
 void TDBParadox::LoadFromStream(std::istream &stream)
 {
     PrepareLoad();
@@ -73,7 +67,7 @@ void TDBParadox::LoadFromStream(std::istream &stream)
     CheckPassword();
     StartBlocks();
     if (!ByRowMode)
-        ReadAllRows();
+        ReadAllRows(layout_.RecordCount);
 }
 
 void TDBParadox::CheckPassword()
@@ -94,29 +88,6 @@ void TDBParadox::CheckPassword()
             return;
     }
     throw ESpreadSheetError(ParadoxTexts::Encrypted);
-}
-
-void TDBParadox::ReadAllRows()
-{
-    try {
-        for (int row = 0; static_cast<std::uint32_t>(row) < layout_.RecordCount && row <= Range.LastRow; ++row) {
-            if (!HasRecord())
-                break;
-            ReadRow(row);
-        }
-    } catch (...) {
-        EndOfRows();
-        throw;
-    }
-    EndOfRows();
-}
-
-void TDBParadox::ResetRows()
-{
-    TSpreadSheetFile::ResetRows();
-    TSpreadSheet &sheet = Sheets.GetSheet(0);
-    sheet.Caption = tables::FileNameWithoutFolder(FileName);
-    sheet.Cells.TrackExtent = false;
 }
 
 void TDBParadox::EndOfRows()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VxCellsFile.h"
+#include "common/table_file.h"
 #include "common/table_text.h"
 #include "paradox/px_layout.h"
 
@@ -26,7 +27,7 @@ using TOnDecryptDBBlock = std::function<void(TCustomSpreadSheetFile *Sender, std
 // The Paradox table reader. It works in row mode: the table stays open and each ReadRow
 // delivers the next record of the table's chain of data blocks as the cells of one row.
 // Encrypted tables are read only when a host supplies the password and decryption events.
-class TDBParadox : public TSpreadSheetFile {
+class TDBParadox : public tables::TTableFile {
 public:
     TDBParadox();
     ~TDBParadox() override;
@@ -40,9 +41,7 @@ public:
 
     // ---- the reader's operations
     bool IsEncrypted() const override { return layout_.Encrypted(); }
-    void LoadFromFile(const std::string &fileName) override;
     void LoadFromStream(std::istream &stream) override;
-    void ResetRows() override;
     void EndOfRows() override;
     void ReadRow(int row) override;
 
@@ -71,7 +70,7 @@ private:
     void DeliverRecord(int row, std::span<const std::uint8_t> record);
     Variant BLOBValue(const paradox::TPxField &field, std::span<const std::uint8_t> bytes);
     std::string ReadBLOB(const paradox::TPxField &field, std::span<const std::uint8_t> bytes);
-    void ReadAllRows();
+    bool NextRecordAvailable() override { return HasRecord(); }
 
     paradox::TPxTableLayout layout_;
     tables::TableText text_;

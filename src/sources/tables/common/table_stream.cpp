@@ -1,6 +1,5 @@
 #include "table_stream.h"
 
-#include "VxCellsFile.h"
 
 #include <algorithm>
 
@@ -64,20 +63,6 @@ std::unique_ptr<std::ifstream> OpenSharedForReading(const std::string &fileName)
     if (!*stream)
         return nullptr;
     return stream;
-}
-
-void LoadWholeTable(TCustomSpreadSheetFile &reader, const std::string &fileName)
-{
-    const auto file = OpenSharedForReading(fileName);
-    if (!file)
-        throw ESpreadSheetError("File is not exists.");
-    try {
-        reader.LoadFromStream(*file);
-    } catch (...) {
-        reader.EndOfRows();
-        throw;
-    }
-    reader.EndOfRows();
 }
 
 } // namespace tables

@@ -9,8 +9,6 @@
 
 // Positioned reads from a table or companion file whose size is known, so that every
 // offset and length taken from the file can be checked before it is used.
-class TCustomSpreadSheetFile;
-
 namespace tables {
 
 class TableStream {
@@ -40,9 +38,5 @@ private:
 // Opens a file for reading; other programs may go on reading and writing it. Nothing
 // when it cannot be opened.
 std::unique_ptr<std::ifstream> OpenSharedForReading(const std::string &fileName);
-
-// Reads a whole table file into its reader: the file is opened, read and closed again,
-// and the reader's row mode is ended whether the load succeeded or not.
-void LoadWholeTable(TCustomSpreadSheetFile &reader, const std::string &fileName);
 
 } // namespace tables
