@@ -86,6 +86,22 @@ void removeFrom(auto &list, auto *item)
 
 } // namespace
 
+// ---------------------------------------------------------------- TIBClientList
+
+void TIBClientList::Add(TIBLinked *client)
+{
+    if (std::find(clients_.begin(), clients_.end(), client) == clients_.end())
+        clients_.push_back(client);
+}
+
+void TIBClientList::Remove(TIBLinked *client) { removeFrom(clients_, client); }
+
+void TIBClientList::ReleaseAll(TIBReleaseReason reason) const
+{
+    for (TIBLinked *c : std::vector<TIBLinked *>(clients_))
+        c->Release(reason);
+}
+
 // ---------------------------------------------------------------- TIBLinked
 
 TIBLinked::~TIBLinked()
@@ -258,7 +274,7 @@ void TIBDatabase::Close()
 {
     if (!Connected())
         return;
-    ReleaseClients(TIBReleaseReason::DatabaseClose);
+    clients_.ReleaseAll(TIBReleaseReason::DatabaseClose);
     std::exception_ptr commitError;
     for (TIBTransaction *t : std::vector<TIBTransaction *>(transactions_))
         if (t->InTransaction())
@@ -280,7 +296,7 @@ void TIBDatabase::ForceClose()
 {
     if (!Connected())
         return;
-    ReleaseClients(TIBReleaseReason::ConnectionLost);
+    clients_.ReleaseAll(TIBReleaseReason::ConnectionLost);
     for (TIBTransaction *t : std::vector<TIBTransaction *>(transactions_))
         t->HandleLost();
     handle_ = 0;
@@ -292,12 +308,6 @@ void TIBDatabase::RaiseStatus(const ISC_STATUS *status)
     if (IsConnectionLost(status))
         ForceClose();
     RaiseInterBaseError(status);
-}
-
-void TIBDatabase::ReleaseClients(TIBReleaseReason reason)
-{
-    for (TIBLinked *c : std::vector<TIBLinked *>(clients_))
-        c->Release(reason);
 }
 
 void TIBDatabase::AddTransaction(TIBTransaction *transaction)
@@ -313,13 +323,6 @@ void TIBDatabase::RemoveTransaction(TIBTransaction *transaction)
         defaultTransaction_ = nullptr;
 }
 
-void TIBDatabase::AddClient(TIBLinked *client)
-{
-    if (std::find(clients_.begin(), clients_.end(), client) == clients_.end())
-        clients_.push_back(client);
-}
-
-void TIBDatabase::RemoveClient(TIBLinked *client) { removeFrom(clients_, client); }
 
 // ---------------------------------------------------------------- TIBTransaction
 
@@ -418,7 +421,7 @@ void TIBTransaction::Rollback() { EndTransaction(TTransactionAction::taRollback)
 void TIBTransaction::EndTransaction(TTransactionAction action)
 {
     CheckInTransaction();
-    ReleaseClients(TIBReleaseReason::TransactionEnd);
+    clients_.ReleaseAll(TIBReleaseReason::TransactionEnd);
     FbClient &client = FbClient::Instance();
     ISC_STATUS_ARRAY status{};
     const bool commit = action == TTransactionAction::taCommit;
@@ -469,20 +472,7 @@ void TIBTransaction::HandleLost()
 {
     if (!InTransaction())
         return;
-    ReleaseClients(TIBReleaseReason::ConnectionLost);
+    clients_.ReleaseAll(TIBReleaseReason::ConnectionLost);
     handle_ = 0;
 }
 
-void TIBTransaction::ReleaseClients(TIBReleaseReason reason)
-{
-    for (TIBLinked *c : std::vector<TIBLinked *>(clients_))
-        c->Release(reason);
-}
-
-void TIBTransaction::AddClient(TIBLinked *client)
-{
-    if (std::find(clients_.begin(), clients_.end(), client) == clients_.end())
-        clients_.push_back(client);
-}
-
-void TIBTransaction::RemoveClient(TIBLinked *client) { removeFrom(clients_, client); }

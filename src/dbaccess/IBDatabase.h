@@ -33,6 +33,18 @@ protected:
     TIBTransaction *transaction_ = nullptr;
 };
 
+// The statements and datasets bound to a connection or a transaction.
+class TIBClientList {
+public:
+    void Add(TIBLinked *client);
+    void Remove(TIBLinked *client);
+    // Tells each client, over a copy of the list: a client may unbind itself meanwhile.
+    void ReleaseAll(TIBReleaseReason reason) const;
+
+private:
+    std::vector<TIBLinked *> clients_;
+};
+
 enum class TTransactionAction { taRollback, taCommit, taRollbackRetaining, taCommitRetaining };
 
 // One attachment to a Firebird or InterBase database.
@@ -82,13 +94,12 @@ public:
 
     void AddTransaction(TIBTransaction *transaction);
     void RemoveTransaction(TIBTransaction *transaction);
-    void AddClient(TIBLinked *client);
-    void RemoveClient(TIBLinked *client);
+    void AddClient(TIBLinked *client) { clients_.Add(client); }
+    void RemoveClient(TIBLinked *client) { clients_.Remove(client); }
 
 private:
     void CheckNotConnected() const;
     void ReadDialect();
-    void ReleaseClients(TIBReleaseReason reason);
 
     std::string databaseName_;
     int sqlDialect_ = 3;
@@ -99,7 +110,7 @@ private:
     std::string dpb_;
     bool dpbBuilt_ = false;
     std::vector<TIBTransaction *> transactions_;
-    std::vector<TIBLinked *> clients_;
+    TIBClientList clients_;
 };
 
 // One transaction over the connections it spans (here exactly one).
@@ -134,17 +145,16 @@ public:
     // Transaction parameter block of a parameter list; raises on unknown names.
     static std::string BuildTPB(const std::vector<std::string> &params);
 
-    void AddClient(TIBLinked *client);
-    void RemoveClient(TIBLinked *client);
+    void AddClient(TIBLinked *client) { clients_.Add(client); }
+    void RemoveClient(TIBLinked *client) { clients_.Remove(client); }
 
 private:
     void CheckInTransaction() const;
-    void ReleaseClients(TIBReleaseReason reason);
     void EndTransaction(TTransactionAction action);
 
     isc_tr_handle handle_ = 0;
     std::vector<TIBDatabase *> databases_;
-    std::vector<TIBLinked *> clients_;
+    TIBClientList clients_;
     std::vector<std::string> builtParams_;
     std::string tpb_;
     bool tpbBuilt_ = false;
