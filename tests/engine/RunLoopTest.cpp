@@ -18,18 +18,9 @@ protected:
         path = dir.File("run.fdb");
         CreateDatabase(path, {"CREATE TABLE CLIENTS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(10))",
                               "INSERT INTO CLIENTS VALUES (1, 'a')", "INSERT INTO CLIENTS VALUES (2, 'b')"});
-        transaction.Params = {"read_committed", "rec_version", "nowait"};
-        database.SetDefaultTransaction(&transaction);
-        database.Params = {"user_name=SYSDBA", "lc_ctype=UTF8"};
-        database.SetDatabaseName(path);
-        database.Open();
-        update.InsertSQL = {"insert into CLIENTS (ID, NAME) values (:ID, :NAME)"};
-        update.ModifySQL = {"update CLIENTS set ID = :ID, NAME = :NAME where ID = :OLD_ID"};
-        update.DeleteSQL = {"delete from CLIENTS where ID = :OLD_ID"};
-        query.SetDatabase(&database);
-        query.UpdateObject = &update;
-        query.SetSQL({"select * from CLIENTS", ""});
-        query.Open();
+        destination.Open(path, "CLIENTS", {"insert into CLIENTS (ID, NAME) values (:ID, :NAME)"},
+                         {"update CLIENTS set ID = :ID, NAME = :NAME where ID = :OLD_ID"},
+                         {"delete from CLIENTS where ID = :OLD_ID"});
 
         source.DataSet = &query;
         source.Host = &host;
@@ -49,10 +40,11 @@ protected:
 
     TempDir dir;
     std::string path;
-    TIBDatabase database;
-    TIBTransaction transaction;
-    TIBQuery query;
-    TIBUpdateSQL update;
+    TestDestination destination;
+    TIBDatabase &database = destination.Database;
+    TIBTransaction &transaction = destination.Transaction;
+    TIBQuery &query = destination.Query;
+    TIBUpdateSQL &update = destination.Update;
     TVxIRecordingHost host;
     TListSource source;
 };

@@ -93,6 +93,23 @@ std::vector<std::string> QueryColumn(const std::string &path, const std::string 
     return values;
 }
 
+void TestDestination::Open(const std::string &path, const std::string &table, std::vector<std::string> insert,
+                           std::vector<std::string> modify, std::vector<std::string> remove)
+{
+    Transaction.Params = {"read_committed", "rec_version", "nowait"};
+    Database.SetDefaultTransaction(&Transaction);
+    Database.Params = {"user_name=SYSDBA", "lc_ctype=UTF8"};
+    Database.SetDatabaseName(path);
+    Database.Open();
+    Update.InsertSQL = std::move(insert);
+    Update.ModifySQL = std::move(modify);
+    Update.DeleteSQL = std::move(remove);
+    Query.SetDatabase(&Database);
+    Query.UpdateObject = &Update;
+    Query.SetSQL({"select * from " + table, ""});
+    Query.Open();
+}
+
 namespace {
 
 constexpr const char *firebirdHome = "/usr/lib/x86_64-linux-gnu/firebird/3.0";

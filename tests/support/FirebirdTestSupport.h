@@ -1,5 +1,7 @@
 #pragma once
 
+#include "IBCustomDataSet.h"
+
 #include <string>
 #include <vector>
 
@@ -25,6 +27,20 @@ void CreateDatabase(const std::string &path, const std::vector<std::string> &sta
 void ExecuteStatements(const std::string &path, const std::vector<std::string> &statements, int dialect = 3);
 // The first column of every row of a select, as text.
 std::vector<std::string> QueryColumn(const std::string &path, const std::string &select, int dialect = 3);
+
+// A destination as the program sets one up: one connection and one transaction with the
+// program's parameters, and the browse query of a table writing through update statements.
+struct TestDestination {
+    TIBDatabase Database;
+    TIBTransaction Transaction;
+    TIBQuery Query;
+    TIBUpdateSQL Update;
+
+    // Attaches to the database file and opens "select * from TABLE" with the given
+    // insert, modify and delete statements.
+    void Open(const std::string &path, const std::string &table, std::vector<std::string> insert,
+              std::vector<std::string> modify, std::vector<std::string> remove);
+};
 
 // A Firebird server of our own on a free loopback port, with its own configuration and
 // security database, stopped when the object goes.

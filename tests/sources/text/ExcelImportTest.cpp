@@ -16,18 +16,10 @@ protected:
         path = dir.File("items.fdb");
         CreateDatabase(path, {"CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), "
                               "AMOUNT NUMERIC(10,2), BORN DATE)"});
-        transaction.Params = {"read_committed", "rec_version", "nowait"};
-        database.SetDefaultTransaction(&transaction);
-        database.Params = {"user_name=SYSDBA", "lc_ctype=UTF8"};
-        database.SetDatabaseName(path);
-        database.Open();
-        update.InsertSQL = {"insert into ITEMS (ID, NAME, AMOUNT, BORN) values (:ID, :NAME, :AMOUNT, :BORN)"};
-        update.ModifySQL = {"update ITEMS set NAME = :NAME, AMOUNT = :AMOUNT, BORN = :BORN where ID = :OLD_ID"};
-        update.DeleteSQL = {"delete from ITEMS where ID = :OLD_ID"};
-        query.SetDatabase(&database);
-        query.UpdateObject = &update;
-        query.SetSQL({"select * from ITEMS", ""});
-        query.Open();
+        destination.Open(path, "ITEMS",
+                         {"insert into ITEMS (ID, NAME, AMOUNT, BORN) values (:ID, :NAME, :AMOUNT, :BORN)"},
+                         {"update ITEMS set NAME = :NAME, AMOUNT = :AMOUNT, BORN = :BORN where ID = :OLD_ID"},
+                         {"delete from ITEMS where ID = :OLD_ID"});
 
         source.DataSet = &query;
         source.Host = &host;
@@ -44,10 +36,9 @@ protected:
 
     TempDir dir;
     std::string path;
-    TIBDatabase database;
-    TIBTransaction transaction;
-    TIBQuery query;
-    TIBUpdateSQL update;
+    TestDestination destination;
+    TIBTransaction &transaction = destination.Transaction;
+    TIBQuery &query = destination.Query;
     TVxIRecordingHost host;
     TVxImportFromXLS source;
 };
