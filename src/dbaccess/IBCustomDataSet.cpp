@@ -165,7 +165,8 @@ TIBValue TIBField::ToStorage(const Variant &value, bool cutText) const
 {
     if (value.IsNullOrEmpty())
         return TIBValue::Null();
-    const std::string text = value.IsString() ? value.AsString() : std::string();
+    const std::string *textPointer = value.StringPointer();
+    const std::string_view text = textPointer ? std::string_view(*textPointer) : std::string_view();
     try {
         switch (type_) {
         case TFieldType::ftSmallint:
@@ -173,7 +174,7 @@ TIBValue TIBField::ToStorage(const Variant &value, bool cutText) const
             if (value.IsString()) {
                 std::int64_t n;
                 if (!TryStrToInt64(text, n) || n < INT32_MIN || n > INT32_MAX)
-                    throw EDatabaseError(FormatMessage(DataSetTexts::SInvalidInteger, {text}));
+                    throw EDatabaseError(FormatMessage(DataSetTexts::SInvalidInteger, {std::string(text)}));
                 return TIBValue(static_cast<std::int32_t>(n));
             }
             return TIBValue(value.AsInteger());
@@ -182,7 +183,7 @@ TIBValue TIBField::ToStorage(const Variant &value, bool cutText) const
             if (value.IsString()) {
                 std::int64_t n;
                 if (!TryStrToInt64(text, n))
-                    throw EDatabaseError(FormatMessage(DataSetTexts::SInvalidInteger, {text}));
+                    throw EDatabaseError(FormatMessage(DataSetTexts::SInvalidInteger, {std::string(text)}));
                 return TIBValue(n);
             }
             return TIBValue(value.AsInt64());
@@ -190,12 +191,12 @@ TIBValue TIBField::ToStorage(const Variant &value, bool cutText) const
         case TFieldType::ftBCD: {
             std::int64_t n;
             if (value.IsString()) {
-                std::string t = text;
+                std::string t(text);
                 const char dec = RegionalSettings::current().DecimalSeparator;
                 if (dec != '.')
                     std::replace(t.begin(), t.end(), dec, '.');
                 if (!ParseScaledInteger(t, -scale_, n))
-                    throw EDatabaseError(FormatMessage(DataSetTexts::SInvalidFloat, {text}));
+                    throw EDatabaseError(FormatMessage(DataSetTexts::SInvalidFloat, {std::string(text)}));
                 return TIBValue(n);
             }
             if (value.IsOrdinal())
@@ -206,7 +207,7 @@ TIBValue TIBField::ToStorage(const Variant &value, bool cutText) const
             if (value.IsString()) {
                 double d;
                 if (!TryStrToFloat(text, d))
-                    throw EDatabaseError(FormatMessage(DataSetTexts::SInvalidFloat, {text}));
+                    throw EDatabaseError(FormatMessage(DataSetTexts::SInvalidFloat, {std::string(text)}));
                 return TIBValue(d);
             }
             return TIBValue(value.AsDouble());
@@ -217,7 +218,7 @@ TIBValue TIBField::ToStorage(const Variant &value, bool cutText) const
             double d;
             if (value.IsString()) {
                 if (!TryStrToDateTime(text, d, RegionalSettings::current()))
-                    throw EDatabaseError(FormatMessage(DataSetTexts::SInvalidDateTime, {text}));
+                    throw EDatabaseError(FormatMessage(DataSetTexts::SInvalidDateTime, {std::string(text)}));
             } else {
                 d = value.AsDateTime();
             }
@@ -234,12 +235,12 @@ TIBValue TIBField::ToStorage(const Variant &value, bool cutText) const
                     return TIBValue(true);
                 if (u == "FALSE" || u == "F" || u == "0" || u == "N")
                     return TIBValue(false);
-                throw EDatabaseError(FormatMessage(DataSetTexts::SInvalidBoolean, {text}));
+                throw EDatabaseError(FormatMessage(DataSetTexts::SInvalidBoolean, {std::string(text)}));
             }
             return TIBValue(value.AsBoolean());
         }
         default: {
-            std::string s = value.AsString();
+            std::string s = textPointer ? std::string(text) : value.AsString();
             if (cutText && isTextType(type_) && size_ > 0) {
                 const std::size_t keep = utf8_ ? utf8Prefix(s, static_cast<std::size_t>(size_))
                                                : std::min(s.size(), static_cast<std::size_t>(size_));

@@ -37,7 +37,18 @@ std::string TrimRight(std::string_view s)
     return std::string(s.substr(0, e));
 }
 
-std::string Trim(std::string_view s) { return TrimLeft(TrimRight(s)); }
+std::string_view TrimmedView(std::string_view s)
+{
+    std::size_t b = 0;
+    std::size_t e = s.size();
+    while (e > 0 && blank(s[e - 1]))
+        --e;
+    while (b < e && blank(s[b]))
+        ++b;
+    return s.substr(b, e - b);
+}
+
+std::string Trim(std::string_view s) { return std::string(TrimmedView(s)); }
 
 bool SameText(std::string_view a, std::string_view b)
 {

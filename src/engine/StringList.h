@@ -46,5 +46,6 @@ std::string Lower(std::string_view s);
 std::string Trim(std::string_view s);      // blanks and control characters at both ends
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
+std::string_view TrimmedView(std::string_view s); // as Trim, without a copy
 bool SameText(std::string_view a, std::string_view b); // equal ignoring ASCII case
 } // namespace Text

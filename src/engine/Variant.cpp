@@ -805,11 +805,6 @@ Variant &Variant::operator=(Variant &&other) noexcept
     return *this;
 }
 
-bool Variant::IsString() const noexcept
-{
-    return type_ == TVarType::varString || type_ == TVarType::varWideString;
-}
-
 bool Variant::IsOrdinal() const noexcept
 {
     return type_ == TVarType::varShortInt || type_ == TVarType::varSmallint ||

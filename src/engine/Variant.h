@@ -62,7 +62,7 @@ public:
     bool IsEmpty() const noexcept { return type_ == TVarType::varEmpty; }
     bool IsNull() const noexcept { return type_ == TVarType::varNull; }
     bool IsNullOrEmpty() const noexcept { return IsEmpty() || IsNull(); }
-    bool IsString() const noexcept;
+    bool IsString() const noexcept { return type_ == TVarType::varString || type_ == TVarType::varWideString; }
     // The text of a string value without copying it; nullptr for other kinds.
     const std::string *StringPointer() const noexcept { return IsString() ? &s_ : nullptr; }
     bool IsBoolean() const noexcept { return type_ == TVarType::varBoolean; }

@@ -1261,7 +1261,7 @@ void TVxImportBaseComponent::EvaluateIdentifier(TVxIParser *sender, const std::s
         if (TVxIParameter *p = Parameters.Count() ? Parameters.Find(name) : nullptr)
             value = p->Value;
         else
-            GetFieldValue(Variant(name), value);
+            GetFieldValue(Variant(std::move(name)), value);
         if (OnParsedValue)
             OnParsedValue(this, DestinationField(CurrentFieldIndex), value);
     }
@@ -1310,11 +1310,18 @@ void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, bool
     const TFieldType type = field->DataType();
     const std::string &fieldName = field->FieldName();
     const TVxIDataFormats &df = DataFormats;
+    // The value's own text, trimmed, without copying it; valid until value changes.
+    std::string held;
+    const auto trimmed = [&]() -> std::string_view {
+        if (const std::string *text = value.StringPointer())
+            return Text::TrimmedView(*text);
+        held = value.AsString();
+        return Text::TrimmedView(held);
+    };
     if (isIntegerField(type)) {
         if (!wasString)
             return;
-        const std::string *text = value.StringPointer();
-        const std::string t = text ? Text::Trim(*text) : Text::Trim(value.AsString());
+        const std::string_view t = trimmed();
         if (t.empty() || Text::SameText(t, fieldName))
             value = Variant(0);
     } else if (type == TFieldType::ftBoolean) {
@@ -1328,7 +1335,7 @@ void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, bool
     } else if (isNumberField(type)) {
         if (!wasString)
             return;
-        std::string t = Text::Trim(value.AsString());
+        std::string t(trimmed());
         if (t.empty() || Text::SameText(t, fieldName)) {
             value = Variant(0);
             return;
@@ -1356,7 +1363,7 @@ void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, bool
     } else if (isDateField(type)) {
         if (!wasString)
             return;
-        const std::string t = Text::Trim(value.AsString());
+        const std::string_view t = trimmed();
         if (t.empty() || Text::SameText(t, fieldName)) {
             value = Variant::Null();
             return;
@@ -1367,7 +1374,7 @@ void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, bool
     } else if (type == TFieldType::ftTime) {
         if (!wasString)
             return;
-        const std::string t = Text::Trim(value.AsString());
+        const std::string_view t = trimmed();
         if (t.empty() || Text::SameText(t, fieldName)) {
             value = Variant(0);
             return;

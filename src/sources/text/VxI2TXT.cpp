@@ -1,6 +1,7 @@
 #include "VxI2TXT.h"
 
 #include "ImpCnst.h"
+#include "TextScan.h"
 #include "excel/text_decode.h"
 
 #include <algorithm>
@@ -114,7 +115,10 @@ std::string ReadTextLines(const TReadTextOptions &o, std::istream &stream, TText
     while (start < n) {
         std::size_t pos = start;
         bool inside = false;
-        while (pos < n && (inside || !separatorAt(pos))) {
+        // Only a separator's first character or a qualifier can end or shape a line.
+        while ((pos = FindEither(data, pos, first, q != '\0' ? q : first)) < n) {
+            if (!inside && separatorAt(pos))
+                break;
             if (q != '\0' && data[pos] == q)
                 inside = !inside;
             ++pos;
@@ -185,7 +189,10 @@ void SplitTextLine(const TDataSet *dataSet, bool fixed, char d, std::string_view
 
     int s = 1;
     bool inside = false;
+    // Only delimiters, qualifiers and the last character decide anything: jump between them.
     for (int i = 1; i <= len; ++i) {
+        const std::size_t hit = FindEither(line, static_cast<std::size_t>(i - 1), d, q != '\0' ? q : d);
+        i = hit < line.size() ? static_cast<int>(hit) + 1 : len;
         const char c = L(i);
         if (q == '\0')
             inside = false;
@@ -259,7 +266,9 @@ bool TVxImportFromText::ProcessRow()
 
 void TVxImportFromText::GetFieldValue(const Variant &nameValue, Variant &value)
 {
-    std::string name = nameValue.AsString();
+    std::string held;
+    const std::string *pointer = nameValue.StringPointer();
+    std::string_view name = pointer ? std::string_view(*pointer) : std::string_view(held = nameValue.AsString());
     if (name == "Text") {
         value = Variant(std::string(CurrentLine));
         return;
@@ -277,12 +286,12 @@ void TVxImportFromText::GetFieldValue(const Variant &nameValue, Variant &value)
             from = fieldPositions_[static_cast<std::size_t>(n - 1)].Start;
             to = fieldPositions_[static_cast<std::size_t>(n - 1)].End;
         } else {
-            name.clear();
+            name = {};
         }
     }
     std::string text;
     if (from < 1)
-        text = name;
+        text = std::string(name);
     else if (to >= 1)
         text = std::string(part(CurrentLine, from, to));
 
@@ -290,7 +299,7 @@ void TVxImportFromText::GetFieldValue(const Variant &nameValue, Variant &value)
     if (!text.empty() && text.back() == d)
         text.pop_back();
     const char q = TextQualifierCustom();
-    if (q != '\0') {
+    if (q != '\0' && text.find(q) != std::string::npos) {
         const std::string pair(2, q);
         for (auto at = text.find(pair); at != std::string::npos; at = text.find(pair, at))
             text.erase(at, 1);
