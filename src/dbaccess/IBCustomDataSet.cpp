@@ -41,6 +41,8 @@ bool isTextType(TFieldType t)
 // Length of the first n characters of a UTF-8 text, in bytes.
 std::size_t utf8Prefix(const std::string &s, std::size_t n)
 {
+    if (s.size() <= n) // no more characters than bytes: nothing to count
+        return s.size();
     std::size_t i = 0;
     while (i < s.size() && n > 0) {
         ++i;

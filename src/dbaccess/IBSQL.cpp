@@ -176,13 +176,19 @@ void TIBSQL::SetTransaction(TIBTransaction *transaction)
     LinkTransaction(transaction);
 }
 
-void TIBSQL::SetSQL(std::vector<std::string> lines)
+void TIBSQL::SetSQL(std::vector<std::string> &&lines)
 {
     if (lines == sql_)
         return;
     Unprepare();
     sql_ = std::move(lines);
     paramNames_.clear();
+}
+
+void TIBSQL::SetSQL(const std::vector<std::string> &lines)
+{
+    if (lines != sql_)
+        SetSQL(std::vector<std::string>(lines));
 }
 
 void TIBSQL::SetSQLText(const std::string &text)
@@ -566,7 +572,8 @@ int TIBSQL::RowsAffected()
     FbClient &client = FbClient::Instance();
     ISC_STATUS_ARRAY status{};
     const char item = isc_info_sql_records;
-    char reply[1049] = {};
+    char reply[1049];
+    std::memset(reply, 0, 32); // the counts are read from the head only
     if ((*client.dsql_sql_info)(status, &handle_, 1, &item, sizeof reply, reply))
         RaiseStatus(status);
     if (reply[0] != isc_info_sql_records)

@@ -52,7 +52,8 @@ public:
 
     // The statement's lines; changing them drops the prepared statement and its parameters.
     const std::vector<std::string> &SQL() const { return sql_; }
-    void SetSQL(std::vector<std::string> lines);
+    void SetSQL(std::vector<std::string> &&lines);
+    void SetSQL(const std::vector<std::string> &lines); // copies only when the text changes
     void SetSQLText(const std::string &text);
     std::string SQLText() const; // lines joined with line breaks
 
