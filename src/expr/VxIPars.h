@@ -50,8 +50,17 @@ public:
     void EvaluateInto(Variant &value);
 
 private:
-    std::shared_ptr<const TExpTree> CompiledTree();
+    friend class TParserRun;
+    const TExpTree &CompiledTree();
+    void Adopt(std::shared_ptr<const TExpTree> tree);
 
     std::string text_;
     std::shared_ptr<const TExpTree> tree_;
+    // The text is one name and nothing else ("Field1"): evaluating it only resolves that
+    // name, so the general evaluator is skipped (the row loop asks for such texts most).
+    bool bareName_ = false;
+    // Trees replaced while an evaluation runs: a handler may change Text mid-evaluation,
+    // and the running tree must outlive that.
+    int running_ = 0;
+    std::vector<std::shared_ptr<const TExpTree>> retired_;
 };

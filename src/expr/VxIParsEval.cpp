@@ -115,6 +115,13 @@ Variant TExpEvaluator::ResolveInBody(const TExpNode &node)
 // them first; a function found by name wins over whatever a handler left undone.
 Variant TExpEvaluator::ResolveThroughParser(TVxIParser &parser, const TExpNode &node)
 {
+    Variant value;
+    ResolveThroughParser(parser, node, value);
+    return value;
+}
+
+void TExpEvaluator::ResolveThroughParser(TVxIParser &parser, const TExpNode &node, Variant &value)
+{
     TExpNode::TArgSlots slots(node);
     std::vector<Variant> &args = slots.Values();
     const auto &children = node.Children();
@@ -122,19 +129,20 @@ Variant TExpEvaluator::ResolveThroughParser(TVxIParser &parser, const TExpNode &
     for (std::size_t i = 0; i < given; ++i)
         args[i] = Evaluate(*children[i]);
 
-    Variant value(node.Name());
+    value = Variant(node.Name());
     const bool isChild = node.Parent() != nullptr;
     if (!parser.ProcessBeforeEvent && parser.OnEvaluate) {
         bool done = false;
         parser.OnEvaluate(&parser, node.Token().Text, args, TExpNode::kArgSlotCount, isChild, value, done);
         if (done)
-            return value;
+            return;
     }
-    if (const auto function = ParserFunctions().FindShared(node.Name()))
-        return function->Call(args);
+    if (const auto function = ParserFunctions().FindShared(node.Name())) {
+        value = function->Call(args);
+        return;
+    }
     if (parser.ProcessBeforeEvent && parser.OnEvaluate) {
         bool done = false;
         parser.OnEvaluate(&parser, node.Token().Text, args, TExpNode::kArgSlotCount, isChild, value, done);
     }
-    return value;
 }

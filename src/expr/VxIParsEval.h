@@ -19,6 +19,8 @@ public:
     }
 
     Variant Evaluate(const TExpNode &node);
+    // A name of the parser's own text: handler, then user-defined functions, into value.
+    void ResolveThroughParser(TVxIParser &parser, const TExpNode &node, Variant &value);
 
 private:
     Variant EvaluateOperator(const TExpNode &node);

@@ -277,3 +277,36 @@ TEST_F(Identifiers, AHandlerMayEvaluateAnotherParser)
 }
 
 } // namespace
+
+namespace {
+
+// A handler may give its own parser a new text while that parser is evaluating: the running
+// evaluation finishes on the text it started with, the next one uses the new text.
+TEST_F(Identifiers, TextChangedByTheHandlerTakesEffectOnTheNextEvaluation)
+{
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"Field1", {"Field1"}},
+        {"Field1 + Field3", {"Field1", "Field3"}},
+    };
+    for (const auto &[first, names] : cases) {
+        TVxIParser parser(first);
+        std::vector<std::string> seen;
+        parser.OnEvaluate = [&](TVxIParser *sender, const std::string &eval, std::vector<Variant> &, int, bool,
+                                Variant &value, bool &done) {
+            seen.push_back(eval);
+            sender->SetText("Field2");
+            value = Variant(eval + "!");
+            done = true;
+        };
+        Variant value;
+        parser.EvaluateInto(value);
+        EXPECT_EQ(seen, names) << first;
+        EXPECT_EQ(value.AsString(), first == "Field1" ? "Field1!" : "Field1!Field3!") << first;
+        seen.clear();
+        parser.EvaluateInto(value);
+        EXPECT_EQ(value.AsString(), "Field2!") << first;
+        EXPECT_EQ(seen, std::vector<std::string>{"Field2"}) << first;
+    }
+}
+
+} // namespace
