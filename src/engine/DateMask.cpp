@@ -73,8 +73,13 @@ int expandYear(int year, int window)
 
 double ParseDateTimeByMask(std::string_view textIn, std::string_view maskIn, char dateSeparator, char timeSeparator)
 {
-    std::string text(textIn);
-    std::string mask = upper(std::string(maskIn));
+    // Called for every date of a load: the working copies keep their storage between calls.
+    thread_local std::string text;
+    thread_local std::string mask;
+    text.assign(textIn);
+    mask.assign(maskIn);
+    for (char &c : mask)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     auto isSeparator = [&](char c) { return c == ' ' || c == '/' || c == ':' || c == dateSeparator || c == timeSeparator; };
 
     // Shorter parts in the text (5/1/2003 against DD/MM/YYYY) pull the mask along...

@@ -52,9 +52,10 @@ std::string Trim(std::string_view s) { return std::string(TrimmedView(s)); }
 
 bool SameText(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::toupper(x) == std::toupper(y);
-           });
+    // ASCII only, as the names compared here are; no locale lookup per character.
+    const auto up = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](unsigned char x, unsigned char y) { return up(x) == up(y); });
 }
 
 } // namespace Text
