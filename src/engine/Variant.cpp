@@ -775,33 +775,19 @@ Variant::Variant(const Variant &other)
     CopyScalar(other);
 }
 
-Variant::Variant(Variant &&other) noexcept : s_(std::move(other.s_)), a_(std::move(other.a_))
-{
-    CopyScalar(other);
-    other.type_ = TVarType::varEmpty;
-    other.i_ = 0;
-    other.s_.clear();
-}
-
 Variant &Variant::operator=(const Variant &other)
 {
-    if (this != &other) {
+    if (this == &other)
+        return *this;
+    if (other.a_) {
         Variant copy(other);
-        *this = std::move(copy);
+        return *this = std::move(copy);
     }
-    return *this;
-}
-
-Variant &Variant::operator=(Variant &&other) noexcept
-{
-    if (this != &other) {
-        s_ = std::move(other.s_);
-        a_ = std::move(other.a_);
-        CopyScalar(other);
-        other.type_ = TVarType::varEmpty;
-        other.i_ = 0;
-        other.s_.clear();
-    }
+    // A text copied over a text reuses this value's storage: the row loop copies each
+    // field's value into the same place row after row.
+    s_ = other.s_;
+    CopyScalar(other);
+    a_.reset(); // last: other may live inside the old array
     return *this;
 }
 

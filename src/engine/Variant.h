@@ -53,9 +53,24 @@ public:
 
     // Arrays are deep-copied, so changing the items of one copy never shows in another.
     Variant(const Variant &other);
-    Variant(Variant &&other) noexcept;
+    Variant(Variant &&other) noexcept : type_(other.type_), i_(other.i_), s_(std::move(other.s_)), a_(std::move(other.a_))
+    {
+        other.Reset();
+    }
     Variant &operator=(const Variant &other);
-    Variant &operator=(Variant &&other) noexcept;
+    Variant &operator=(Variant &&other) noexcept
+    {
+        if (this != &other) {
+            // Taken before the old array goes: other may live inside it.
+            std::shared_ptr<std::vector<Variant>> keep = std::move(a_);
+            s_ = std::move(other.s_);
+            a_ = std::move(other.a_);
+            type_ = other.type_;
+            i_ = other.i_;
+            other.Reset();
+        }
+        return *this;
+    }
     ~Variant() = default;
 
     TVarType VarType() const noexcept { return type_; }
@@ -139,6 +154,13 @@ private:
     struct Ops; // the conversion and operator machinery, kept out of this header
 
     void CopyScalar(const Variant &other) noexcept;
+    // The 8 bytes of the union travel as i_ whatever member is active.
+    void Reset() noexcept
+    {
+        type_ = TVarType::varEmpty;
+        i_ = 0;
+        s_.clear();
+    }
     std::int32_t ConvertToInteger() const;
     std::int64_t ConvertToInt64() const;
     const Variant &CheckedItem(std::size_t i) const; // raises: not an array, or out of bounds

@@ -381,6 +381,33 @@ TEST_F(VariantTest, ArrayCopiesAreIndependent)
     EXPECT_EQ(moved.ArrayCount(), 3u);
 }
 
+// A value may take one of its own items, by copy or by move, and keeps the item intact;
+// a text assigned over a longer text keeps nothing of it.
+TEST_F(VariantTest, AssignmentFromInsideItselfAndOverOtherKinds)
+{
+    V copied = V::Array({V("a long text that is not kept in place"), V(2)});
+    copied = copied[0];
+    EXPECT_TRUE(copied.SameAs(V("a long text that is not kept in place")));
+
+    V moved = V::Array({V(1.5), V("x")});
+    moved = std::move(moved[0]);
+    EXPECT_TRUE(moved.SameAs(V(1.5)));
+
+    V nested = V::Array({V::Array({V(true)})});
+    nested = std::move(nested[0]);
+    EXPECT_TRUE(nested.SameAs(V::Array({V(true)})));
+
+    V value("a long text that is stored outside the value");
+    value = V("short");
+    EXPECT_TRUE(value.SameAs(V("short")));
+    const V date = V::DateTime(2.5);
+    value = date;
+    EXPECT_TRUE(value.SameAs(date));
+    value = V(true);
+    EXPECT_TRUE(value.SameAs(V(true)));
+    EXPECT_TRUE(value.AsBoolean());
+}
+
 TEST_F(VariantTest, ArrayAccessErrors)
 {
     const V array = V::Array({V(1)});
