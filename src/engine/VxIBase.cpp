@@ -5,6 +5,7 @@
 #include "RegionalSettings.h"
 #include "VxIConvert.h"
 #include "VxIPars.h"
+#include "VxIParsFunctions.h"
 
 #include <algorithm>
 #include <cctype>
@@ -982,7 +983,12 @@ bool TVxImportBaseComponent::ConditionHolds(const std::string &expression)
 
 bool TVxImportBaseComponent::ProcessRow()
 {
-    bool accept = true;
+    EvaluateRowValues();
+    return FinishRowValues();
+}
+
+void TVxImportBaseComponent::EvaluateRowValues()
+{
     const int slots = count(RowValues);
     for (int i = 0; i < slots; ++i) {
         Variant &slot = Slot(i);
@@ -1006,7 +1012,12 @@ bool TVxImportBaseComponent::ProcessRow()
         slot[2] = std::move(value);
     }
     CurrentFieldIndex = -1;
+}
 
+bool TVxImportBaseComponent::FinishRowValues()
+{
+    bool accept = true;
+    const int slots = count(RowValues);
     if (!LoadCondition.LoadWhen.empty())
         accept = ConditionHolds(LoadCondition.LoadWhen);
     if (accept && !LoadCondition.SkipIf.empty())
@@ -1050,6 +1061,142 @@ void TVxImportBaseComponent::ConvertCharacterSet(Variant &value) const
         value = Variant(ConvertFromOEM(text));
     else if (CharacterSet == TVxICharacterSet::csiEBCDIC)
         value = Variant(ConvertFromEBCDIC(text));
+}
+
+// ---------------------------------------------------------------- values read ahead
+
+namespace {
+
+constexpr const char *engineNames[] = {"LOOKUP",           "SUBSTITUTE",     "STATTOTALCOUNT",
+                                       "STATTOTALIMPORTED", "STATTOTALADDED", "STATTOTALDELETED",
+                                       "STATTOTALUPDATED", "STATERRORCOUNT", "STATTOTALSKIPPED"};
+
+} // namespace
+
+std::vector<std::string> TVxImportBaseComponent::ParameterNames()
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < Parameters.Count(); ++i)
+        names.push_back(Parameters[i].Name());
+    return names;
+}
+
+bool TVxImportBaseComponent::PlanSourceValues(TSourcePlan &plan)
+{
+    plan = TSourcePlan{};
+    // These two run while a value is read: on another thread they could not.
+    if (OnParsedValue || OnGetCellParams)
+        return false;
+    if (!LoadCondition.LoadWhen.empty() || !LoadCondition.SkipIf.empty() ||
+        CharacterSet != TVxICharacterSet::csiANSI_WINDOWS)
+        return false;
+    const bool textSource = TableType == TTableTypeImport::teText || TableType == TTableTypeImport::teClipboard;
+    for (int i = 0; i < count(RowValues); ++i) {
+        Variant &slot = Slot(i);
+        const std::string *expression = slot[1].StringPointer();
+        if (!expression)
+            return false;
+        TSourcePlan::TSlot planned;
+        planned.expression = *expression;
+        // The field, found as EvaluateRowValues finds it.
+        planned.field = DestinationField(slot[3].AsInteger());
+        if (!planned.field && DataSet)
+            planned.field = DataSet->FindField(slot[0].AsString());
+        if (planned.field)
+            planned.facts = {planned.field->DataType(), planned.field->FieldName(), planned.field->IsBlob()};
+        std::string name;
+        if (textSource && expression->rfind(ImpTexts().Text, 0) == 0) {
+            planned.direct = true;
+            name = *expression;
+        } else {
+            try {
+                TVxIParser &parser = ParserFor(*expression);
+                if (!parser.IsBareName())
+                    return false;
+                name = parser.BareName();
+            } catch (const std::exception &) {
+                return false; // the row loop reports it, row by row
+            }
+            if (ParserFunctions().FindShared(name))
+                return false;
+        }
+        // As EvaluateIdentifier takes the name from the value it receives.
+        if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
+            name = name.substr(1, name.size() - 2);
+        if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+            name = name.substr(1, name.size() - 2);
+        if (std::any_of(std::begin(engineNames), std::end(engineNames),
+                        [&](const char *n) { return Text::SameText(name, n); }))
+            return false;
+        if (Parameters.Count() && Parameters.Find(name))
+            return false;
+        planned.name = std::move(name);
+        plan.slots.push_back(std::move(planned));
+    }
+    plan.formats = DataFormats;
+    plan.trimSpaces = TrimSpaces;
+    plan.tableType = TableType;
+    plan.blobEncoded = IsBLOBEncoded();
+    plan.masks = CachedMasks();
+    plan.parameterNames = ParameterNames();
+    plan.functionCount = ParserFunctions().Count();
+    RegionalSettings::current(); // read here, before another thread asks
+    return true;
+}
+
+bool TVxImportBaseComponent::PlanHolds(const TSourcePlan &plan)
+{
+    if (OnParsedValue || OnGetCellParams || !LoadCondition.LoadWhen.empty() || !LoadCondition.SkipIf.empty() ||
+        CharacterSet != TVxICharacterSet::csiANSI_WINDOWS || TrimSpaces != plan.trimSpaces ||
+        TableType != plan.tableType || !(DataFormats == plan.formats) || IsBLOBEncoded() != plan.blobEncoded ||
+        ParserFunctions().Count() != plan.functionCount || count(RowValues) != static_cast<int>(plan.slots.size()))
+        return false;
+    if (Parameters.Count() != static_cast<int>(plan.parameterNames.size()) ||
+        (Parameters.Count() && ParameterNames() != plan.parameterNames))
+        return false;
+    for (std::size_t i = 0; i < plan.slots.size(); ++i) {
+        const TSourcePlan::TSlot &planned = plan.slots[i];
+        Variant &slot = Slot(static_cast<int>(i));
+        const std::string *expression = slot[1].StringPointer();
+        if (!expression || *expression != planned.expression)
+            return false;
+        TField *field = DestinationField(slot[3].AsInteger());
+        if (!field && DataSet)
+            field = DataSet->FindField(slot[0].AsString());
+        if (field != planned.field ||
+            (field && (field->DataType() != planned.facts.type || field->FieldName() != planned.facts.name)))
+            return false;
+    }
+    return true;
+}
+
+void TVxImportBaseComponent::FinishPlannedValue(const TSourcePlan &plan, std::size_t slot, Variant &value)
+{
+    const TSourcePlan::TSlot &planned = plan.slots[slot];
+    const bool wasString = value.IsString();
+    TrimSourceText(value, plan.trimSpaces);
+    if (!value.IsArray() && (value.IsString() ? value.StringPointer()->empty() : value.AsString().empty())) {
+        value = Variant::Null();
+    } else if (planned.field) {
+        try {
+            ConvertForField(planned.facts, value, wasString, planned.direct, plan.blobEncoded, plan.formats,
+                            &plan.masks);
+        } catch (const std::exception &) {
+            // as EvaluateIdentifier: the text goes on as it is
+        }
+    }
+    if (const std::string *text = value.StringPointer())
+        if (*text == planned.expression || (planned.field && Text::SameText(*text, planned.facts.name)))
+            value = Variant::Null();
+}
+
+bool TVxImportBaseComponent::ProcessPlannedRow(std::vector<Variant> &values)
+{
+    const int slots = std::min(count(RowValues), static_cast<int>(values.size()));
+    for (int i = 0; i < slots; ++i)
+        Slot(i)[2] = std::move(values[static_cast<std::size_t>(i)]);
+    CurrentFieldIndex = -1;
+    return FinishRowValues();
 }
 
 // ---------------------------------------------------------------- parameters
@@ -1267,15 +1414,7 @@ void TVxImportBaseComponent::EvaluateIdentifier(TVxIParser *sender, const std::s
     }
 
     const bool wasString = value.IsString();
-    if (wasString && TrimSpaces != TVxITrimSpaces::tsNoTrim) {
-        const std::string &text = *value.StringPointer();
-        const bool left = TrimSpaces != TVxITrimSpaces::tsTrimRight;
-        const bool right = TrimSpaces != TVxITrimSpaces::tsTrimLeft;
-        const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-        // Most values have nothing to trim: they keep their text as it is.
-        if (!text.empty() && ((left && blank(text.front())) || (right && blank(text.back()))))
-            value = Variant::WideString(left && right ? Text::Trim(text) : left ? Text::TrimLeft(text) : Text::TrimRight(text));
-    }
+    TrimSourceText(value, TrimSpaces);
     if (!value.IsArray() && (value.IsString() ? value.StringPointer()->empty() : value.AsString().empty())) {
         value = Variant::Null();
         return;
@@ -1292,11 +1431,36 @@ void TVxImportBaseComponent::EvaluateIdentifier(TVxIParser *sender, const std::s
     }
 }
 
+void TVxImportBaseComponent::TrimSourceText(Variant &value, TVxITrimSpaces trimSpaces)
+{
+    if (!value.IsString() || trimSpaces == TVxITrimSpaces::tsNoTrim)
+        return;
+    const std::string &text = *value.StringPointer();
+    const bool left = trimSpaces != TVxITrimSpaces::tsTrimRight;
+    const bool right = trimSpaces != TVxITrimSpaces::tsTrimLeft;
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    // Most values have nothing to trim: they keep their text as it is.
+    if (!text.empty() && ((left && blank(text.front())) || (right && blank(text.back()))))
+        value = Variant::WideString(left && right ? Text::Trim(text) : left ? Text::TrimLeft(text) : Text::TrimRight(text));
+}
+
 void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, bool wasString)
+{
+    const TFieldType type = field->DataType();
+    const bool dated = isDateField(type) || type == TFieldType::ftTime;
+    // The blob question is asked only where the answer counts, as before.
+    const bool blobEncoded = IsBLOBEncoded();
+    const TFieldFacts facts{type, field->FieldName(), blobEncoded && field->IsBlob()};
+    ConvertForField(facts, value, wasString, directEvaluation_, blobEncoded, DataFormats,
+                    dated ? &CachedMasks() : nullptr);
+}
+
+void TVxImportBaseComponent::ConvertForField(const TFieldFacts &field, Variant &value, bool wasString, bool direct,
+                                             bool blobEncoded, const TVxIDataFormats &df, const TMasks *masks)
 {
     if (const std::string *pointer = value.StringPointer()) {
         const bool cdata = pointer->rfind("[CDATA[", 0) == 0;
-        const bool decode = IsBLOBEncoded() && (cdata || field->IsBlob());
+        const bool decode = blobEncoded && (cdata || field.blob);
         if (cdata || decode) {
             std::string text = *pointer;
             if (cdata)
@@ -1307,9 +1471,8 @@ void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, bool
         }
     }
 
-    const TFieldType type = field->DataType();
-    const std::string &fieldName = field->FieldName();
-    const TVxIDataFormats &df = DataFormats;
+    const TFieldType type = field.type;
+    const std::string &fieldName = field.name;
     // The value's own text, trimmed, without copying it; valid until value changes.
     std::string held;
     const auto trimmed = [&]() -> std::string_view {
@@ -1356,7 +1519,7 @@ void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, bool
         if (!t.empty() && t.front() == df.DecimalSeparator)
             t.insert(0, "0");
         double number = 0;
-        if (!directEvaluation_ && readNumber(t, df.DecimalSeparator, number))
+        if (!direct && readNumber(t, df.DecimalSeparator, number))
             value = Variant(number);
         else
             value = Variant(std::move(t));
@@ -1368,7 +1531,7 @@ void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, bool
             value = Variant::Null();
             return;
         }
-        const double d = ParseDateTimeByMask(t, CachedMasks().dateTime, df.DateSeparator, df.TimeSeparator);
+        const double d = ParseDateTimeByMask(t, masks->dateTime, df.DateSeparator, df.TimeSeparator);
         if (d != 0)
             value = Variant::DateTime(d);
     } else if (type == TFieldType::ftTime) {
@@ -1379,7 +1542,7 @@ void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, bool
             value = Variant(0);
             return;
         }
-        value = Variant::DateTime(ParseDateTimeByMask(t, CachedMasks().time, df.DateSeparator, df.TimeSeparator));
+        value = Variant::DateTime(ParseDateTimeByMask(t, masks->time, df.DateSeparator, df.TimeSeparator));
     }
 }
 

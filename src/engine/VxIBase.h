@@ -186,6 +186,57 @@ protected:
     TVxIHost &HostRef() const { return Host ? *Host : DefaultHost(); }
     TField *DestinationField(int position) const;
 
+    // ProcessRow in two halves: the slots' values, then the conditions, the record event
+    // and the copies into the mapped and key columns.
+    void EvaluateRowValues();
+    bool FinishRowValues();
+
+    struct TMasks {
+        bool valid = false;
+        TVxIDataFormats formats;
+        TTableTypeImport tableType = TTableTypeImport::teText;
+        std::string dateTime, time;
+    };
+
+    // What a value's conversion needs to know of its destination field.
+    struct TFieldFacts {
+        TFieldType type = TFieldType::ftUnknown;
+        std::string name;
+        bool blob = false;
+    };
+
+    // How every slot's value follows from the source row alone, for a reader that reads
+    // rows ahead of the row loop on another thread: a copy of everything the values depend
+    // on, so that the other thread reads nothing the row loop or its handlers may change.
+    // Only when no handler takes part in reading a value, there are no conditions and no
+    // character-set conversion, and every expression is one plain source name (no
+    // parameter, engine name or user function).
+    struct TSourcePlan {
+        struct TSlot {
+            std::string name;       // the source name the reader looks up
+            std::string expression; // the slot's expression, as the row loop compares it
+            TField *field = nullptr; // compared by the row loop only, never followed elsewhere
+            TFieldFacts facts;
+            bool direct = false; // read without the parser (a text reference)
+        };
+        std::vector<TSlot> slots;
+        TVxIDataFormats formats;
+        TVxITrimSpaces trimSpaces = TVxITrimSpaces::tsNoTrim;
+        TTableTypeImport tableType = TTableTypeImport::teText;
+        bool blobEncoded = false;
+        TMasks masks;
+        std::vector<std::string> parameterNames;
+        int functionCount = 0;
+    };
+    bool PlanSourceValues(TSourcePlan &plan);
+    // True while the row loop would still read every slot as the plan says; a handler may
+    // have changed an expression, a format or the destination since.
+    bool PlanHolds(const TSourcePlan &plan);
+    // The rest of a planned slot's value once the reader gave its text; reads only the plan.
+    static void FinishPlannedValue(const TSourcePlan &plan, std::size_t slot, Variant &value);
+    // A row whose slot values were worked out ahead: takes them and finishes the row.
+    bool ProcessPlannedRow(std::vector<Variant> &values);
+
 private:
     void RunRow(bool &found);
     void BuildSQLCondition();
@@ -196,6 +247,10 @@ private:
     bool ReportRowError(const std::exception &error);
     void EmptyDestination();
     void ConvertForField(TField *field, Variant &value, bool wasString);
+    static void ConvertForField(const TFieldFacts &field, Variant &value, bool wasString, bool direct,
+                                bool blobEncoded, const TVxIDataFormats &formats, const TMasks *masks);
+    static void TrimSourceText(Variant &value, TVxITrimSpaces trimSpaces);
+    std::vector<std::string> ParameterNames();
     Variant Lookup(const std::vector<Variant> &args);
     Variant Substitute(const std::vector<Variant> &args) const;
     void ConvertCharacterSet(Variant &value) const;
@@ -217,12 +272,6 @@ private:
     std::vector<std::pair<const std::string *, TVxIParser *>> parserCache_;
     std::vector<Variant> noArgs_;
     std::string sqlFields_, sqlValues_, sqlCondition_; // the row's statement pieces
-    struct TMasks {
-        bool valid = false;
-        TVxIDataFormats formats;
-        TTableTypeImport tableType = TTableTypeImport::teText;
-        std::string dateTime, time;
-    };
     TMasks masks_;
     const TMasks &CachedMasks();
 };

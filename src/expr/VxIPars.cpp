@@ -74,6 +74,14 @@ void TVxIParser::EvaluateInto(Variant &value)
         value = evaluator.Evaluate(tree.Root());
 }
 
+bool TVxIParser::IsBareName()
+{
+    CompiledTree();
+    return bareName_;
+}
+
+const std::string &TVxIParser::BareName() { return CompiledTree().Root().Name(); }
+
 Variant TVxIParser::Evaluate()
 {
     Variant value;

@@ -48,6 +48,10 @@ public:
     // As Evaluate, for a caller that owns the parser and never reads Value: the result
     // is handed over instead of copied, and Value stays Empty.
     void EvaluateInto(Variant &value);
+    // True when Text is one name and nothing else ("Field1", "[Unit Price]"), compiling it
+    // when needed; BareName is then that name as the identifier handler receives it.
+    bool IsBareName();
+    const std::string &BareName();
 
 private:
     friend class TParserRun;

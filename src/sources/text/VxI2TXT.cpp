@@ -2,6 +2,7 @@
 
 #include "ImpCnst.h"
 #include "TextScan.h"
+#include "TextReadAhead.h"
 #include "excel/text_decode.h"
 
 #include <algorithm>
@@ -219,6 +220,15 @@ TVxImportFromText::TVxImportFromText(TVxImportBaseComponent *owner) : TVxImportB
     ApplyDefaultSourceFileName();
 }
 
+TVxImportFromText::~TVxImportFromText() = default;
+
+void TVxImportFromText::FirstRow()
+{
+    CurrentRowIndex = 0;
+    readAhead_.reset();
+    readAheadDecided_ = false;
+}
+
 TReadTextOptions TVxImportFromText::ReadOptions() const
 {
     TReadTextOptions o;
@@ -244,6 +254,7 @@ void TVxImportFromText::OpenSource()
 
 void TVxImportFromText::CloseSource()
 {
+    readAhead_.reset(); // before the lines it reads go
     text_.Clear();
     text_.Data.shrink_to_fit();
     fieldPositions_.clear();
@@ -261,30 +272,62 @@ bool TVxImportFromText::ProcessRow()
     CurrentLine = text_.Lines.at(static_cast<std::size_t>(CurrentRowIndex));
     if (!Fixed)
         SplitTextLine(DataSet, false, FieldDelimiterCustom(), CurrentLine, TextQualifierCustom(), fieldPositions_);
+    if (!readAheadDecided_)
+        StartReadAhead();
+    if (readAhead_) {
+        // Values read ahead count only while a handler changed nothing they depend on, and
+        // only for the row they were read for; otherwise this row and the rest are read
+        // here, each with its own result, failures included.
+        if (PlanHolds(plan_) && readAhead_->Take(static_cast<std::size_t>(CurrentRowIndex), aheadValues_))
+            return ProcessPlannedRow(aheadValues_);
+        readAhead_.reset();
+    }
     return TVxImportBaseComponent::ProcessRow();
 }
 
-void TVxImportFromText::GetFieldValue(const Variant &nameValue, Variant &value)
+void TVxImportFromText::StartReadAhead()
 {
-    std::string held;
-    const std::string *pointer = nameValue.StringPointer();
-    std::string_view name = pointer ? std::string_view(*pointer) : std::string_view(held = nameValue.AsString());
-    if (name == "Text") {
-        value = Variant(std::string(CurrentLine));
+    readAheadDecided_ = true;
+    const std::size_t rows = text_.Lines.size();
+    if (CurrentRowIndex != 0 || rows < 2 || !PlanSourceValues(plan_))
         return;
-    }
+    const bool fixed = Fixed;
+    const char d = FieldDelimiterCustom();
+    const char q = TextQualifierCustom();
+    // Runs on the reading thread: it reads the lines (kept until the source closes, which
+    // stops this thread first) and the plan, nothing else of this component.
+    auto compute = [this, fixed, d, q, positions = std::vector<TTextPosition>()](std::size_t row,
+                                                                                std::vector<Variant> &values) mutable {
+        const std::string_view line = text_.Lines[row];
+        if (fixed)
+            positions.clear();
+        else
+            SplitTextLine(nullptr, false, d, line, q, positions);
+        for (std::size_t i = 0; i < plan_.slots.size(); ++i) {
+            values[i] = Variant(TextSourceValue(line, positions, fixed, d, q, plan_.slots[i].name));
+            FinishPlannedValue(plan_, i, values[i]);
+        }
+    };
+    readAhead_ = std::make_unique<TTextReadAhead>(rows, plan_.slots.size(), std::move(compute));
+}
+
+std::string TextSourceValue(std::string_view line, const std::vector<TTextPosition> &positions, bool fixed,
+                            char fieldDelimiter, char textQualifier, std::string_view name)
+{
+    if (name == "Text")
+        return std::string(line);
     int from = 0;
     int to = 0;
-    if (Fixed && name.rfind("Text", 0) == 0) {
-        const std::string_view rest = std::string_view(name).substr(4);
+    if (fixed && name.rfind("Text", 0) == 0) {
+        const std::string_view rest = name.substr(4);
         const auto dash = rest.find('-');
         from = readInteger(rest.substr(0, dash), 0);
         to = dash == std::string_view::npos ? 0 : readInteger(rest.substr(dash + 1), 0);
     } else if (name.rfind("Field", 0) == 0) {
-        const int n = readInteger(std::string_view(name).substr(5), -1);
-        if (!Fixed && n >= 1 && n <= static_cast<int>(fieldPositions_.size())) {
-            from = fieldPositions_[static_cast<std::size_t>(n - 1)].Start;
-            to = fieldPositions_[static_cast<std::size_t>(n - 1)].End;
+        const int n = readInteger(name.substr(5), -1);
+        if (!fixed && n >= 1 && n <= static_cast<int>(positions.size())) {
+            from = positions[static_cast<std::size_t>(n - 1)].Start;
+            to = positions[static_cast<std::size_t>(n - 1)].End;
         } else {
             name = {};
         }
@@ -293,18 +336,26 @@ void TVxImportFromText::GetFieldValue(const Variant &nameValue, Variant &value)
     if (from < 1)
         text = std::string(name);
     else if (to >= 1)
-        text = std::string(part(CurrentLine, from, to));
+        text = std::string(part(line, from, to));
 
-    const char d = FieldDelimiterCustom();
-    if (!text.empty() && text.back() == d)
+    if (!text.empty() && text.back() == fieldDelimiter)
         text.pop_back();
-    const char q = TextQualifierCustom();
+    const char q = textQualifier;
     if (q != '\0' && text.find(q) != std::string::npos) {
         const std::string pair(2, q);
         for (auto at = text.find(pair); at != std::string::npos; at = text.find(pair, at))
             text.erase(at, 1);
     }
-    value = Variant(std::move(text));
+    return text;
+}
+
+void TVxImportFromText::GetFieldValue(const Variant &nameValue, Variant &value)
+{
+    std::string held;
+    const std::string *pointer = nameValue.StringPointer();
+    const std::string_view name = pointer ? std::string_view(*pointer) : std::string_view(held = nameValue.AsString());
+    value = Variant(
+        TextSourceValue(CurrentLine, fieldPositions_, Fixed, FieldDelimiterCustom(), TextQualifierCustom(), name));
 }
 
 bool TVxImportFromText::CheckProperties(std::string &propertyName)

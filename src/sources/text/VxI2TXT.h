@@ -3,6 +3,7 @@
 #include "VxIBase.h"
 
 #include <istream>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,14 +50,23 @@ std::string ReadClipboardLines(const TReadTextOptions &options, TVxIHost &host, 
 void SplitTextLine(const TDataSet *dataSet, bool fixed, char fieldDelimiter, std::string_view line,
                    char textQualifier, std::vector<TTextPosition> &result);
 
+// The text a source name reads from a line: "Text" the whole line, "Text<a>-<b>"
+// characters a to b of a fixed-width line, "Field<n>" the n-th delimited field; any other
+// name stands for itself. A trailing delimiter goes, doubled qualifiers become one.
+std::string TextSourceValue(std::string_view line, const std::vector<TTextPosition> &positions, bool fixed,
+                            char fieldDelimiter, char textQualifier, std::string_view name);
+
+class TTextReadAhead;
+
 // Delimited and fixed-width text files.
 class TVxImportFromText : public TVxImportBaseComponent {
 public:
     explicit TVxImportFromText(TVxImportBaseComponent *owner = nullptr);
+    ~TVxImportFromText() override;
 
     void OpenSource() override;
     void CloseSource() override;
-    void FirstRow() override { CurrentRowIndex = 0; }
+    void FirstRow() override;
     void NextRow() override { ++CurrentRowIndex; }
     bool HasRow() override;
     std::int32_t GetRowCount() override { return static_cast<std::int32_t>(text_.Lines.size()); }
@@ -71,13 +81,22 @@ public:
     int CurrentRowIndex = 0;
     std::string_view CurrentLine;
     const TTextLines &TextLines() const { return text_; }
+    // True while this run's values are being read ahead on another thread.
+    bool ReadsAhead() const { return readAhead_ != nullptr; }
 
 protected:
     TReadTextOptions ReadOptions() const;
     TTextLines text_;
 
 private:
+    void StartReadAhead();
+
     std::vector<TTextPosition> fieldPositions_;
+    // Rows read ahead on another thread while the row loop writes, when the plan allows.
+    bool readAheadDecided_ = false;
+    TSourcePlan plan_;
+    std::unique_ptr<TTextReadAhead> readAhead_;
+    std::vector<Variant> aheadValues_;
 };
 
 // The same source over the clipboard's text, taken once per run.
