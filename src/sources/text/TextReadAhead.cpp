@@ -38,10 +38,10 @@ void TTextReadAhead::Run()
         } catch (...) {
             // The rows before this one stand; the loop reads this one itself and meets the
             // same failure there, in its own order.
-            produced_ = row;
+            produced_.store(row, std::memory_order_release);
             break;
         }
-        produced_ = row;
+        produced_.store(row, std::memory_order_release);
         {
             const std::lock_guard<std::mutex> lock(mutex_);
         }
@@ -56,11 +56,12 @@ void TTextReadAhead::Run()
 
 bool TTextReadAhead::Take(std::size_t row, std::vector<Variant> &values)
 {
-    if (failed_ || row != consumed_) {
+    // Only this thread writes consumed_; the other reads it to know which rows it may reuse.
+    if (failed_ || row != consumed_.load(std::memory_order_relaxed)) {
         failed_ = true;
         return false;
     }
-    if (row >= produced_) {
+    if (row >= produced_.load(std::memory_order_acquire)) {
         std::unique_lock<std::mutex> lock(mutex_);
         ready_.wait(lock, [&] { return row < produced_ || finished_; });
         if (row >= produced_) {
@@ -71,8 +72,8 @@ bool TTextReadAhead::Take(std::size_t row, std::vector<Variant> &values)
     values.resize(valueCount_);
     const auto first = ring_.begin() + static_cast<std::ptrdiff_t>((row % kCapacity) * valueCount_);
     std::move(first, first + static_cast<std::ptrdiff_t>(valueCount_), values.begin());
-    consumed_ = row + 1;
-    if (consumed_ % kBatch == 0) {
+    consumed_.store(row + 1, std::memory_order_release);
+    if ((row + 1) % kBatch == 0) {
         {
             const std::lock_guard<std::mutex> lock(mutex_);
         }

@@ -243,6 +243,7 @@ TReadTextOptions TVxImportFromText::ReadOptions() const
 
 void TVxImportFromText::OpenSource()
 {
+    readAhead_.reset(); // it reads the lines about to be replaced
     // The base's regional reload is not wanted here: the text source keeps its formats.
     if (SourceStream)
         ReadTextLines(ReadOptions(), *SourceStream, text_);
