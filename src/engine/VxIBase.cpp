@@ -1102,8 +1102,11 @@ bool TVxImportBaseComponent::PlanSourceValues(TSourcePlan &plan)
         planned.field = DestinationField(slot[3].AsInteger());
         if (!planned.field && DataSet)
             planned.field = DataSet->FindField(slot[0].AsString());
-        if (planned.field)
-            planned.facts = {planned.field->DataType(), planned.field->FieldName(), planned.field->IsBlob()};
+        if (planned.field) {
+            planned.fieldType = planned.field->DataType();
+            planned.fieldName = planned.field->FieldName();
+            planned.fieldIsBlob = planned.field->IsBlob();
+        }
         std::string name;
         if (textSource && expression->rfind(ImpTexts().Text, 0) == 0) {
             planned.direct = true;
@@ -1164,7 +1167,7 @@ bool TVxImportBaseComponent::PlanHolds(const TSourcePlan &plan)
         if (!field && DataSet)
             field = DataSet->FindField(slot[0].AsString());
         if (field != planned.field ||
-            (field && (field->DataType() != planned.facts.type || field->FieldName() != planned.facts.name)))
+            (field && (field->DataType() != planned.fieldType || field->FieldName() != planned.fieldName)))
             return false;
     }
     return true;
@@ -1179,14 +1182,14 @@ void TVxImportBaseComponent::FinishPlannedValue(const TSourcePlan &plan, std::si
         value = Variant::Null();
     } else if (planned.field) {
         try {
-            ConvertForField(planned.facts, value, wasString, planned.direct, plan.blobEncoded, plan.formats,
-                            &plan.masks);
+            ConvertForField(planned.fieldType, planned.fieldName, plan.blobEncoded && planned.fieldIsBlob, value,
+                            wasString, planned.direct, plan.blobEncoded, plan.formats, &plan.masks);
         } catch (const std::exception &) {
             // as EvaluateIdentifier: the text goes on as it is
         }
     }
     if (const std::string *text = value.StringPointer())
-        if (*text == planned.expression || (planned.field && Text::SameText(*text, planned.facts.name)))
+        if (*text == planned.expression || (planned.field && Text::SameText(*text, planned.fieldName)))
             value = Variant::Null();
 }
 
@@ -1448,19 +1451,18 @@ void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, bool
 {
     const TFieldType type = field->DataType();
     const bool dated = isDateField(type) || type == TFieldType::ftTime;
-    // The blob question is asked only where the answer counts, as before.
     const bool blobEncoded = IsBLOBEncoded();
-    const TFieldFacts facts{type, field->FieldName(), blobEncoded && field->IsBlob()};
-    ConvertForField(facts, value, wasString, directEvaluation_, blobEncoded, DataFormats,
-                    dated ? &CachedMasks() : nullptr);
+    ConvertForField(type, field->FieldName(), blobEncoded && field->IsBlob(), value, wasString, directEvaluation_,
+                    blobEncoded, DataFormats, dated ? &CachedMasks() : nullptr);
 }
 
-void TVxImportBaseComponent::ConvertForField(const TFieldFacts &field, Variant &value, bool wasString, bool direct,
-                                             bool blobEncoded, const TVxIDataFormats &df, const TMasks *masks)
+void TVxImportBaseComponent::ConvertForField(TFieldType type, const std::string &fieldName, bool isBlob,
+                                             Variant &value, bool wasString, bool direct, bool blobEncoded,
+                                             const TVxIDataFormats &df, const TMasks *masks)
 {
     if (const std::string *pointer = value.StringPointer()) {
         const bool cdata = pointer->rfind("[CDATA[", 0) == 0;
-        const bool decode = blobEncoded && (cdata || field.blob);
+        const bool decode = blobEncoded && (cdata || isBlob);
         if (cdata || decode) {
             std::string text = *pointer;
             if (cdata)
@@ -1471,8 +1473,6 @@ void TVxImportBaseComponent::ConvertForField(const TFieldFacts &field, Variant &
         }
     }
 
-    const TFieldType type = field.type;
-    const std::string &fieldName = field.name;
     // The value's own text, trimmed, without copying it; valid until value changes.
     std::string held;
     const auto trimmed = [&]() -> std::string_view {

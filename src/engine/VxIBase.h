@@ -198,13 +198,6 @@ protected:
         std::string dateTime, time;
     };
 
-    // What a value's conversion needs to know of its destination field.
-    struct TFieldFacts {
-        TFieldType type = TFieldType::ftUnknown;
-        std::string name;
-        bool blob = false;
-    };
-
     // How every slot's value follows from the source row alone, for a reader that reads
     // rows ahead of the row loop on another thread: a copy of everything the values depend
     // on, so that the other thread reads nothing the row loop or its handlers may change.
@@ -216,7 +209,9 @@ protected:
             std::string name;       // the source name the reader looks up
             std::string expression; // the slot's expression, as the row loop compares it
             TField *field = nullptr; // compared by the row loop only, never followed elsewhere
-            TFieldFacts facts;
+            TFieldType fieldType = TFieldType::ftUnknown; // what the conversion needs of the field
+            std::string fieldName;
+            bool fieldIsBlob = false;
             bool direct = false; // read without the parser (a text reference)
         };
         std::vector<TSlot> slots;
@@ -247,8 +242,9 @@ private:
     bool ReportRowError(const std::exception &error);
     void EmptyDestination();
     void ConvertForField(TField *field, Variant &value, bool wasString);
-    static void ConvertForField(const TFieldFacts &field, Variant &value, bool wasString, bool direct,
-                                bool blobEncoded, const TVxIDataFormats &formats, const TMasks *masks);
+    static void ConvertForField(TFieldType type, const std::string &fieldName, bool isBlob, Variant &value,
+                                bool wasString, bool direct, bool blobEncoded, const TVxIDataFormats &formats,
+                                const TMasks *masks);
     static void TrimSourceText(Variant &value, TVxITrimSpaces trimSpaces);
     std::vector<std::string> ParameterNames();
     Variant Lookup(const std::vector<Variant> &args);
