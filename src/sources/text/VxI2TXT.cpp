@@ -309,7 +309,11 @@ void TVxImportFromText::StartReadAhead()
             FinishPlannedValue(plan_, i, values[i]);
         }
     };
-    readAhead_ = std::make_unique<TTextReadAhead>(rows, plan_.slots.size(), std::move(compute));
+    try {
+        readAhead_ = std::make_unique<TTextReadAhead>(rows, plan_.slots.size(), std::move(compute));
+    } catch (const std::exception &) {
+        // No thread to be had: the loop reads every row itself, as it always could.
+    }
 }
 
 std::string TextSourceValue(std::string_view line, const std::vector<TTextPosition> &positions, bool fixed,
