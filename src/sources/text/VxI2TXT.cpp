@@ -251,6 +251,7 @@ void TVxImportFromText::OpenSource()
         ReadTextFileLines(ReadOptions(), SourceFileName, text_);
     CurrentRowIndex = 0;
     CurrentLine = {};
+    positionsLine_ = {};
 }
 
 void TVxImportFromText::CloseSource()
@@ -259,6 +260,7 @@ void TVxImportFromText::CloseSource()
     text_.Clear();
     text_.Data.shrink_to_fit();
     fieldPositions_.clear();
+    positionsLine_ = {};
     CurrentLine = {};
 }
 
@@ -271,19 +273,31 @@ bool TVxImportFromText::HasRow()
 bool TVxImportFromText::ProcessRow()
 {
     CurrentLine = text_.Lines.at(static_cast<std::size_t>(CurrentRowIndex));
-    if (!Fixed)
-        SplitTextLine(DataSet, false, FieldDelimiterCustom(), CurrentLine, TextQualifierCustom(), fieldPositions_);
     if (!readAheadDecided_)
         StartReadAhead();
     if (readAhead_) {
         // Values read ahead count only while a handler changed nothing they depend on, and
         // only for the row they were read for; otherwise this row and the rest are read
         // here, each with its own result, failures included.
-        if (PlanHolds(plan_) && readAhead_->Take(static_cast<std::size_t>(CurrentRowIndex), aheadValues_))
+        const bool sameSplit = Fixed == aheadFixed_ && FieldDelimiterCustom() == aheadDelimiter_ &&
+                               TextQualifierCustom() == aheadQualifier_;
+        if (sameSplit && PlanHolds(plan_) &&
+            readAhead_->Take(static_cast<std::size_t>(CurrentRowIndex), aheadValues_))
             return ProcessPlannedRow(aheadValues_);
         readAhead_.reset();
     }
+    SplitCurrentLine();
     return TVxImportBaseComponent::ProcessRow();
+}
+
+// The fields of the current line, found when first asked for: a row read ahead needs
+// them only if something asks for a field of it in the loop.
+void TVxImportFromText::SplitCurrentLine()
+{
+    if (Fixed || (positionsLine_.data() == CurrentLine.data() && positionsLine_.size() == CurrentLine.size()))
+        return;
+    SplitTextLine(DataSet, false, FieldDelimiterCustom(), CurrentLine, TextQualifierCustom(), fieldPositions_);
+    positionsLine_ = CurrentLine;
 }
 
 void TVxImportFromText::StartReadAhead()
@@ -292,9 +306,9 @@ void TVxImportFromText::StartReadAhead()
     const std::size_t rows = text_.Lines.size();
     if (CurrentRowIndex != 0 || rows < 2 || !PlanSourceValues(plan_))
         return;
-    const bool fixed = Fixed;
-    const char d = FieldDelimiterCustom();
-    const char q = TextQualifierCustom();
+    const bool fixed = aheadFixed_ = Fixed;
+    const char d = aheadDelimiter_ = FieldDelimiterCustom();
+    const char q = aheadQualifier_ = TextQualifierCustom();
     // Runs on the reading thread: it reads the lines (kept until the source closes, which
     // stops this thread first) and the plan, nothing else of this component.
     auto compute = [this, fixed, d, q, positions = std::vector<TTextPosition>()](std::size_t row,
@@ -359,6 +373,7 @@ void TVxImportFromText::GetFieldValue(const Variant &nameValue, Variant &value)
     std::string held;
     const std::string *pointer = nameValue.StringPointer();
     const std::string_view name = pointer ? std::string_view(*pointer) : std::string_view(held = nameValue.AsString());
+    SplitCurrentLine();
     value = Variant(
         TextSourceValue(CurrentLine, fieldPositions_, Fixed, FieldDelimiterCustom(), TextQualifierCustom(), name));
 }

@@ -90,11 +90,16 @@ protected:
 
 private:
     void StartReadAhead();
+    void SplitCurrentLine();
 
     std::vector<TTextPosition> fieldPositions_;
+    std::string_view positionsLine_; // the line fieldPositions_ belong to
     // Rows read ahead on another thread while the row loop writes, when the plan allows.
     bool readAheadDecided_ = false;
     TSourcePlan plan_;
+    bool aheadFixed_ = false; // how the reading thread splits lines
+    char aheadDelimiter_ = '\0';
+    char aheadQualifier_ = '\0';
     std::unique_ptr<TTextReadAhead> readAhead_;
     std::vector<Variant> aheadValues_;
 };

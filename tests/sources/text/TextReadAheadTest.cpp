@@ -66,7 +66,7 @@ protected:
     Outcome run(const std::string &name, bool inStep,
                 const std::function<void(TVxImportFromText &, Outcome &)> &prepare = {})
     {
-        const std::string path = dir.File(name + ".fdb");
+        const std::string path = dir.File(name + "-" + std::to_string(++runs) + ".fdb");
         CreateDatabase(path, {"CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), "
                               "AMOUNT NUMERIC(10,2), BORN DATE, NOTE VARCHAR(8))"});
         TestDestination destination;
@@ -104,6 +104,7 @@ protected:
 
     TempDir dir;
     std::string file;
+    int runs = 0;
 };
 
 } // namespace
@@ -127,28 +128,37 @@ TEST_F(TextReadAhead, GivesTheTableCountersAndErrorsOfReadingInTheLoop)
 }
 
 // A handler may change what the next rows read: a slot's expression, the date order, the
-// trimming. The rows after the change follow it, as they do when read in the loop.
+// trimming, the delimiter. The rows after the change follow it, as they do when read in
+// the loop; reading ahead gives up at the change.
 TEST_F(TextReadAhead, ChangesMadeByHandlersDuringTheRunTakeEffectOnTheNextRow)
 {
-    const auto change = [](TVxImportFromText &source, Outcome &outcome) {
-        source.OnAfterRecordEvent = [&](TVxImportBaseComponent *, bool &) {
-            const int row = source.Statistic.TotalImported;
-            if (row == 300)
-                for (int i = 0; i < static_cast<int>(source.RowValues.ArrayCount()); ++i)
-                    if (source.RowValues[i][1].AsString() == "Field2")
-                        source.RowValues[i][1] = Variant("Field5");
-            if (row == 700)
-                source.DataFormats.DateOrder = TVxIDateOrder::doDMY;
-            if (row == 1100)
-                source.TrimSpaces = TVxITrimSpaces::tsNoTrim;
-            if (row == 1200)
-                outcome.ahead.push_back(source.ReadsAhead());
-        };
+    using Change = std::function<void(TVxImportFromText &)>;
+    const std::vector<std::pair<std::string, Change>> changes = {
+        {"expression",
+         [](TVxImportFromText &source) {
+             for (int i = 0; i < static_cast<int>(source.RowValues.ArrayCount()); ++i)
+                 if (source.RowValues[i][1].AsString() == "Field2")
+                     source.RowValues[i][1] = Variant("Field5");
+         }},
+        {"date order", [](TVxImportFromText &source) { source.DataFormats.DateOrder = TVxIDateOrder::doDMY; }},
+        {"trimming", [](TVxImportFromText &source) { source.TrimSpaces = TVxITrimSpaces::tsNoTrim; }},
+        {"delimiter", [](TVxImportFromText &source) { source.SetFieldDelimiter(TVxIFieldDelimiter::fdComma); }},
     };
-    const Outcome ahead = run("ahead", false, change);
-    const Outcome inStep = run("in-step", true, change);
-    EXPECT_EQ(ahead.ahead, std::vector<bool>{false}); // it gave up at the first change
-    expectSame(ahead, inStep);
+    for (const auto &[what, apply] : changes) {
+        const auto change = [&apply](TVxImportFromText &source, Outcome &outcome) {
+            source.OnAfterRecordEvent = [&](TVxImportBaseComponent *, bool &) {
+                const int row = source.Statistic.TotalImported;
+                if (row == 700)
+                    apply(source);
+                if (row == 699 || row == 701)
+                    outcome.ahead.push_back(source.ReadsAhead());
+            };
+        };
+        const Outcome ahead = run("ahead", false, change);
+        const Outcome inStep = run("in-step", true, change);
+        EXPECT_EQ(ahead.ahead, (std::vector<bool>{true, false})) << what;
+        expectSame(ahead, inStep);
+    }
 }
 
 // A run that stops early leaves the reading thread behind cleanly, and the component
