@@ -200,7 +200,8 @@ protected:
 
     // How every slot's value follows from the source row alone, for a reader that reads
     // rows ahead of the row loop on another thread: a copy of everything the values depend
-    // on, so that the other thread reads nothing the row loop or its handlers may change.
+    // on, so that the other thread reads nothing the row loop or its handlers may change
+    // (the process's regional settings aside, which nothing changes during a run).
     // Only when no handler takes part in reading a value, there are no conditions and no
     // character-set conversion, and every expression is one plain source name (no
     // parameter, engine name or user function).
