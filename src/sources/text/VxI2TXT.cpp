@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <typeinfo>
 
 namespace {
 
@@ -303,6 +304,9 @@ void TVxImportFromText::SplitCurrentLine()
 void TVxImportFromText::StartReadAhead()
 {
     readAheadDecided_ = true;
+    // A reader built on this one may read or evaluate its fields its own way.
+    if (typeid(*this) != typeid(TVxImportFromText) && typeid(*this) != typeid(TVxImportFromClipboard))
+        return;
     const std::size_t rows = text_.Lines.size();
     if (CurrentRowIndex != 0 || rows < 2 || !PlanSourceValues(plan_))
         return;
