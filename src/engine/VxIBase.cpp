@@ -967,6 +967,16 @@ void TVxImportBaseComponent::TakeBackCounter(bool found)
     }
 }
 
+// The destination field of a row-value slot: by its position, else by its name.
+TField *TVxImportBaseComponent::SlotField(Variant &slot, int &position) const
+{
+    position = slot[3].AsInteger();
+    TField *field = DestinationField(position);
+    if (!field && DataSet && (field = DataSet->FindField(slot[0].AsString())))
+        position = field->Index();
+    return field;
+}
+
 TField *TVxImportBaseComponent::DestinationField(int position) const
 {
     if (!DataSet || position < 0 || position >= DataSet->FieldCount())
@@ -992,10 +1002,8 @@ void TVxImportBaseComponent::EvaluateRowValues()
     const int slots = count(RowValues);
     for (int i = 0; i < slots; ++i) {
         Variant &slot = Slot(i);
-        int position = slot[3].AsInteger();
-        TField *field = DestinationField(position);
-        if (!field && DataSet && (field = DataSet->FindField(slot[0].AsString())))
-            position = field->Index();
+        int position = -1;
+        TField *field = SlotField(slot, position);
         CurrentFieldIndex = field ? position : -1;
         Variant value;
         EvaluateExpression(slot[1], CurrentFieldIndex, value);
@@ -1098,10 +1106,8 @@ bool TVxImportBaseComponent::PlanSourceValues(TSourcePlan &plan)
             return false;
         TSourcePlan::TSlot planned;
         planned.expression = *expression;
-        // The field, found as EvaluateRowValues finds it.
-        planned.field = DestinationField(slot[3].AsInteger());
-        if (!planned.field && DataSet)
-            planned.field = DataSet->FindField(slot[0].AsString());
+        int position = -1;
+        planned.field = SlotField(slot, position);
         if (planned.field) {
             planned.fieldType = planned.field->DataType();
             planned.fieldName = planned.field->FieldName();
@@ -1163,9 +1169,8 @@ bool TVxImportBaseComponent::PlanHolds(const TSourcePlan &plan)
         const std::string *expression = slot[1].StringPointer();
         if (!expression || *expression != planned.expression)
             return false;
-        TField *field = DestinationField(slot[3].AsInteger());
-        if (!field && DataSet)
-            field = DataSet->FindField(slot[0].AsString());
+        int position = -1;
+        TField *field = SlotField(slot, position);
         if (field != planned.field ||
             (field && (field->DataType() != planned.fieldType || field->FieldName() != planned.fieldName)))
             return false;

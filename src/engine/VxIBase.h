@@ -185,6 +185,7 @@ protected:
     void ApplyDefaultSourceFileName();
     TVxIHost &HostRef() const { return Host ? *Host : DefaultHost(); }
     TField *DestinationField(int position) const;
+    TField *SlotField(Variant &slot, int &position) const;
 
     // ProcessRow in two halves: the slots' values, then the conditions, the record event
     // and the copies into the mapped and key columns.
