@@ -40,15 +40,16 @@ std::string FieldsStatement(const std::string &table)
 
 std::string PrimaryKeyStatement(const std::string &table)
 {
-    return "SELECT RDB$CONSTRAINT_NAME FROM RDB$RELATION_CONSTRAINTS WHERE RDB$CONSTRAINT_TYPE LIKE 'PRIMARY_KEY%' "
+    return "SELECT RDB$CONSTRAINT_NAME, RDB$INDEX_NAME FROM RDB$RELATION_CONSTRAINTS "
+           "WHERE RDB$CONSTRAINT_TYPE LIKE 'PRIMARY_KEY%' "
            "AND RDB$RELATION_NAME = '" +
            literal(table) + "'";
 }
 
-std::string PrimaryKeyFieldsStatement(const std::string &constraint)
+std::string PrimaryKeyFieldsStatement(const std::string &index)
 {
     return "SELECT RDB$FIELD_POSITION, RDB$FIELD_NAME FROM RDB$INDEX_SEGMENTS WHERE RDB$INDEX_NAME='" +
-           literal(constraint) + "' ORDER BY RDB$FIELD_POSITION";
+           literal(index) + "' ORDER BY RDB$FIELD_POSITION";
 }
 
 std::string GeneratorsStatement() { return "SELECT RDB$GENERATOR_NAME FROM RDB$GENERATORS WHERE RDB$SYSTEM_FLAG IS NULL"; }
@@ -62,8 +63,11 @@ TDestinationMetadata LoadDestinationMetadata(const std::string &table, TIBQuery 
     m.Fields = columnValues(fields, "RDB$FIELD_NAME");
     reopen(primaryKey, PrimaryKeyStatement(t));
     primaryKey.First();
-    const std::string constraint = primaryKey.Eof() ? std::string() : primaryKey.FieldByName("RDB$CONSTRAINT_NAME")->AsString();
-    reopen(primaryKeyFields, PrimaryKeyFieldsStatement(constraint));
+    // The key's columns are those of the index behind the constraint. An unnamed key
+    // (INTEG_n) has an index of another name (RDB$PRIMARYn), so the constraint's own name
+    // would find no column.
+    const std::string index = primaryKey.Eof() ? std::string() : primaryKey.FieldByName("RDB$INDEX_NAME")->AsString();
+    reopen(primaryKeyFields, PrimaryKeyFieldsStatement(index));
     m.KeyFields = columnValues(primaryKeyFields, "RDB$FIELD_NAME");
     if (!generators.Active()) {
         generators.SetSQL({GeneratorsStatement()});

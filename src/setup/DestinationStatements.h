@@ -9,11 +9,11 @@
 // give them, and the insert, update, delete and refresh statements made from a choice
 // of key and update columns. Shared by the prerequisites window and the runner.
 
-// Metadata statements for table T (trimmed) and constraint C; apostrophes in the names
+// Metadata statements for table T (trimmed) and the primary key's index C; apostrophes in the names
 // are doubled so that no name can end the literal early.
 std::string FieldsStatement(const std::string &table);
 std::string PrimaryKeyStatement(const std::string &table);
-std::string PrimaryKeyFieldsStatement(const std::string &constraint);
+std::string PrimaryKeyFieldsStatement(const std::string &index);
 std::string GeneratorsStatement();
 
 struct TDestinationMetadata {

@@ -1,4 +1,5 @@
 #include "DestinationStatements.h"
+#include "FirebirdTestSupport.h"
 #include "SQLScript.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +39,28 @@ TEST(DestinationStatements, MetadataStatementsKeepNamesInsideTheirLiterals)
     EXPECT_EQ(PrimaryKeyFieldsStatement("PK_X"),
               "SELECT RDB$FIELD_POSITION, RDB$FIELD_NAME FROM RDB$INDEX_SEGMENTS WHERE RDB$INDEX_NAME='PK_X' ORDER BY "
               "RDB$FIELD_POSITION");
+}
+
+TEST(DestinationMetadata, PrimaryKeyOfEveryKindOfTable)
+{
+    TempDir dir;
+    const std::string path = dir.File("keys.fdb");
+    CreateDatabase(path, {"CREATE TABLE UNNAMED (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(30))",
+                          "CREATE TABLE NAMED (ID INTEGER NOT NULL, NAME VARCHAR(30), CONSTRAINT PK_NAMED PRIMARY KEY (ID))",
+                          "CREATE TABLE OWN_INDEX (ID INTEGER NOT NULL, CONSTRAINT PK_OWN PRIMARY KEY (ID) USING INDEX IX_OWN)",
+                          "CREATE TABLE TWO (A INTEGER NOT NULL, B INTEGER NOT NULL, C INTEGER, PRIMARY KEY (B, A))",
+                          "CREATE TABLE NONE_ (X INTEGER, Y INTEGER)"});
+    TestDestination d;
+    d.Open(path, "UNNAMED", {}, {}, {});
+    TIBQuery fields(&d.Database), key(&d.Database), keyFields(&d.Database), generators(&d.Database);
+    const std::vector<std::pair<std::string, Lines>> cases = {
+        {"UNNAMED", {"ID"}}, {"NAMED", {"ID"}}, {"OWN_INDEX", {"ID"}}, {"TWO", {"B", "A"}}, {"NONE_", {}}};
+    for (const auto &[table, keys] : cases) {
+        SCOPED_TRACE(table);
+        const TDestinationMetadata m = LoadDestinationMetadata(table, fields, key, keyFields, generators);
+        EXPECT_EQ(m.KeyFields, keys);
+        EXPECT_FALSE(m.Fields.empty());
+    }
 }
 
 TEST(SQLScript, HeaderConnectRecordsAndCommit)
