@@ -197,6 +197,9 @@ TEST_F(ConversionTest, FixedWidthBreaksAreGuessedFromTheFieldWidths)
     EXPECT_EQ(guess(std::string(200, 'x'), '\0'), (P{{1, 11}, {12, 26}, {27, 36}, {37, 46}, {47, 51}, {52, 71}, {72, 81}}));
     EXPECT_EQ(guess(std::string(30, 'x'), '\0'), (P{{1, 11}, {12, 26}, {27, 30}}));
     EXPECT_TRUE(guess("", '\0').size() <= 1);
+    // Widths count characters: "é" takes one position of the integer's eleven.
+    const std::string accented = "\xC3\xA9" + std::string(29, 'x');
+    EXPECT_EQ(guess(accented, '\0'), (P{{1, 11}, {12, 26}, {27, 30}}));
     std::vector<TTextPosition> none;
     SplitTextLine(nullptr, true, ',', "abc", '\0', none);
     EXPECT_TRUE(none.empty());

@@ -38,15 +38,6 @@ int readInteger(std::string_view text, int fallback)
     return static_cast<int>(n);
 }
 
-// Characters from..to (1-based, inclusive) of a line.
-std::string_view part(std::string_view line, int from, int to)
-{
-    if (from < 1 || to < from || static_cast<std::size_t>(from) > line.size())
-        return {};
-    const std::size_t start = static_cast<std::size_t>(from - 1);
-    return line.substr(start, std::min<std::size_t>(static_cast<std::size_t>(to - from + 1), line.size() - start));
-}
-
 int displayWidth(const TField *field)
 {
     switch (field->DataType()) {
@@ -69,6 +60,14 @@ int displayWidth(const TField *field)
 }
 
 } // namespace
+
+std::string_view DelimitedPart(std::string_view line, int from, int to)
+{
+    if (from < 1 || to < from || static_cast<std::size_t>(from) > line.size())
+        return {};
+    const std::size_t start = static_cast<std::size_t>(from - 1);
+    return line.substr(start, std::min<std::size_t>(static_cast<std::size_t>(to - from + 1), line.size() - start));
+}
 
 std::string ReadTextLines(const TReadTextOptions &o, std::istream &stream, TTextLines &result)
 {
@@ -156,15 +155,15 @@ std::string ReadClipboardLines(const TReadTextOptions &options, TVxIHost &host, 
 }
 
 void SplitTextLine(const TDataSet *dataSet, bool fixed, char d, std::string_view line, char q,
-                   std::vector<TTextPosition> &result)
+                   std::vector<TTextPosition> &result, TPositionUnit unit)
 {
     result.clear();
-    const int len = static_cast<int>(line.size());
-    auto L = [&](int i) { return line[static_cast<std::size_t>(i - 1)]; }; // 1-based
-
     if (fixed) {
         if (!dataSet)
             return;
+        const TLineCharacters characters(line, unit);
+        const int len = characters.Count();
+        auto L = [&](int i) { return characters.Lead(i); }; // 1-based
         int s = 1;
         int previous = 0;
         for (int f = 0; f < dataSet->FieldCount(); ++f) {
@@ -189,6 +188,9 @@ void SplitTextLine(const TDataSet *dataSet, bool fixed, char d, std::string_view
         return;
     }
 
+    // Delimited fields are found between single-byte delimiters: byte positions serve.
+    const int len = static_cast<int>(line.size());
+    auto L = [&](int i) { return line[static_cast<std::size_t>(i - 1)]; }; // 1-based
     int s = 1;
     bool inside = false;
     // Only delimiters, qualifiers and the last character decide anything: jump between them.
@@ -313,9 +315,10 @@ void TVxImportFromText::StartReadAhead()
     const bool fixed = aheadFixed_ = Fixed;
     const char d = aheadDelimiter_ = FieldDelimiterCustom();
     const char q = aheadQualifier_ = TextQualifierCustom();
+    const TPositionUnit unit = PositionUnit();
     // Runs on the reading thread: it reads the lines (kept until the source closes, which
     // stops this thread first) and the plan, nothing else of this component.
-    auto compute = [this, fixed, d, q, positions = std::vector<TTextPosition>()](std::size_t row,
+    auto compute = [this, fixed, d, q, unit, positions = std::vector<TTextPosition>()](std::size_t row,
                                                                                 std::vector<Variant> &values) mutable {
         const std::string_view line = text_.Lines[row];
         if (fixed)
@@ -323,7 +326,7 @@ void TVxImportFromText::StartReadAhead()
         else
             SplitTextLine(nullptr, false, d, line, q, positions);
         for (std::size_t i = 0; i < plan_.slots.size(); ++i) {
-            values[i] = Variant(TextSourceValue(line, positions, fixed, d, q, plan_.slots[i].name));
+            values[i] = Variant(TextSourceValue(line, positions, fixed, d, q, plan_.slots[i].name, unit));
             FinishPlannedValue(plan_, i, values[i]);
         }
     };
@@ -335,7 +338,7 @@ void TVxImportFromText::StartReadAhead()
 }
 
 std::string TextSourceValue(std::string_view line, const std::vector<TTextPosition> &positions, bool fixed,
-                            char fieldDelimiter, char textQualifier, std::string_view name)
+                            char fieldDelimiter, char textQualifier, std::string_view name, TPositionUnit unit)
 {
     if (name == "Text")
         return std::string(line);
@@ -359,7 +362,7 @@ std::string TextSourceValue(std::string_view line, const std::vector<TTextPositi
     if (from < 1)
         text = std::string(name);
     else if (to >= 1)
-        text = std::string(part(line, from, to));
+        text = std::string(fixed ? CharacterPart(line, from, to, unit) : DelimitedPart(line, from, to));
 
     if (!text.empty() && text.back() == fieldDelimiter)
         text.pop_back();
@@ -372,14 +375,21 @@ std::string TextSourceValue(std::string_view line, const std::vector<TTextPositi
     return text;
 }
 
+TPositionUnit TVxImportFromText::PositionUnit() const
+{
+    // Only text in the platform's own encoding can be UTF-8; DOS and EBCDIC bytes are
+    // single characters whatever they look like.
+    return CharacterSet == TVxICharacterSet::csiANSI_WINDOWS ? TPositionUnit::puCharacter : TPositionUnit::puByte;
+}
+
 void TVxImportFromText::GetFieldValue(const Variant &nameValue, Variant &value)
 {
     std::string held;
     const std::string *pointer = nameValue.StringPointer();
     const std::string_view name = pointer ? std::string_view(*pointer) : std::string_view(held = nameValue.AsString());
     SplitCurrentLine();
-    value = Variant(
-        TextSourceValue(CurrentLine, fieldPositions_, Fixed, FieldDelimiterCustom(), TextQualifierCustom(), name));
+    value = Variant(TextSourceValue(CurrentLine, fieldPositions_, Fixed, FieldDelimiterCustom(), TextQualifierCustom(),
+                                    name, PositionUnit()));
 }
 
 bool TVxImportFromText::CheckProperties(std::string &propertyName)
@@ -409,7 +419,7 @@ void TVxImportFromText::CreateColumns()
             return;
         const std::string_view names = text_.FieldNameLine;
         std::vector<TTextPosition> fields;
-        SplitTextLine(DataSet, Fixed, FieldDelimiterCustom(), names, TextQualifierCustom(), fields);
+        SplitTextLine(DataSet, Fixed, FieldDelimiterCustom(), names, TextQualifierCustom(), fields, PositionUnit());
         for (std::size_t k = 0; k < fields.size(); ++k) {
             TVxIColumn &c = Columns.Add();
             const TTextPosition &p = fields[k];
@@ -419,7 +429,9 @@ void TVxImportFromText::CreateColumns()
             } else {
                 c.Caption = "Field" + std::to_string(k + 1);
             }
-            c.FieldName = header ? std::string(part(names, p.Start, p.End)) : c.Caption;
+            const std::string_view name =
+                Fixed ? CharacterPart(names, p.Start, p.End, PositionUnit()) : DelimitedPart(names, p.Start, p.End);
+            c.FieldName = header ? std::string(name) : c.Caption;
             c.DataType = TVxIDataType::itString;
         }
         return;

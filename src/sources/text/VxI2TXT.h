@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TextCharacters.h"
 #include "VxIBase.h"
 
 #include <istream>
@@ -45,16 +46,22 @@ std::string ReadTextLines(const TReadTextOptions &options, std::istream &stream,
 std::string ReadTextFileLines(const TReadTextOptions &options, const std::string &fileName, TTextLines &result);
 std::string ReadClipboardLines(const TReadTextOptions &options, TVxIHost &host, TTextLines &result);
 
-// Delimited mode: the fields of the line. Fixed mode: one column per destination field,
-// guessed from its display width (nothing without a dataset).
+// Delimited mode: the fields of the line, as byte positions. Fixed mode: one column per
+// destination field, guessed from its display width in characters (nothing without a
+// dataset).
 void SplitTextLine(const TDataSet *dataSet, bool fixed, char fieldDelimiter, std::string_view line,
-                   char textQualifier, std::vector<TTextPosition> &result);
+                   char textQualifier, std::vector<TTextPosition> &result,
+                   TPositionUnit unit = TPositionUnit::puCharacter);
 
 // The text a source name reads from a line: "Text" the whole line, "Text<a>-<b>"
 // characters a to b of a fixed-width line, "Field<n>" the n-th delimited field; any other
 // name stands for itself. A trailing delimiter goes, doubled qualifiers become one.
 std::string TextSourceValue(std::string_view line, const std::vector<TTextPosition> &positions, bool fixed,
-                            char fieldDelimiter, char textQualifier, std::string_view name);
+                            char fieldDelimiter, char textQualifier, std::string_view name,
+                            TPositionUnit unit = TPositionUnit::puCharacter);
+
+// Bytes from..to (1-based, inclusive) of a line: a delimited field as SplitTextLine found it.
+std::string_view DelimitedPart(std::string_view line, int from, int to);
 
 class TTextReadAhead;
 
@@ -86,6 +93,7 @@ public:
 
 protected:
     TReadTextOptions ReadOptions() const;
+    TPositionUnit PositionUnit() const;
     TTextLines text_;
 
 private:

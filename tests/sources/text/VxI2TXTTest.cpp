@@ -134,6 +134,53 @@ TEST(TextSource, FixedWidthReferences)
               (std::vector<std::string>{"abcde", "gh", "Text0-3", "", "", "abcdefgh"}));
 }
 
+TEST(TextSource, FixedWidthPositionsCountCharacters)
+{
+    // "é" is two bytes, "Ω" and "€" three, "𝄞" four: none of them shifts a later field.
+    const std::string line = "1\xC3\xA9t\xC3\xA9  \xCE\xA9mega\xE2\x82\xAC" "5 \xF0\x9D\x84\x9Ez";
+    const std::vector<std::string> names = {"Text1-1", "Text2-6", "Text7-11", "Text12-13", "Text14-15", "Text16-99"};
+    TVxImportFromText source;
+    source.Fixed = true;
+    EXPECT_EQ(values(source, line, names),
+              (std::vector<std::string>{"1", "\xC3\xA9t\xC3\xA9  ", "\xCE\xA9mega", "\xE2\x82\xAC" "5", " \xF0\x9D\x84\x9E", "z"}));
+
+    // A line that is no UTF-8 is single-byte text, and so is every line of a DOS source.
+    const std::string latin1 = "1\xE9t\xE9  Omega";
+    EXPECT_EQ(values(source, latin1, {"Text2-6", "Text7-11"}), (std::vector<std::string>{"\xE9t\xE9  ", "Omega"}));
+    source.CharacterSet = TVxICharacterSet::csiASCII_MSDOS;
+    EXPECT_EQ(values(source, "\xC3\xA9xy", {"Text2-3"})[0], "\xA9x"); // converted from CP850 afterwards
+}
+
+TEST(TextCharacters, PartsOfLines)
+{
+    struct Case {
+        std::string line;
+        int from, to;
+        TPositionUnit unit;
+        std::string part;
+    };
+    const auto C = TPositionUnit::puCharacter;
+    const std::vector<Case> cases = {
+        {"abcdef", 2, 4, C, "bcd"},
+        {"abcdef", 5, 99, C, "ef"},
+        {"abcdef", 7, 9, C, ""},
+        {"abcdef", 3, 2, C, ""},
+        {"a\xC3\xA9" "bc", 2, 3, C, "\xC3\xA9" "b"},
+        {"a\xC3\xA9" "bc", 4, 4, C, "c"},
+        {"a\xC3\xA9" "bc", 2, 3, TPositionUnit::puByte, "\xC3\xA9"},
+        {"\xE2\x82\xAC\xE2\x82\xAC", 2, 2, C, "\xE2\x82\xAC"},
+        {"\xC3\xA9\xC3", 2, 3, C, "\xA9\xC3"},     // cut sequence: bytes
+        {"\xED\xA0\x80x", 4, 4, C, "x"},              // a surrogate is no UTF-8: bytes
+        {"\xC0\xAFx", 3, 3, C, "x"},                    // neither is an overlong form
+        {"\xF0\x9D\x84\x9Ex", 2, 2, C, "x"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(CharacterPart(c.line, c.from, c.to, c.unit), c.part) << c.line << " " << c.from << "-" << c.to;
+        EXPECT_EQ(TLineCharacters(c.line, c.unit).Part(c.from, c.to), c.part) << c.line;
+    }
+    EXPECT_EQ(TLineCharacters("a\xC3\xA9" "b", C).Count(), 3);
+}
+
 TEST(TextSource, LinesLongerThanTwentyThousandCharactersStayWhole)
 {
     TVxImportFromText source;
