@@ -5,10 +5,40 @@
 #include <string>
 #include <unistd.h>
 
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void noteInterrupt(int) { interrupted = 1; }
+
+} // namespace
+
 TConsoleHost::TConsoleHost(std::FILE *out, bool quiet)
     : out_(out), quiet_(quiet), terminal_(isatty(fileno(out)) != 0)
 {
+    interrupted = 0;
+    sigaction(SIGINT, nullptr, &previousInterrupt_);
+    sigaction(SIGTERM, nullptr, &previousTerminate_);
+    CatchInterrupts();
 }
+
+void TConsoleHost::CatchInterrupts()
+{
+    struct sigaction action {};
+    action.sa_handler = noteInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND; // the second signal takes its ordinary course
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+TConsoleHost::~TConsoleHost()
+{
+    sigaction(SIGINT, &previousInterrupt_, nullptr);
+    sigaction(SIGTERM, &previousTerminate_, nullptr);
+}
+
+bool TConsoleHost::ProgressCancelled() const { return finished_ || interrupted != 0; }
 
 void TConsoleHost::Line(const std::string &text)
 {

@@ -3,14 +3,24 @@
 #include "VxIHost.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 
 // The engine's host on a terminal: a progress bar on stderr, refreshed as often as the
 // run updates it, and messages as lines. Nothing asks questions: the runner has no user
 // at hand, so prompts are refused and yes/no questions answered no.
+// While it exists, an interrupt or termination signal (Ctrl+C, kill) cancels the run as the
+// progress window's Cancel button would: the loop stops before the next row and the runner
+// rolls back. A second signal ends the program at once. The embedded database engine
+// takes both signals for itself when it starts (it shuts the connection down), so the
+// runner claims them again once attached.
 class TConsoleHost : public TVxIHost {
 public:
     explicit TConsoleHost(std::FILE *out = stderr, bool quiet = false);
+    ~TConsoleHost() override;
+    void CatchInterrupts();
+    TConsoleHost(const TConsoleHost &) = delete;
+    TConsoleHost &operator=(const TConsoleHost &) = delete;
 
     bool AskYesNo(const std::string &text, const std::string &caption) override;
     void ShowInformation(const std::string &text, const std::string &caption) override;
@@ -21,7 +31,7 @@ public:
     void SetProgressRange(int minimum, int maximum, int position) override;
     void UpdateProgress(const std::string &status, const TVxIProgressCounters &counters) override;
     void SetProgressButtonCaption(const std::string &caption) override { finished_ = true; }
-    bool ProgressCancelled() const override { return finished_; }
+    bool ProgressCancelled() const override;
     void CloseProgress() override;
     void SetWaitCursor(bool) override {}
     void ProcessPendingInput() override {}
@@ -42,4 +52,6 @@ private:
     int maximum_ = 0;
     std::string title_;
     std::chrono::steady_clock::time_point lastDraw_{};
+    struct sigaction previousInterrupt_ {};
+    struct sigaction previousTerminate_ {};
 };
