@@ -128,9 +128,11 @@ void TImportRun::ConnectAndPrepare(TVxImportBaseComponent &source)
         destination_.GeneratorField.Generator = Text::Trim(args_.Value("generator"));
         destination_.GeneratorField.Field = Text::Trim(args_.Value("generator-field"));
     }
+    // The user's choice first: the option, then the keys saved with the specification;
+    // the table's primary key only when neither names any.
     if (args_.Has("keys")) {
         source.DatasetKeys = args_.Value("keys");
-    } else {
+    } else if (source.DatasetKeys.empty()) {
         std::string keys;
         for (const std::string &k : meta.KeyFields)
             keys += (keys.empty() ? "" : ";") + Text::Trim(k);
@@ -142,7 +144,7 @@ void TImportRun::ConnectAndPrepare(TVxImportBaseComponent &source)
         source.ActionKind = TVxIActionKind::akGenerateSQL;
         ApplyFirebirdSQLOptions(source, database_.SQLDialect());
         const TSQLScript::TConnect connect{database_.DatabaseName(), connection.User, connection.Password};
-        script_.AddHeader(std::to_string(connection.Dialect), std::time(nullptr),
+        script_.AddHeader(std::to_string(database_.SQLDialect()), std::time(nullptr),
                           args_.Has("no-connect") ? nullptr : &connect);
         source.OnAfterRecordEvent = [this](TVxImportBaseComponent *sender, bool &) { script_.AddRecord(*sender); };
     }
@@ -173,6 +175,7 @@ int TImportRun::Run()
         source->Host = &host;
         Configure(*source);
         ConnectAndPrepare(*source);
+        host.CatchInterrupts();
     } catch (const EUsageError &) {
         throw;
     } catch (const std::exception &e) {
@@ -217,12 +220,10 @@ int TImportRun::Run()
 int TImportRun::Report(const TVxImportBaseComponent &source, const std::string &resultText)
 {
     const TVxIStatistic &s = source.Statistic;
-    int status = s.Result == TVxIResult::irExecuted ? ieCompleted
-                 : s.Result == TVxIResult::irCanceled ? ieCancelled
-                                                       : ieFailed;
+    int status = ImportExitStatus(s);
     std::string outcome = resultText;
     try {
-        if (status == ieCompleted) {
+        if (status == ieCompleted || status == ieCompletedWithErrors) {
             if (args_.Has("script")) {
                 script_.Finish(!args_.Has("no-commit"));
                 if (script_.HasRecords())
@@ -248,6 +249,15 @@ int TImportRun::Report(const TVxImportBaseComponent &source, const std::string &
 
 } // namespace
 
+int ImportExitStatus(const TVxIStatistic &s)
+{
+    if (s.Result == TVxIResult::irCanceled)
+        return ieCancelled;
+    if (s.Result != TVxIResult::irExecuted)
+        return ieFailed;
+    return s.TotalErrors > 0 ? ieCompletedWithErrors : ieCompleted;
+}
+
 TConnectionSettings ConnectionSettingsFrom(const TCommandLine &args)
 {
     TConnectionSettings s;
@@ -255,7 +265,8 @@ TConnectionSettings ConnectionSettingsFrom(const TCommandLine &args)
     s.User = args.Value("user");
     s.Password = args.Value("password");
     s.CharacterSet = args.Value("charset", "NONE");
-    s.Dialect = args.IntValue("dialect", 1);
+    // Without the option the attach settles on the database's own dialect.
+    s.Dialect = args.IntValue("dialect", 3);
     if (s.Dialect != 1 && s.Dialect != 3)
         throw EUsageError("option --dialect must be 1 or 3");
     return s;

@@ -36,7 +36,7 @@ const char *usage =
     "  --database        a database file, an alias, or host[/port]:path on a server\n"
     "  --user, --password  the login (an embedded database needs only the user)\n"
     "  --charset         connection character set (default NONE)\n"
-    "  --dialect         SQL dialect of the connection, 1 or 3 (default 1)\n"
+    "  --dialect         SQL dialect of the connection, 1 or 3 (default: the database's own)\n"
     "\n"
     "Listing:\n"
     "  --list-tables     print each table with its record count\n"
@@ -47,7 +47,8 @@ const char *usage =
     "  --table           destination table (default: the specification's TableName)\n"
     "  --source          source file (default: the specification's SourceFileName)\n"
     "  --mode            import mode (default: the specification's Mode)\n"
-    "  --keys            key fields separated by \";\" (default: the table's primary key)\n"
+    "  --keys            key fields separated by \";\" (default: the specification's\n"
+    "                    DatasetKeys, or else the table's primary key)\n"
     "  --quote           quote names in the generated statements (dialect 3)\n"
     "  --generator, --generator-field  fill FIELD of each new row from generator NAME\n"
     "  --commit-count    transaction batch size handed to the run\n"
@@ -59,7 +60,8 @@ const char *usage =
     "  --quiet           no progress bar\n"
     "\n"
     "The result text and a line of counters go to stdout. Exit status: 0 completed,\n"
-    "1 failed, 2 bad arguments or configuration, 3 cancelled. A completed run commits;\n"
+    "1 failed, 2 bad arguments or configuration, 3 cancelled, 4 completed but some rows\n"
+    "failed (--errors lists them). A completed run commits its rows, with status 4 too;\n"
     "a failed or cancelled run rolls back.\n";
 
 // Lists the tables as the main window loads them, each with its record count.
