@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VxIHost.h"
+#include "engine/VxIHost.h"
 
 #include <chrono>
 #include <csignal>

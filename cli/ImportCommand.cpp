@@ -1,13 +1,13 @@
 #include "ImportCommand.h"
 
 #include "ConsoleHost.h"
-#include "DestinationSession.h"
-#include "DestinationStatements.h"
-#include "IBErrors.h"
-#include "ImpCnst.h"
-#include "SQLScript.h"
-#include "SourceFactory.h"
-#include "VxIBase.h"
+#include "session/DestinationSession.h"
+#include "session/DestinationStatements.h"
+#include "dbaccess/IBErrors.h"
+#include "engine/ImpCnst.h"
+#include "session/SQLScript.h"
+#include "session/SourceRegistry.h"
+#include "engine/VxIBase.h"
 
 #include <fstream>
 #include <iostream>
@@ -29,7 +29,7 @@ TImportMode parseMode(const std::string &text)
 }
 
 // The specification's source type, read before the component that reads it exists.
-TTableTypeImport specificationType(const std::string &fileName)
+const TSourceType &specificationType(const std::string &fileName)
 {
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
@@ -39,10 +39,12 @@ TTableTypeImport specificationType(const std::string &fileName)
     TStringList lines;
     lines.SetText(text.str());
     const std::string name = lines.Values("TableType");
-    TTableTypeImport type;
-    if (!TableTypeFromName(name, type))
+    const TSourceType *type = FindSourceType(name);
+    if (!type)
         throw EVxIError("The specification " + fileName + " names no known source type (TableType=" + name + ")");
-    return type;
+    if (!type->Readable())
+        throw EVxIError("The command-line runner cannot read sources of type " + type->Name());
+    return *type;
 }
 
 std::string unixLines(std::string text)
@@ -171,7 +173,7 @@ int TImportRun::Run()
     TConsoleHost host(stderr, args_.Has("quiet"));
     std::unique_ptr<TVxImportBaseComponent> source;
     try {
-        source = CreateSourceComponent(specificationType(args_.Required("spec")));
+        source = specificationType(args_.Required("spec")).Create();
         source->Host = &host;
         Configure(*source);
         ConnectAndPrepare(*source);

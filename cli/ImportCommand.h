@@ -1,8 +1,8 @@
 #pragma once
 
 #include "CommandLine.h"
-#include "DestinationSession.h"
-#include "VxIBase.h"
+#include "session/DestinationSession.h"
+#include "engine/VxIBase.h"
 
 #include <string>
 #include <vector>

@@ -2,9 +2,9 @@
 // window does and lists its tables; later commands run saved import specifications.
 
 #include "CommandLine.h"
-#include "DestinationSession.h"
+#include "session/DestinationSession.h"
 #include "ImportCommand.h"
-#include "IBErrors.h"
+#include "dbaccess/IBErrors.h"
 
 #include <cstdio>
 #include <iostream>

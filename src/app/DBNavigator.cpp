@@ -1,7 +1,7 @@
-#include "DBNavigator.h"
+#include "app/DBNavigator.h"
 
-#include "DataSetTableModel.h"
-#include "FerrovaneApplication.h"
+#include "app/DataSetTableModel.h"
+#include "app/FerrovaneApplication.h"
 
 #include <QHBoxLayout>
 #include <QStyle>

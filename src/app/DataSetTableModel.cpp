@@ -1,6 +1,6 @@
-#include "DataSetTableModel.h"
+#include "app/DataSetTableModel.h"
 
-#include "FerrovaneApplication.h"
+#include "app/FerrovaneApplication.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "FerrovaneApplication.h"
+#include "app/FerrovaneApplication.h"
 
-#include "MessageBoxes.h"
+#include "app/MessageBoxes.h"
 
 #include <stdexcept>
 

@@ -1,8 +1,8 @@
-#include "JvDBGrid.h"
+#include "app/JvDBGrid.h"
 
-#include "DataSetTableModel.h"
-#include "FerrovaneApplication.h"
-#include "SelectColumnsForm.h"
+#include "app/DataSetTableModel.h"
+#include "app/FerrovaneApplication.h"
+#include "app/SelectColumnsForm.h"
 
 #include <QHeaderView>
 #include <QStyle>

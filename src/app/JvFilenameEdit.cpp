@@ -1,6 +1,6 @@
-#include "JvFilenameEdit.h"
+#include "app/JvFilenameEdit.h"
 
-#include "file_dialog_filter.h"
+#include "app/FileDialogFilter.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>

@@ -1,9 +1,9 @@
-#include "MainFerrovaneUnit.h"
+#include "app/MainFerrovaneUnit.h"
 
-#include "DataSetTableModel.h"
-#include "FerrovaneApplication.h"
-#include "MessageBoxes.h"
-#include "app_folders.h"
+#include "app/DataSetTableModel.h"
+#include "app/FerrovaneApplication.h"
+#include "app/MessageBoxes.h"
+#include "app/AppFolders.h"
 #include "ui_MainFerrovaneUnit.h"
 
 #include <QCloseEvent>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "DestinationSession.h"
-#include "IBCustomDataSet.h"
-#include "IBDatabase.h"
-#include "IBSQL.h"
-#include "IBUpdateSQL.h"
-#include "PlacementKeeper.h"
-#include "SettingsStore.h"
+#include "session/DestinationSession.h"
+#include "dbaccess/IBCustomDataSet.h"
+#include "dbaccess/IBDatabase.h"
+#include "dbaccess/IBSQL.h"
+#include "dbaccess/IBUpdateSQL.h"
+#include "app/PlacementKeeper.h"
+#include "app/SettingsStore.h"
 
 #include <QMainWindow>
 

@@ -1,6 +1,6 @@
-#include "PlacementKeeper.h"
+#include "app/PlacementKeeper.h"
 
-#include "SettingsStore.h"
+#include "app/SettingsStore.h"
 
 #include <QAbstractButton>
 #include <QEvent>

@@ -1,6 +1,6 @@
-#include "SelectColumnsForm.h"
+#include "app/SelectColumnsForm.h"
 
-#include "MessageBoxes.h"
+#include "app/MessageBoxes.h"
 #include "ui_SelectColumnsForm.h"
 
 #include <algorithm>

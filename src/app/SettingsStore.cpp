@@ -1,4 +1,4 @@
-#include "SettingsStore.h"
+#include "app/SettingsStore.h"
 
 #include <QFile>
 #include <QFileInfo>

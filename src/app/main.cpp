@@ -1,7 +1,7 @@
 // ferrovane: the desktop program.
 
-#include "FerrovaneApplication.h"
-#include "MainFerrovaneUnit.h"
+#include "app/FerrovaneApplication.h"
+#include "app/MainFerrovaneUnit.h"
 
 int main(int argc, char **argv)
 {

@@ -1,6 +1,6 @@
-#include "FbClient.h"
+#include "dbaccess/FbClient.h"
 
-#include "IBErrors.h"
+#include "dbaccess/IBErrors.h"
 
 #include <dlfcn.h>
 

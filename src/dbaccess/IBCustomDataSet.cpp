@@ -1,7 +1,7 @@
-#include "IBCustomDataSet.h"
+#include "dbaccess/IBCustomDataSet.h"
 
-#include "IBErrors.h"
-#include "StringList.h"
+#include "dbaccess/IBErrors.h"
+#include "values/StringList.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "DataSet.h"
-#include "IBRowBuffer.h"
-#include "IBSQL.h"
-#include "IBUpdateSQL.h"
+#include "engine/DataSet.h"
+#include "dbaccess/IBRowBuffer.h"
+#include "dbaccess/IBSQL.h"
+#include "dbaccess/IBUpdateSQL.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "IBDatabase.h"
+#include "dbaccess/IBDatabase.h"
 
-#include "FbClient.h"
-#include "IBErrors.h"
+#include "dbaccess/FbClient.h"
+#include "dbaccess/IBErrors.h"
 
 #include <algorithm>
 #include <array>

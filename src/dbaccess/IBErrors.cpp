@@ -1,6 +1,6 @@
-#include "IBErrors.h"
+#include "dbaccess/IBErrors.h"
 
-#include "FbClient.h"
+#include "dbaccess/FbClient.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DataSet.h"
+#include "engine/DataSet.h"
 
 #include <ibase.h>
 

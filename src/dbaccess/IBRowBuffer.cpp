@@ -1,4 +1,4 @@
-#include "IBRowBuffer.h"
+#include "dbaccess/IBRowBuffer.h"
 
 #include <cstring>
 #include <stdexcept>

@@ -1,8 +1,8 @@
-#include "IBSQL.h"
+#include "dbaccess/IBSQL.h"
 
-#include "FbClient.h"
-#include "IBErrors.h"
-#include "StringList.h"
+#include "dbaccess/FbClient.h"
+#include "dbaccess/IBErrors.h"
+#include "values/StringList.h"
 
 #include <algorithm>
 #include <cctype>

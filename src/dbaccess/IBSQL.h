@@ -1,7 +1,7 @@
 #pragma once
 
-#include "IBDatabase.h"
-#include "Variant.h"
+#include "dbaccess/IBDatabase.h"
+#include "values/Variant.h"
 
 #include <ibase.h>
 

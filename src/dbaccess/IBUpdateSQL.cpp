@@ -1,4 +1,4 @@
-#include "IBUpdateSQL.h"
+#include "dbaccess/IBUpdateSQL.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IBSQL.h"
+#include "dbaccess/IBSQL.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "DataSet.h"
+#include "engine/DataSet.h"
 
 std::string FormatMessage(std::string_view pattern, std::initializer_list<std::string_view> args)
 {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Variant.h"
+#include "values/Variant.h"
 
 // The destination dataset as the import engine sees it: a cursor over rows with
 // typed fields that can be appended, edited, posted and deleted. The database layer

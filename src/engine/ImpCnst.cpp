@@ -1,4 +1,4 @@
-#include "ImpCnst.h"
+#include "engine/ImpCnst.h"
 
 TImpTexts &ImpTexts()
 {

@@ -1,11 +1,11 @@
-#include "VxIBase.h"
+#include "engine/VxIBase.h"
 
-#include "DateMask.h"
-#include "ImpCnst.h"
-#include "RegionalSettings.h"
-#include "VxIConvert.h"
-#include "VxIPars.h"
-#include "VxIParsFunctions.h"
+#include "values/DateMask.h"
+#include "engine/ImpCnst.h"
+#include "values/RegionalSettings.h"
+#include "engine/VxIConvert.h"
+#include "expr/VxIPars.h"
+#include "expr/VxIParsFunctions.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VxITypes.h"
+#include "engine/VxITypes.h"
 
 #include <functional>
 #include <istream>

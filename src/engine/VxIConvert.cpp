@@ -1,4 +1,4 @@
-#include "VxIConvert.h"
+#include "engine/VxIConvert.h"
 
 #include <array>
 #include <cerrno>

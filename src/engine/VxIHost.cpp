@@ -1,4 +1,4 @@
-#include "VxIHost.h"
+#include "engine/VxIHost.h"
 
 bool TVxIRecordingHost::AskYesNo(const std::string &text, const std::string &caption)
 {

@@ -1,7 +1,7 @@
 // Specification files: the settings of an import as a small INI-style text.
 
-#include "ImpCnst.h"
-#include "VxIBase.h"
+#include "engine/ImpCnst.h"
+#include "engine/VxIBase.h"
 
 #include <array>
 #include <filesystem>

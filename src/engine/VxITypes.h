@@ -1,9 +1,9 @@
 #pragma once
 
-#include "DataSet.h"
-#include "StringList.h"
-#include "Variant.h"
-#include "VxIHost.h"
+#include "engine/DataSet.h"
+#include "values/StringList.h"
+#include "values/Variant.h"
+#include "engine/VxIHost.h"
 
 #include <cstdint>
 #include <memory>

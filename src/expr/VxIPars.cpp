@@ -1,7 +1,7 @@
-#include "VxIPars.h"
+#include "expr/VxIPars.h"
 
-#include "VxIParsEval.h"
-#include "VxIParsTree.h"
+#include "expr/VxIParsEval.h"
+#include "expr/VxIParsTree.h"
 
 TVxIParser::TVxIParser() = default;
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "Variant.h"
-#include "VxIParsErrors.h"
-#include "VxIParsFunctions.h"
+#include "values/Variant.h"
+#include "expr/VxIParsErrors.h"
+#include "expr/VxIParsFunctions.h"
 
 class TVxIParser;
 class TExpTree;

@@ -1,4 +1,4 @@
-#include "VxIParsBuiltins.h"
+#include "expr/VxIParsBuiltins.h"
 
 #include <algorithm>
 #include <array>
@@ -9,11 +9,11 @@
 #include <random>
 #include <string>
 
-#include "DateMask.h"
-#include "RegionalSettings.h"
-#include "VxIParsErrors.h"
-#include "VxIParsOperators.h"
-#include "VxIParsText.h"
+#include "values/DateMask.h"
+#include "values/RegionalSettings.h"
+#include "expr/VxIParsErrors.h"
+#include "expr/VxIParsOperators.h"
+#include "expr/VxIParsText.h"
 
 Variant TBuiltinArgs::operator[](std::size_t i) const
 {

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "Variant.h"
+#include "values/Variant.h"
 
 // The arguments of a built-in call, evaluated only when a function reads them, so that
 // IIF evaluates just the branch it takes.

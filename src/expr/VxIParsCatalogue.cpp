@@ -1,4 +1,4 @@
-#include "VxIParsCatalogue.h"
+#include "expr/VxIParsCatalogue.h"
 
 namespace {
 

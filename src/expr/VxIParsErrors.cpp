@@ -1,4 +1,4 @@
-#include "VxIParsErrors.h"
+#include "expr/VxIParsErrors.h"
 
 namespace {
 

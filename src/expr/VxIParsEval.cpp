@@ -1,11 +1,11 @@
-#include "VxIParsEval.h"
+#include "expr/VxIParsEval.h"
 
 #include <string>
 
-#include "VxIPars.h"
-#include "VxIParsErrors.h"
-#include "VxIParsFunctions.h"
-#include "VxIParsTree.h"
+#include "expr/VxIPars.h"
+#include "expr/VxIParsErrors.h"
+#include "expr/VxIParsFunctions.h"
+#include "expr/VxIParsTree.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "Variant.h"
+#include "values/Variant.h"
 
 class TExpNode;
 class TVxIParser;

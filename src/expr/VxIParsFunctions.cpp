@@ -1,13 +1,13 @@
-#include "VxIParsFunctions.h"
+#include "expr/VxIParsFunctions.h"
 
 #include <stdexcept>
 
-#include "VxIParsCatalogue.h"
-#include "VxIParsErrors.h"
-#include "VxIParsEval.h"
-#include "VxIParsLexer.h"
-#include "VxIParsText.h"
-#include "VxIParsTree.h"
+#include "expr/VxIParsCatalogue.h"
+#include "expr/VxIParsErrors.h"
+#include "expr/VxIParsEval.h"
+#include "expr/VxIParsLexer.h"
+#include "expr/VxIParsText.h"
+#include "expr/VxIParsTree.h"
 
 namespace {
 

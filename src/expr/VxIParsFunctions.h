@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Variant.h"
+#include "values/Variant.h"
 
 class TVxIParser;
 class TExpTree;

@@ -1,9 +1,9 @@
-#include "VxIParsLexer.h"
+#include "expr/VxIParsLexer.h"
 
-#include "RegionalSettings.h"
-#include "VxIParsErrors.h"
-#include "VxIParsOperators.h"
-#include "VxIParsText.h"
+#include "values/RegionalSettings.h"
+#include "expr/VxIParsErrors.h"
+#include "expr/VxIParsOperators.h"
+#include "expr/VxIParsText.h"
 
 using vxipars::IsBlank;
 

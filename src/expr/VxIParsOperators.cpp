@@ -1,12 +1,12 @@
-#include "VxIParsOperators.h"
+#include "expr/VxIParsOperators.h"
 
 #include <array>
 #include <cmath>
 #include <limits>
 #include <string>
 
-#include "RegionalSettings.h"
-#include "VxIParsErrors.h"
+#include "values/RegionalSettings.h"
+#include "expr/VxIParsErrors.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "Variant.h"
+#include "values/Variant.h"
 
 enum class TExpOperatorId { Add, Subtract, Multiply, Divide, Power, Factorial, Equal, Less, Greater,
                             LessEqual, GreaterEqual, NotEqual, BangEqual, And, Or, Not };

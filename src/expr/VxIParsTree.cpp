@@ -1,8 +1,8 @@
-#include "VxIParsTree.h"
+#include "expr/VxIParsTree.h"
 
-#include "RegionalSettings.h"
-#include "VxIParsErrors.h"
-#include "VxIParsText.h"
+#include "values/RegionalSettings.h"
+#include "expr/VxIParsErrors.h"
+#include "expr/VxIParsText.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <string_view>
 #include <vector>
 
-#include "Variant.h"
-#include "VxIParsBuiltins.h"
-#include "VxIParsLexer.h"
-#include "VxIParsOperators.h"
+#include "values/Variant.h"
+#include "expr/VxIParsBuiltins.h"
+#include "expr/VxIParsLexer.h"
+#include "expr/VxIParsOperators.h"
 
 enum class TExpNodeKind {
     nkEmpty,      // no tokens: evaluates to Null

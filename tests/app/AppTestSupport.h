@@ -1,8 +1,8 @@
 #pragma once
 
 #include "FirebirdTestSupport.h"
-#include "MainFerrovaneUnit.h"
-#include "MessageBoxes.h"
+#include "app/MainFerrovaneUnit.h"
+#include "app/MessageBoxes.h"
 #include "QtPrinters.h"
 
 #include <QString>

@@ -1,9 +1,9 @@
 #include "AppTestSupport.h"
-#include "DBNavigator.h"
-#include "DataSetTableModel.h"
-#include "JvDBGrid.h"
-#include "RegionalSettings.h"
-#include "SelectColumnsForm.h"
+#include "app/DBNavigator.h"
+#include "app/DataSetTableModel.h"
+#include "app/JvDBGrid.h"
+#include "values/RegionalSettings.h"
+#include "app/SelectColumnsForm.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,5 +1,5 @@
 #include "AppTestSupport.h"
-#include "JvFilenameEdit.h"
+#include "app/JvFilenameEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

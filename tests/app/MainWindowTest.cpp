@@ -1,7 +1,7 @@
 #include "AppTestSupport.h"
-#include "DataSetTableModel.h"
-#include "JvDBGrid.h"
-#include "JvFilenameEdit.h"
+#include "app/DataSetTableModel.h"
+#include "app/JvDBGrid.h"
+#include "app/JvFilenameEdit.h"
 
 #include <QAction>
 #include <QApplication>

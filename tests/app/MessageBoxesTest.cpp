@@ -1,6 +1,6 @@
 #include "AppTestSupport.h"
-#include "FerrovaneApplication.h"
-#include "MessageBoxes.h"
+#include "app/FerrovaneApplication.h"
+#include "app/MessageBoxes.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "FirebirdTestSupport.h"
 #include "QtPrinters.h"
-#include "SettingsStore.h"
+#include "app/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "FerrovaneApplication.h"
+#include "app/FerrovaneApplication.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "FirebirdTestSupport.h"
-#include "IBCustomDataSet.h"
-#include "IBErrors.h"
+#include "dbaccess/IBCustomDataSet.h"
+#include "dbaccess/IBErrors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "FbClient.h"
+#include "dbaccess/FbClient.h"
 #include "FirebirdTestSupport.h"
-#include "IBDatabase.h"
-#include "IBErrors.h"
-#include "IBSQL.h"
+#include "dbaccess/IBDatabase.h"
+#include "dbaccess/IBErrors.h"
+#include "dbaccess/IBSQL.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "FirebirdTestSupport.h"
-#include "IBCustomDataSet.h"
+#include "dbaccess/IBCustomDataSet.h"
 #include "ListSource.h"
 
 #include <gtest/gtest.h>
@@ -178,7 +178,7 @@ TEST_F(ConversionTest, FieldNamesAndLiteralsOfStatements)
 
 } // namespace
 
-#include "VxI2TXT.h"
+#include "sources/text/VxI2TXT.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "DateMask.h"
-#include "RegionalSettings.h"
-#include "Variant.h"
-#include "VxIConvert.h"
+#include "values/DateMask.h"
+#include "values/RegionalSettings.h"
+#include "values/Variant.h"
+#include "engine/VxIConvert.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VxIBase.h"
+#include "engine/VxIBase.h"
 
 #include <string>
 #include <vector>

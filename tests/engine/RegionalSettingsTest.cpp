@@ -3,9 +3,9 @@
 #include <locale.h>
 #include <string>
 
-#include "RegionalSettings.h"
-#include "RegionalSettingsInternal.h"
-#include "Variant.h"
+#include "values/RegionalSettings.h"
+#include "values/RegionalSettingsInternal.h"
+#include "values/Variant.h"
 
 namespace {
 

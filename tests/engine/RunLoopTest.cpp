@@ -1,6 +1,6 @@
 #include "FirebirdTestSupport.h"
-#include "IBCustomDataSet.h"
-#include "ImpCnst.h"
+#include "dbaccess/IBCustomDataSet.h"
+#include "engine/ImpCnst.h"
 #include "ListSource.h"
 
 #include <fstream>

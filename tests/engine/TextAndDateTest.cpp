@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "Variant.h"
+#include "values/Variant.h"
 
 namespace {
 

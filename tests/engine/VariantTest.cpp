@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Variant.h"
+#include "values/Variant.h"
 
 namespace {
 

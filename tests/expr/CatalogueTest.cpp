@@ -1,6 +1,6 @@
 #include "ExprTestSupport.h"
-#include "VxIParsBuiltins.h"
-#include "VxIParsCatalogue.h"
+#include "expr/VxIParsBuiltins.h"
+#include "expr/VxIParsCatalogue.h"
 
 #include <set>
 

@@ -5,8 +5,8 @@
 #include <map>
 #include <string>
 
-#include "RegionalSettings.h"
-#include "VxIPars.h"
+#include "values/RegionalSettings.h"
+#include "expr/VxIPars.h"
 
 namespace expr_test {
 

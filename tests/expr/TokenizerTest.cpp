@@ -1,5 +1,5 @@
 #include "ExprTestSupport.h"
-#include "VxIParsLexer.h"
+#include "expr/VxIParsLexer.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
-#include "DestinationStatements.h"
+#include "session/DestinationStatements.h"
 #include "FirebirdTestSupport.h"
-#include "SQLScript.h"
+#include "session/SQLScript.h"
 
 #include <gtest/gtest.h>
 

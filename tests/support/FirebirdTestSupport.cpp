@@ -1,9 +1,9 @@
 #include "FirebirdTestSupport.h"
 
-#include "FbClient.h"
-#include "IBDatabase.h"
-#include "IBErrors.h"
-#include "IBSQL.h"
+#include "dbaccess/FbClient.h"
+#include "dbaccess/IBDatabase.h"
+#include "dbaccess/IBErrors.h"
+#include "dbaccess/IBSQL.h"
 
 #include <arpa/inet.h>
 #include <csignal>

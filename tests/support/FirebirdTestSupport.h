@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IBCustomDataSet.h"
+#include "dbaccess/IBCustomDataSet.h"
 
 #include <string>
 #include <vector>

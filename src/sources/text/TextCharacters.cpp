@@ -1,4 +1,4 @@
-#include "TextCharacters.h"
+#include "sources/text/TextCharacters.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "TextReadAhead.h"
+#include "sources/text/TextReadAhead.h"
 
 #include <algorithm>
 

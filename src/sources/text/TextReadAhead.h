@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "Variant.h"
+#include "values/Variant.h"
 
 // Works out the values of the rows of a source, in order, on a thread of its own, a few
 // hundred rows ahead of the row loop that takes them: while the loop waits for the

@@ -1,9 +1,9 @@
-#include "VxI2TXT.h"
+#include "sources/text/VxI2TXT.h"
 
-#include "ImpCnst.h"
-#include "TextScan.h"
-#include "TextReadAhead.h"
-#include "excel/text_decode.h"
+#include "engine/ImpCnst.h"
+#include "sources/text/TextScan.h"
+#include "sources/text/TextReadAhead.h"
+#include "sources/common/TextDecode.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -22,7 +22,7 @@ std::string utf16ToUtf8(const char *data, std::size_t size, bool bigEndian)
     if (bigEndian)
         for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
             std::swap(bytes[i], bytes[i + 1]);
-    return excel::Utf16LeToUtf8(bytes);
+    return sources::Utf16LeToUtf8(bytes);
 }
 
 bool blankLine(std::string_view line)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TextCharacters.h"
-#include "VxIBase.h"
+#include "sources/text/TextCharacters.h"
+#include "engine/VxIBase.h"
 
 #include <istream>
 #include <memory>

@@ -1,8 +1,8 @@
 #include "DbfBuilder.h"
 #include "TableTestSupport.h"
-#include "VxDBF.h"
-#include "common/table_text.h"
-#include "dbase/dbf_field_value.h"
+#include "sources/dbase/VxDBF.h"
+#include "sources/common/TableText.h"
+#include "sources/dbase/DbfFieldValue.h"
 
 #include <gtest/gtest.h>
 
@@ -202,13 +202,13 @@ TEST(DbfReader, FieldsDecodeByType)
         {'0', 0, 0x30, Bytes({0x01}), "Empty:"},
         {'Q', 0, 0x03, "raw", "String:raw"},
     };
-    tables::TableText text;
+    sources::TTableText text;
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(1, c.type) + " " + c.expected);
-        const dbase::TDBFField field{"F", c.type, 1, static_cast<std::uint8_t>(c.bytes.size()), c.decimals};
+        const sources::dbase::TDBFField field{"F", c.type, 1, static_cast<std::uint8_t>(c.bytes.size()), c.decimals};
         const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t *>(c.bytes.data()),
                                                   c.bytes.size());
-        EXPECT_EQ(ValueText(dbase::DecodeFieldValue(field, bytes, dbase::VersionFromByte(c.versionByte), text)),
+        EXPECT_EQ(ValueText(sources::dbase::DecodeFieldValue(field, bytes, sources::dbase::VersionFromByte(c.versionByte), text)),
                   c.expected);
     }
 }

@@ -1,9 +1,9 @@
 #include "DbfBuilder.h"
 #include "PxBuilder.h"
 #include "TableTestSupport.h"
-#include "VxParadox.h"
-#include "common/table_text.h"
-#include "paradox/px_field_value.h"
+#include "sources/paradox/VxParadox.h"
+#include "sources/common/TableText.h"
+#include "sources/paradox/PxFieldValue.h"
 
 #include <gtest/gtest.h>
 
@@ -76,13 +76,13 @@ TEST(ParadoxReader, FieldsDecodeFromTheirSignOrderedForm)
         {23, bytesOf({0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x0A, 0x00}), "Double:0"}, // no digit
         {24, bytesOf({1, 2, 3}), "Empty:"},
     };
-    tables::TableText text;
+    sources::TTableText text;
     for (const Case &c : cases) {
         SCOPED_TRACE(std::to_string(c.type) + " " + c.expected);
-        const paradox::TPxField field{"F", c.type, static_cast<std::uint16_t>(c.bytes.size()), 0};
+        const sources::paradox::TPxField field{"F", c.type, static_cast<std::uint16_t>(c.bytes.size()), 0};
         const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t *>(c.bytes.data()),
                                                   c.bytes.size());
-        EXPECT_EQ(ValueText(paradox::DecodeFieldValue(field, bytes, text)), c.expected);
+        EXPECT_EQ(ValueText(sources::paradox::DecodeFieldValue(field, bytes, text)), c.expected);
     }
 }
 

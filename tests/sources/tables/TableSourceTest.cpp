@@ -1,6 +1,7 @@
 #include "TableTestSupport.h"
-#include "VxI2DB.h"
-#include "VxI2DBF.h"
+#include "session/SourceRegistry.h"
+#include "sources/paradox/VxI2DB.h"
+#include "sources/dbase/VxI2DBF.h"
 
 #include <gtest/gtest.h>
 
@@ -182,7 +183,7 @@ TEST(TableSources, PreviewShowsTheFirstRowsOfEachFormat)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.file);
         TCellPreviewRequest request;
-        request.TableType = c.type;
+        request.CreateReader = SourceTypeOf(c.type).CreateCellReader;
         request.FileName = c.file;
         request.PreviewRowCount = c.rows;
         std::vector<std::string> firstColumn;

@@ -1,7 +1,7 @@
 #include "TableTestSupport.h"
 
-#include "VxDBF.h"
-#include "VxParadox.h"
+#include "sources/dbase/VxDBF.h"
+#include "sources/paradox/VxParadox.h"
 
 #include <cstdio>
 #include <cstdlib>

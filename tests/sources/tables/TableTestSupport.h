@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VxCellsFile.h"
+#include "sources/cells/VxCellsFile.h"
 
 #include <cstdint>
 #include <string>

@@ -1,12 +1,12 @@
 #include "BiffBuilder.h"
 #include "TestSupport.h"
-#include "excel/biff_records.h"
+#include "sources/excel/BiffRecords.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-using excel::DecodeRK;
+using sources::excel::DecodeRK;
 
 namespace {
 
@@ -78,7 +78,7 @@ TEST(BiffValues, ErrorCodesHaveTheirTexts)
                                                   {0x17, "#REF!"},  {0x1D, "#NAME?"},  {0x24, "#NUM!"},
                                                   {0x2A, "#N/A"},   {0x99, "Unknown error code 153"}};
     for (const auto &[code, text] : cases)
-        EXPECT_EQ(excel::ErrorText(static_cast<std::uint8_t>(code)), text);
+        EXPECT_EQ(sources::excel::ErrorText(static_cast<std::uint8_t>(code)), text);
 }
 
 // A string that starts compressed and goes on in UTF-16 after a CONTINUE record, one

@@ -1,4 +1,4 @@
-#include "VxCellsFile.h"
+#include "sources/cells/VxCellsFile.h"
 
 #include <gtest/gtest.h>
 

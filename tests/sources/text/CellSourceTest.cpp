@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "VxI2Cell.h"
+#include "sources/excel/VxI2XLS.h"
 
 #include <gtest/gtest.h>
 
@@ -193,6 +193,7 @@ TEST(CellPreview, ShowsTheRowsAskedForWithTheirNumbers)
 {
     std::vector<std::pair<int, std::vector<std::string>>> rows;
     TCellPreviewRequest request;
+    request.CreateReader = CreateExcelReader;
     request.FileName = XlsData("table.xls");
     request.FirstRow = 2;
     request.PreviewRowCount = 2;
@@ -228,7 +229,7 @@ TEST(CellPreview, ShowsTheRowsAskedForWithTheirNumbers)
     EXPECT_EQ(columns[0].Index, 1);
     EXPECT_EQ(rows.size(), 1u);
 
-    request.TableType = TTableTypeImport::teText;
+    request.CreateReader = nullptr; // a source that is not cell-based
     EXPECT_THROW(BuildCellPreview(request, columns, sheets), ESpreadSheetError);
 }
 

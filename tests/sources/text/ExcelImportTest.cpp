@@ -1,7 +1,7 @@
 #include "FirebirdTestSupport.h"
-#include "IBCustomDataSet.h"
+#include "dbaccess/IBCustomDataSet.h"
 #include "TestSupport.h"
-#include "VxI2Cell.h"
+#include "sources/excel/VxI2XLS.h"
 
 #include <gtest/gtest.h>
 

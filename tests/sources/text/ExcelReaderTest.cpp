@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "VxI2Cell.h"
+#include "sources/excel/VxI2XLS.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@ namespace {
 
 std::unique_ptr<TSpreadSheetFile> load(const std::string &name, int loadSheet = -1)
 {
-    auto reader = CreateCellReader(TTableTypeImport::teXLS, XlsData(name));
+    auto reader = CreateExcelReader(XlsData(name));
     reader->LoadSheet = loadSheet;
     reader->LoadFromFile(XlsData(name));
     return reader;
@@ -18,7 +18,7 @@ std::unique_ptr<TSpreadSheetFile> load(const std::string &name, int loadSheet = 
 std::string loadError(const std::string &path)
 {
     try {
-        CreateCellReader(TTableTypeImport::teXLS, path)->LoadFromFile(path);
+        CreateExcelReader(path)->LoadFromFile(path);
     } catch (const std::exception &e) {
         return e.what();
     }
@@ -194,7 +194,7 @@ TEST(ExcelReader, ProgressIsReportedUpToTheTotal)
 {
     for (const char *name : {"table.xls", "table.xlsx"}) {
         SCOPED_TRACE(name);
-        auto reader = CreateCellReader(TTableTypeImport::teXLS, XlsData(name));
+        auto reader = CreateExcelReader(XlsData(name));
         std::int64_t last = 0, total = 0;
         int calls = 0;
         reader->Progress = [&](std::int64_t position, std::int64_t size) {

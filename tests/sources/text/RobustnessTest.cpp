@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "VxI2Cell.h"
+#include "sources/excel/VxI2XLS.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ std::vector<char> readBytes(const std::string &path)
 void loadDamaged(const std::string &extension, const std::vector<char> &bytes, const std::string &what)
 {
     TempFile file("damaged" + extension, std::string(bytes.begin(), bytes.end()));
-    auto reader = CreateCellReader(TTableTypeImport::teXLS, file.path());
+    auto reader = CreateExcelReader(file.path());
     try {
         reader->LoadFromFile(file.path());
     } catch (const ESpreadSheetError &e) {

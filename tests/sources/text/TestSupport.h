@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VxXLS.h"
+#include "sources/excel/VxXLS.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "FirebirdTestSupport.h"
-#include "IBCustomDataSet.h"
-#include "VxI2TXT.h"
-#include "VxIHost.h"
+#include "dbaccess/IBCustomDataSet.h"
+#include "sources/text/VxI2TXT.h"
+#include "engine/VxIHost.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "VxI2TXT.h"
+#include "sources/text/VxI2TXT.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,82 @@
+#include "session/SourceRegistry.h"
+
+#include "sources/dbase/VxDBF.h"
+#include "sources/dbase/VxI2DBF.h"
+#include "sources/excel/VxI2XLS.h"
+#include "sources/paradox/VxI2DB.h"
+#include "sources/paradox/VxParadox.h"
+#include "sources/text/VxI2TXT.h"
+
+namespace {
+
+template <class TSource>
+std::function<std::unique_ptr<TVxImportBaseComponent>()> component()
+{
+    return [] { return std::make_unique<TSource>(); };
+}
+
+template <class TReader>
+TCellReaderFactory reader()
+{
+    return [](const std::string &) { return std::make_unique<TReader>(); };
+}
+
+// The order of TTableTypeImport: an entry's position is its type value.
+std::vector<TSourceType> makeTypes()
+{
+    using T = TTableTypeImport;
+    return {
+        {T::teParadox, "Paradox file (*.db)", true, component<TVxImportFromParadox>(), reader<TDBParadox>()},
+        {T::teDBase, "DBase file (*.dbf)", true, component<TVxImportFromDBF>(), reader<TDBF>()},
+        {T::teText, "Text file (*.txt)", false, component<TVxImportFromText>(), {}},
+        {T::teHTML, "HTML file (*.htm;*.html)", false, {}, {}},
+        {T::teXLS, "Excel file (*.xls)", true, component<TVxImportFromXLS>(), CreateExcelReader},
+        {T::teWKS, "Lotus 1-2-3 file (*.wk1)", true, {}, {}},
+        {T::teQuattro, "QuattroPro file (*.wq1)", true, {}, {}},
+        {T::teXML, "XML file (*.xml)", false, {}, {}},
+        {T::teAccess, "MS Access database (*.mdb)", false, {}, {}},
+        {T::teWord, "Word file (*.doc)", false, {}, {}},
+        {T::teADO, "ADO connection", false, {}, {}},
+        {T::teSPSS, "SPSS file (*.sav)", false, {}, {}},
+        {T::teADT, "Advantage table (*.adt)", true, {}, {}},
+        {T::teDBISAM, "DBISAM table (*.dat)", true, {}, {}},
+        {T::teClarion, "Clarion table (*.dat)", true, {}, {}},
+        {T::teClipboard, "MS Windows clipboard", false, component<TVxImportFromClipboard>(), {}},
+        {T::teWAB, "Windows Address Book (*.wab)", true, {}, {}},
+        {T::teVCalendar, "VCalendar Data file (*.vcs)", true, {}, {}},
+    };
+}
+
+} // namespace
+
+const std::vector<TSourceType> &SourceTypes()
+{
+    static const std::vector<TSourceType> types = makeTypes();
+    return types;
+}
+
+const TSourceType &SourceTypeOf(TTableTypeImport type) { return SourceTypes().at(static_cast<std::size_t>(type)); }
+
+const TSourceType *FindSourceType(std::string_view name)
+{
+    TTableTypeImport type;
+    if (!TableTypeFromName(name, type))
+        return nullptr;
+    return &SourceTypeOf(type);
+}
+
+std::string TSourceType::DefaultExt() const
+{
+    std::string ext;
+    if (Create)
+        Create()->GetDefaultExt(ext);
+    return ext;
+}
+
+std::string TSourceType::FileFilter() const
+{
+    std::string filter;
+    if (Create)
+        Create()->GetFileFilter(filter);
+    return filter;
+}

@@ -1,0 +1,7 @@
+#include "sources/cells/VxCellsTexts.h"
+
+TSpreadSheetTexts &SpreadSheetTexts()
+{
+    static TSpreadSheetTexts texts;
+    return texts;
+}

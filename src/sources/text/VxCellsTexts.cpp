@@ -1,7 +1,0 @@
-#include "VxCellsTexts.h"
-
-TSpreadSheetTexts &SpreadSheetTexts()
-{
-    static TSpreadSheetTexts texts;
-    return texts;
-}
