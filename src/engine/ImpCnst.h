@@ -7,7 +7,8 @@
 struct TImpTexts {
     std::string True = "True";
     std::string False = "False";
-    std::string Text = "Text"; // prefix of fixed-width column names: Text1-10
+    std::string Text = "Text";   // prefix of fixed-width column names: Text1-10
+    std::string Field = "Field"; // prefix of delimited column names: Field3
     std::string Importing = "Importing...";
     std::string ResultCompleted = "The data import process has completed successfully.";
     std::string ResultCanceled = "The data import process was canceled by the user.";

@@ -225,6 +225,12 @@ protected:
         std::vector<std::string> parameterNames;
         int functionCount = 0;
     };
+    // Whether this reader's rows may be read ahead at all: a reader opts in when it can
+    // work out a row's values from the row alone, on another thread. A reader derived
+    // from one that opts in and reads or evaluates its fields its own way opts out again.
+    virtual bool CanReadAhead() const { return false; }
+    // The conditions both the plan and every row's check of it ask for.
+    bool ValuesCanBeReadAhead() const;
     bool PlanSourceValues(TSourcePlan &plan);
     // True while the row loop would still read every slot as the plan says; a handler may
     // have changed an expression, a format or the destination since.

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <typeinfo>
 
 namespace {
 
@@ -306,9 +305,6 @@ void TVxImportFromText::SplitCurrentLine()
 void TVxImportFromText::StartReadAhead()
 {
     readAheadDecided_ = true;
-    // A reader built on this one may read or evaluate its fields its own way.
-    if (typeid(*this) != typeid(TVxImportFromText) && typeid(*this) != typeid(TVxImportFromClipboard))
-        return;
     const std::size_t rows = text_.Lines.size();
     if (CurrentRowIndex != 0 || rows < 2 || !PlanSourceValues(plan_))
         return;
@@ -340,17 +336,18 @@ void TVxImportFromText::StartReadAhead()
 std::string TextSourceValue(std::string_view line, const std::vector<TTextPosition> &positions, bool fixed,
                             char fieldDelimiter, char textQualifier, std::string_view name, TPositionUnit unit)
 {
-    if (name == "Text")
+    const TImpTexts &texts = ImpTexts();
+    if (name == texts.Text)
         return std::string(line);
     int from = 0;
     int to = 0;
-    if (fixed && name.rfind("Text", 0) == 0) {
-        const std::string_view rest = name.substr(4);
+    if (fixed && name.rfind(texts.Text, 0) == 0) {
+        const std::string_view rest = name.substr(texts.Text.size());
         const auto dash = rest.find('-');
         from = readInteger(rest.substr(0, dash), 0);
         to = dash == std::string_view::npos ? 0 : readInteger(rest.substr(dash + 1), 0);
-    } else if (name.rfind("Field", 0) == 0) {
-        const int n = readInteger(name.substr(5), -1);
+    } else if (name.rfind(texts.Field, 0) == 0) {
+        const int n = readInteger(name.substr(texts.Field.size()), -1);
         if (!fixed && n >= 1 && n <= static_cast<int>(positions.size())) {
             from = positions[static_cast<std::size_t>(n - 1)].Start;
             to = positions[static_cast<std::size_t>(n - 1)].End;
@@ -424,10 +421,10 @@ void TVxImportFromText::CreateColumns()
             TVxIColumn &c = Columns.Add();
             const TTextPosition &p = fields[k];
             if (Fixed) {
-                c.Caption = "Text" + std::to_string(p.Start) + "-" + std::to_string(p.End);
+                c.Caption = ImpTexts().Text + std::to_string(p.Start) + "-" + std::to_string(p.End);
                 c.Size = p.End - p.Start + 1;
             } else {
-                c.Caption = "Field" + std::to_string(k + 1);
+                c.Caption = ImpTexts().Field + std::to_string(k + 1);
             }
             const std::string_view name =
                 Fixed ? CharacterPart(names, p.Start, p.End, PositionUnit()) : DelimitedPart(names, p.Start, p.End);
@@ -445,10 +442,10 @@ void TVxImportFromText::CreateColumns()
         TVxIColumn &c = Columns[k];
         if (Fixed) {
             const int t = s + c.Size;
-            c.Caption = "Text" + std::to_string(s) + "-" + std::to_string(t);
+            c.Caption = ImpTexts().Text + std::to_string(s) + "-" + std::to_string(t);
             s = t + 1;
         } else {
-            c.Caption = "Field" + std::to_string(k + 1);
+            c.Caption = ImpTexts().Field + std::to_string(k + 1);
         }
     }
 }

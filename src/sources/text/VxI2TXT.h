@@ -84,6 +84,7 @@ public:
     void GetFileFilter(std::string &filter) const override;
     void CreateColumns() override;
     void AutoMapColumns() override;
+    bool CanReadAhead() const override { return true; }
 
     int CurrentRowIndex = 0;
     std::string_view CurrentLine;
