@@ -2,7 +2,7 @@
 
 #include "CommandLine.h"
 #include "session/DestinationSession.h"
-#include "engine/VxIBase.h"
+#include "session/ImportSession.h"
 
 #include <string>
 #include <vector>
@@ -11,8 +11,8 @@
 // (and commits) its good rows but says so, so that a scheduled job notices.
 enum TImportExit { ieCompleted = 0, ieFailed = 1, ieConfiguration = 2, ieCancelled = 3, ieCompletedWithErrors = 4 };
 
-// The status a finished run exits with (before its commit, which may still fail).
-int ImportExitStatus(const TVxIStatistic &statistic);
+// The status a run that ended so exits with.
+int ImportExitStatus(TImportOutcome outcome);
 
 // Runs a saved specification against a destination table, as the program's Import path
 // does, without windows. Prints the result on stdout; returns the exit status.

@@ -1,5 +1,5 @@
-// ferrovane-import: the headless runner. Attaches to a destination exactly as the main
-// window does and lists its tables; later commands run saved import specifications.
+// ferrovane-import: the headless runner. Lists a destination's tables as the main window
+// does, and runs saved import specifications through the same import session.
 
 #include "CommandLine.h"
 #include "session/DestinationSession.h"
@@ -51,7 +51,9 @@ const char *usage =
     "                    DatasetKeys, or else the table's primary key)\n"
     "  --quote           quote names in the generated statements (dialect 3)\n"
     "  --generator, --generator-field  fill FIELD of each new row from generator NAME\n"
-    "  --commit-count    transaction batch size handed to the run\n"
+    "  --commit-count    commit every N rows; a run that then fails or is cancelled keeps\n"
+    "                    the rows committed before (the summary says how many) and can no\n"
+    "                    longer be rolled back as a whole. Without it a run is one transaction\n"
     "  --script          write an SQL script to FILE instead of changing the database\n"
     "                    (modes append, update and delete); --no-connect leaves out\n"
     "                    the CONNECT command, --no-commit the final COMMIT WORK\n"

@@ -37,6 +37,7 @@ FbClient::FbClient(const std::string &libraryName)
     bind(start_multiple);
     bind(commit_transaction);
     bind(rollback_transaction);
+    bind(commit_retaining);
     bind(dsql_allocate_statement);
     bind(dsql_prepare);
     bind(dsql_describe);

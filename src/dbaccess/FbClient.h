@@ -39,6 +39,7 @@ public:
     Entry<decltype(&isc_start_multiple)> start_multiple{"isc_start_multiple"};
     Entry<decltype(&isc_commit_transaction)> commit_transaction{"isc_commit_transaction"};
     Entry<decltype(&isc_rollback_transaction)> rollback_transaction{"isc_rollback_transaction"};
+    Entry<decltype(&isc_commit_retaining)> commit_retaining{"isc_commit_retaining"};
     Entry<decltype(&isc_dsql_allocate_statement)> dsql_allocate_statement{"isc_dsql_allocate_statement"};
     Entry<decltype(&isc_dsql_prepare)> dsql_prepare{"isc_dsql_prepare"};
     Entry<decltype(&isc_dsql_describe)> dsql_describe{"isc_dsql_describe"};

@@ -418,6 +418,21 @@ void TIBTransaction::Commit() { EndTransaction(TTransactionAction::taCommit); }
 
 void TIBTransaction::Rollback() { EndTransaction(TTransactionAction::taRollback); }
 
+void TIBTransaction::CommitRetaining()
+{
+    CheckInTransaction();
+    FbClient &client = FbClient::Instance();
+    ISC_STATUS_ARRAY status{};
+    if (!(*client.commit_retaining)(status, &handle_))
+        return;
+    if (IsConnectionLost(status)) {
+        for (TIBDatabase *db : std::vector<TIBDatabase *>(databases_))
+            db->ForceClose();
+        handle_ = 0;
+    }
+    RaiseInterBaseError(status);
+}
+
 void TIBTransaction::EndTransaction(TTransactionAction action)
 {
     CheckInTransaction();

@@ -134,6 +134,9 @@ public:
     void StartTransaction();
     void Commit();
     void Rollback();
+    // Makes the work so far permanent and goes on in the same context: open cursors and
+    // prepared statements stay as they are.
+    void CommitRetaining();
     // Ends the transaction at detach. A failed commit rolls back; its error is returned
     // (empty when the commit went through) rather than raised, so the detach completes.
     std::exception_ptr EndForDetach();

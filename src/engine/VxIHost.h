@@ -76,7 +76,7 @@ public:
     bool ProgressCanBeCreated = true;
     bool CancelRequested = false;
     std::string Clipboard;
-    // Called for the prompt before answering; may edit the editors.
+    // The editors of the last parameter prompt, as they were asked.
     std::vector<TVxIParameterPrompt> LastPrompt;
 
     bool AskYesNo(const std::string &text, const std::string &caption) override;

@@ -45,16 +45,6 @@ void ConnectDatabase(TIBDatabase &database, const TConnectionSettings &settings)
     database.Open();
 }
 
-std::string TableListStatement(bool showSystemTables)
-{
-    return showSystemTables ? "SELECT RDB$RELATION_NAME FROM RDB$RELATIONS"
-                            : "SELECT RDB$RELATION_NAME FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0";
-}
-
-std::string BrowseStatement(const std::string &tableName) { return "select * from " + tableName; }
-
-std::string CountStatement(const std::string &tableName) { return "select count(*) from " + tableName; }
-
 std::vector<std::string> LoadTableList(TIBQuery &query, bool showSystemTables)
 {
     query.Close();

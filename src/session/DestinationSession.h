@@ -3,6 +3,7 @@
 #include "dbaccess/IBCustomDataSet.h"
 #include "dbaccess/IBDatabase.h"
 #include "dbaccess/IBSQL.h"
+#include "session/DestinationStatements.h"
 
 #include <string>
 #include <vector>
@@ -30,10 +31,6 @@ std::string ComposeDatabaseName(const TConnectionSettings &settings);
 // Replaces the parameters by the three lines, sets the dialect and the name, and attaches
 // (detaching first when attached).
 void ConnectDatabase(TIBDatabase &database, const TConnectionSettings &settings);
-
-std::string TableListStatement(bool showSystemTables);
-std::string BrowseStatement(const std::string &tableName);
-std::string CountStatement(const std::string &tableName);
 
 // The table names, sorted alphabetically without regard to case.
 std::vector<std::string> LoadTableList(TIBQuery &query, bool showSystemTables);

@@ -32,6 +32,16 @@ void reopen(TIBQuery &query, const std::string &statement)
 
 } // namespace
 
+std::string TableListStatement(bool showSystemTables)
+{
+    return showSystemTables ? "SELECT RDB$RELATION_NAME FROM RDB$RELATIONS"
+                            : "SELECT RDB$RELATION_NAME FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0";
+}
+
+std::string BrowseStatement(const std::string &tableName) { return "select * from " + tableName; }
+
+std::string CountStatement(const std::string &tableName) { return "select count(*) from " + tableName; }
+
 std::string FieldsStatement(const std::string &table)
 {
     return "SELECT RDB$FIELD_NAME FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME= '" + literal(table) +

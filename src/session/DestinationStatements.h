@@ -9,6 +9,12 @@
 // give them, and the insert, update, delete and refresh statements made from a choice
 // of key and update columns. Shared by the prerequisites window and the runner.
 
+// The statements that list the tables, browse one and count its rows, as the main window
+// and the runner send them (the table name as the user picked it, unquoted).
+std::string TableListStatement(bool showSystemTables);
+std::string BrowseStatement(const std::string &tableName);
+std::string CountStatement(const std::string &tableName);
+
 // Metadata statements for table T (trimmed) and the primary key's index C; apostrophes in the names
 // are doubled so that no name can end the literal early.
 std::string FieldsStatement(const std::string &table);

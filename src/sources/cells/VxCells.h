@@ -42,7 +42,6 @@ public:
     explicit TSpreadSheetRow(int rowNumber = 0) : RowNumber(rowNumber), RowIndex(rowNumber) {}
 
     int RowNumber;                   // the row's 0-based index
-    std::uint8_t Flags[2] = {0, 1};  // kept for the table readers
     int RowIndex;
     TSpreadSheetCols Cols;
 };

@@ -110,7 +110,7 @@ public:
 
     // ---- published
     TVxIColumnNameKind NameKind = TVxIColumnNameKind::nkAlphabet;
-    TVxIRowStatuses LoadRowStatutes = {TVxIRowStatus::rsNormal};
+    TVxIRowStatuses LoadRowStatuses = {TVxIRowStatus::rsNormal};
     TOnLoadProgress OnLoadProgress;
     bool ParseBLOB = true;
 

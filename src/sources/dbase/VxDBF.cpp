@@ -103,7 +103,7 @@ bool TDBF::NextWantedRecord(TVxIRowStatus &status)
         return true;
     }
     while (ReadRecord(status))
-        if (LoadRowStatutes.Has(status))
+        if (LoadRowStatuses.Has(status))
             return true;
     return false;
 }
@@ -140,8 +140,6 @@ void TDBF::ReadRow(int row)
     nextRow_ = std::max(nextRow_, row) + 1;
     if (OnCellValue)
         DeliverRecord(row);
-    if (TSpreadSheetRow *cells = Sheets.GetSheet(0).Cells.Row(row))
-        cells->Flags[0] = static_cast<std::uint8_t>(status);
 }
 
 void TDBF::DeliverRecord(int row)

@@ -50,7 +50,7 @@ public:
     const std::vector<sources::dbase::TDBFField> &Fields() const { return layout_.Fields; }
     std::uint32_t RecordCount() const { return layout_.RecordCount; }
 
-    // Whether another record that LoadRowStatutes wants is left; the source ends its rows
+    // Whether another record that LoadRowStatuses wants is left; the source ends its rows
     // when none is, rather than serving the last record again.
     bool HasMoreRecords();
     // The same for the record of a row further on, passing over the records before it.

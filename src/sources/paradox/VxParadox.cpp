@@ -194,8 +194,6 @@ void TDBParadox::ReadRow(int row)
         return;
     if (OnCellValue)
         DeliverRecord(row, record);
-    if (TSpreadSheetRow *cells = Sheets.GetSheet(0).Cells.Row(row))
-        cells->Flags[0] = static_cast<std::uint8_t>(TVxIRowStatus::rsNormal);
 }
 
 void TDBParadox::DeliverRecord(int row, std::span<const std::uint8_t> record)

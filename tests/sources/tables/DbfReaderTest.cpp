@@ -128,7 +128,7 @@ TEST(DbfReader, VersionByteChoosesTheLayout)
     }
 }
 
-TEST(DbfReader, DeletedRecordsFollowLoadRowStatutes)
+TEST(DbfReader, DeletedRecordsFollowLoadRowStatuses)
 {
     using S = TVxIRowStatus;
     struct Case {

@@ -95,7 +95,7 @@ template <typename Reader> TableRows readRows(Reader &reader, const std::string 
 TableRows ReadDbfRows(const std::string &path, TVxIRowStatuses statuses, bool parseBLOB, int maxRows)
 {
     TDBF reader;
-    reader.LoadRowStatutes = statuses;
+    reader.LoadRowStatuses = statuses;
     reader.ParseBLOB = parseBLOB;
     return readRows(reader, path, maxRows);
 }
