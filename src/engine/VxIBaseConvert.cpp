@@ -15,7 +15,7 @@
 #include <charconv>
 #include <cmath>
 
-using namespace vxibase;
+using namespace vxibase_detail;
 
 void TVxImportBaseComponent::TrimSourceText(Variant &value, TVxITrimSpaces trimSpaces)
 {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace vxibase {
+namespace vxibase_detail {
 
 inline bool isKeyedMode(TImportMode mode)
 {
@@ -144,4 +144,4 @@ inline bool unquoteName(std::string &name)
     return name.size() != before;
 }
 
-} // namespace vxibase
+} // namespace vxibase_detail

@@ -8,13 +8,13 @@
 
 namespace {
 
-struct Entity {
+struct TEntity {
     const char *name;
     const char *replacement;
 };
 
 // Order matters: "&amp" goes before "&lt" and "&gt".
-constexpr Entity entities[] = {
+constexpr TEntity entities[] = {
     {"&brvbar", "|"},   {"&deg", "\xC2\xB0"}, {"&#176", "\xC2\xB0"}, {"&plusmn", "+"}, {"&para", "\xC2\xB6"},
     {"&amp", "&"},      {"&lt", "<"},         {"&gt", ">"},          {"&copy", "c"},   {"&quot", "\""},
     {"&apos", "'"},     {"&trade", "T"},      {"&nbsp", ""},         {"&car", "\n"},   {"&#010", "\n"},
@@ -56,7 +56,7 @@ constexpr std::array<char, 256> ebcdicToAscii = [] {
     return table;
 }();
 
-struct IconvCloser {
+struct TIconvCloser {
     void operator()(iconv_t cd) const { iconv_close(cd); }
 };
 
@@ -64,7 +64,7 @@ struct IconvCloser {
 
 void DecodeHTMLEntities(std::string &text)
 {
-    for (const Entity &e : entities) {
+    for (const TEntity &e : entities) {
         const std::string_view name = e.name;
         for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name)) {
             std::size_t length = name.size();
@@ -98,7 +98,7 @@ std::string DecodeBase64(std::string_view text)
 
 std::string ConvertFromOEM(std::string_view text)
 {
-    static const std::unique_ptr<void, IconvCloser> cd(iconv_open("UTF-8", "CP850"));
+    static const std::unique_ptr<void, TIconvCloser> cd(iconv_open("UTF-8", "CP850"));
     if (cd.get() == reinterpret_cast<iconv_t>(-1))
         throw std::runtime_error("the code page CP850 is not available");
     std::string out(text.size() * 3, '\0');

@@ -44,9 +44,9 @@ std::string unhex(const std::string &text)
 }
 
 // Values are looked up by key wherever they stand: sections do not matter.
-class SpecReader {
+class TSpecReader {
 public:
-    explicit SpecReader(const TStringList &list) : list_(list) {}
+    explicit TSpecReader(const TStringList &list) : list_(list) {}
     std::string Value(std::string_view key) const { return list_.Values(key); }
     template <class T> void Integer(std::string_view key, T &target) const
     {
@@ -132,7 +132,7 @@ void TVxImportBaseComponent::WriteSpecification(std::ostream &out, const std::st
 
 void TVxImportBaseComponent::ReadSpecification(const TStringList &list)
 {
-    const SpecReader r(list);
+    const TSpecReader r(list);
     DatasetKeys = r.Value("DatasetKeys");
     int mode = static_cast<int>(Mode);
     r.Integer("Mode", mode);

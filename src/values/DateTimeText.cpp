@@ -22,7 +22,7 @@ constexpr std::int64_t kDateDelta = 693594;
 constexpr int kDaysInMonth[2][12] = {{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31},
                                      {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31}};
 
-struct TimeStamp {
+struct TTimeStamp {
     std::int64_t date; // days since 0001-01-01, that day being 1
     std::int64_t time; // milliseconds since midnight
 };
@@ -31,12 +31,12 @@ struct TimeStamp {
 // midnight becomes the next day at 00:00:00.000 rather than 23:59:59.1000. For dates
 // before 1899-12-30 the fraction still counts forward from midnight (-1.25 is
 // 1899-12-29 06:00), which is why the time uses the absolute value.
-TimeStamp ToTimeStamp(double dateTime)
+TTimeStamp ToTimeStamp(double dateTime)
 {
     const double ms = RoundBankers(dateTime * static_cast<double>(kMSecsPerDay));
     const double limit = 9.0e18;
     const std::int64_t total = static_cast<std::int64_t>(std::clamp(ms, -limit, limit));
-    TimeStamp ts;
+    TTimeStamp ts;
     ts.date = kDateDelta + total / kMSecsPerDay;
     ts.time = (total < 0 ? -total : total) % kMSecsPerDay;
     return ts;
@@ -308,9 +308,9 @@ DateOrder DateOrderOf(std::string_view format)
     return DateOrder::MDY;
 }
 
-class DateTimeScanner {
+class TDateTimeScanner {
 public:
-    DateTimeScanner(std::string_view text, const TFormatSettings &fs) : s_(text), fs_(fs) {}
+    TDateTimeScanner(std::string_view text, const TFormatSettings &fs) : s_(text), fs_(fs) {}
 
     bool AtEnd() const { return pos_ >= s_.size(); }
     void Rewind() { pos_ = 0; }
@@ -471,7 +471,7 @@ private:
 
 bool TryStrToDateTime(std::string_view text, double &dateTime, const TFormatSettings &fs)
 {
-    DateTimeScanner scan(text, fs);
+    TDateTimeScanner scan(text, fs);
     double date = 0;
     if (scan.Date(date)) {
         scan.SkipBlanks();

@@ -161,7 +161,7 @@ char SingleCharSeparator(std::string_view text)
     return '\0';
 }
 
-TFormatSettings BuildFormatSettings(const LocaleTexts &texts)
+TFormatSettings BuildFormatSettings(const TLocaleTexts &texts)
 {
     TFormatSettings fs;
     if (!texts.timeIsPosix) {
@@ -268,7 +268,7 @@ TFormatSettings RegionalSettings::fromLocale(const char *localeName)
         return value != nullptr ? value : "";
     };
 
-    regional_detail::LocaleTexts texts;
+    regional_detail::TLocaleTexts texts;
 #ifdef _NL_LOCALE_NAME
     texts.timeIsPosix = IsPosixLocaleName(nl_langinfo_l(_NL_LOCALE_NAME(LC_TIME), loc));
     texts.numericIsPosix = IsPosixLocaleName(nl_langinfo_l(_NL_LOCALE_NAME(LC_NUMERIC), loc));

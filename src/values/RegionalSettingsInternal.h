@@ -12,7 +12,7 @@ namespace regional_detail {
 
 // What nl_langinfo_l reports for one locale. The *IsPosix flags tell that a category
 // comes from the C/POSIX locale, whose texts are replaced by our own defaults.
-struct LocaleTexts {
+struct TLocaleTexts {
     bool timeIsPosix = true;
     bool numericIsPosix = true;
     bool monetaryIsPosix = true;
@@ -29,7 +29,7 @@ struct LocaleTexts {
     std::string pm;
 };
 
-TFormatSettings BuildFormatSettings(const LocaleTexts &texts);
+TFormatSettings BuildFormatSettings(const TLocaleTexts &texts);
 
 // "%d.%m.%Y" -> "dd.MM.yyyy", "%r" -> "hh:nn:ss AMPM". Fields we cannot show (weekday
 // names, time zones) are dropped; literal words are quoted.

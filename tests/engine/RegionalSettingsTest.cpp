@@ -11,7 +11,7 @@ namespace {
 
 using regional_detail::BuildFormatSettings;
 using regional_detail::FormatFromStrftime;
-using regional_detail::LocaleTexts;
+using regional_detail::TLocaleTexts;
 using regional_detail::SeparatorOf;
 
 void ExpectSameSettings(const TFormatSettings &actual, const TFormatSettings &expected)
@@ -102,9 +102,9 @@ TEST(RegionalSettings, StrftimeFormatsBecomeFormatLetters)
     EXPECT_EQ(DateTimeToStr(36556, fs), "31 de January de 2000");
 }
 
-LocaleTexts FrenchTexts()
+TLocaleTexts FrenchTexts()
 {
-    LocaleTexts t;
+    TLocaleTexts t;
     t.timeIsPosix = t.numericIsPosix = t.monetaryIsPosix = false;
     t.dateFormat = "%d/%m/%Y";
     t.timeFormat = "%T";
@@ -146,7 +146,7 @@ TEST(RegionalSettings, SeparatorsAndCurrencyMarkers)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.currency);
-        LocaleTexts t = FrenchTexts();
+        TLocaleTexts t = FrenchTexts();
         t.radix = ",";
         t.thousands = c.thousands;
         t.currency = c.currency;
@@ -158,7 +158,7 @@ TEST(RegionalSettings, SeparatorsAndCurrencyMarkers)
 
 TEST(RegionalSettings, PosixCategoriesKeepTheDefaults)
 {
-    LocaleTexts t = FrenchTexts();
+    TLocaleTexts t = FrenchTexts();
     t.timeIsPosix = true;
     t.monetaryIsPosix = true;
     const TFormatSettings fs = BuildFormatSettings(t);

@@ -13,14 +13,14 @@ namespace sources::excel {
 
 namespace {
 
-struct GObjectUnref {
+struct TGObjectUnref {
     void operator()(gpointer object) const
     {
         if (object)
             g_object_unref(object);
     }
 };
-template <typename T> using GsfPtr = std::unique_ptr<T, GObjectUnref>;
+template <typename T> using GsfPtr = std::unique_ptr<T, TGObjectUnref>;
 
 void initGsf()
 {

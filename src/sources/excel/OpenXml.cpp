@@ -68,14 +68,14 @@ std::optional<double> parseIsoDate(std::string_view text)
 
 // ---------------------------------------------------------------- relationships
 
-struct Relationship {
+struct TRelationship {
     std::string Type;
     std::string Target;
 };
 
 class TRelationshipsParser : public TXmlParser {
 public:
-    std::map<std::string, Relationship> ById;
+    std::map<std::string, TRelationship> ById;
 
 protected:
     void StartElement(std::string_view name, const Attributes &a) override

@@ -13,17 +13,17 @@ using sources::TByteView;
 
 enum PropertyType : std::uint32_t { VT_I2 = 2, VT_I4 = 3, VT_LPSTR = 30, VT_FILETIME = 64 };
 
-struct Property {
+struct TProperty {
     std::uint32_t type = 0;
     std::int32_t number = 0;
     std::string text;
     std::uint64_t fileTime = 0;
 };
 
-using PropertyHandler = std::function<void(std::uint32_t id, const Property &p)>;
+using PropertyHandler = std::function<void(std::uint32_t id, const TProperty &p)>;
 
 // Reads one property; false for a type the summary does not use.
-bool readProperty(const TByteView &view, std::size_t at, const sources::TCodePageDecoder &decoder, Property &p)
+bool readProperty(const TByteView &view, std::size_t at, const sources::TCodePageDecoder &decoder, TProperty &p)
 {
     p.type = view.U32(at);
     switch (p.type) {
@@ -53,13 +53,13 @@ void readPropertySet(std::span<const std::uint8_t> stream, const PropertyHandler
         sources::TCodePageDecoder decoder;
         for (std::uint32_t i = 0; i < count; ++i) { // the code page first: the texts need it
             const std::size_t entry = section + 8 + 8 * std::size_t{i};
-            Property p;
+            TProperty p;
             if (view.U32(entry) == CodePageId && readProperty(view, section + view.U32(entry + 4), decoder, p))
                 decoder.SetCodePage(static_cast<std::uint16_t>(p.number));
         }
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::size_t entry = section + 8 + 8 * std::size_t{i};
-            Property p;
+            TProperty p;
             if (readProperty(view, section + view.U32(entry + 4), decoder, p))
                 handler(view.U32(entry), p);
         }
@@ -68,9 +68,9 @@ void readPropertySet(std::span<const std::uint8_t> stream, const PropertyHandler
     }
 }
 
-std::string asText(const Property &p) { return p.type == VT_LPSTR ? p.text : std::to_string(p.number); }
-std::int32_t asNumber(const Property &p) { return p.type == VT_LPSTR ? std::atoi(p.text.c_str()) : p.number; }
-double asDate(const Property &p) { return p.type == VT_FILETIME ? FileTimeToDateTime(p.fileTime) : 0; }
+std::string asText(const TProperty &p) { return p.type == VT_LPSTR ? p.text : std::to_string(p.number); }
+std::int32_t asNumber(const TProperty &p) { return p.type == VT_LPSTR ? std::atoi(p.text.c_str()) : p.number; }
+double asDate(const TProperty &p) { return p.type == VT_FILETIME ? FileTimeToDateTime(p.fileTime) : 0; }
 
 } // namespace
 
@@ -93,7 +93,7 @@ double FileTimeToDateTime(std::uint64_t fileTime)
 
 void TVxISummaryInformation::ReadSummaryInformation(std::span<const std::uint8_t> stream)
 {
-    readPropertySet(stream, [this](std::uint32_t id, const Property &p) {
+    readPropertySet(stream, [this](std::uint32_t id, const TProperty &p) {
         switch (id) {
         case 2: Title = asText(p); break;
         case 3: Subject = asText(p); break;
@@ -126,7 +126,7 @@ void TVxISummaryInformation::ReadSummaryInformation(std::span<const std::uint8_t
 
 void TVxISummaryInformation::ReadDocumentSummaryInformation(std::span<const std::uint8_t> stream)
 {
-    readPropertySet(stream, [this](std::uint32_t id, const Property &p) {
+    readPropertySet(stream, [this](std::uint32_t id, const TProperty &p) {
         switch (id) {
         case 2: Category = asText(p); break;
         case 3: PresentationTarget = asText(p); break;

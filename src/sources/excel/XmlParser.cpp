@@ -12,10 +12,10 @@ namespace {
 
 constexpr char NamespaceSeparator = '\x01';
 
-struct ParserFree {
+struct TParserFree {
     void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
 };
-using ParserPtr = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree>;
+using ParserPtr = std::unique_ptr<std::remove_pointer_t<XML_Parser>, TParserFree>;
 
 } // namespace
 

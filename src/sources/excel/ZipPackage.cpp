@@ -8,7 +8,7 @@ namespace sources::excel {
 
 namespace {
 
-struct FileClose {
+struct TFileClose {
     void operator()(zip_file_t *file) const { zip_fclose(file); }
 };
 
@@ -52,7 +52,7 @@ std::int64_t TZipPackage::Size(const std::string &name) const
 
 bool TZipPackage::Read(const std::string &name, const Consumer &consumer) const
 {
-    std::unique_ptr<zip_file_t, FileClose> file(zip_fopen(archive_.get(), name.c_str(), ZIP_FL_NOCASE));
+    std::unique_ptr<zip_file_t, TFileClose> file(zip_fopen(archive_.get(), name.c_str(), ZIP_FL_NOCASE));
     if (!file)
         return false;
     std::vector<char> buffer(1 << 16);
