@@ -36,6 +36,7 @@ public:
     void SetWaitCursor(bool) override {}
     void ProcessPendingInput() override {}
     std::string ClipboardText() override { return {}; }
+    bool HasClipboard() const override { return false; }
 
     // The outcome text of the last run (its final progress report).
     std::string LastStatus;

@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "session/DestinationSession.h"
 #include "ImportCommand.h"
+#include "session/SourceRegistry.h"
 #include "dbaccess/IBErrors.h"
 
 #include <cstdio>
@@ -101,12 +102,22 @@ int listTables(const TCommandLine &args)
 
 } // namespace
 
+// The source types a specification may name here, from the source registry.
+std::string readableTypes()
+{
+    std::string names;
+    for (const TSourceType &type : SourceTypes())
+        if (type.Readable() && type.Type != TTableTypeImport::teClipboard)
+            names += (names.empty() ? "" : ", ") + type.Name();
+    return "\nSource types (TableType in a specification): " + names + ".\n";
+}
+
 int main(int argc, char **argv)
 {
     try {
         const TCommandLine args(options(), argc, argv);
         if (args.Has("help")) {
-            std::cout << usage;
+            std::cout << usage << readableTypes();
             return 0;
         }
         if (args.Has("list-tables"))

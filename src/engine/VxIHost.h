@@ -63,6 +63,8 @@ public:
     virtual void SetWaitCursor(bool on) = 0;
     virtual void ProcessPendingInput() = 0;
     virtual std::string ClipboardText() = 0;
+    // False where there is no clipboard to read (a console).
+    virtual bool HasClipboard() const { return true; }
 };
 
 // A host that shows nothing and remembers what it was asked, for tests and for runs

@@ -11,7 +11,7 @@
 namespace {
 
 // The specification's source type, read before the component that reads it exists.
-const TSourceType &specificationType(const std::string &fileName)
+const TSourceType &specificationType(const std::string &fileName, const TVxIHost &host)
 {
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
@@ -24,7 +24,7 @@ const TSourceType &specificationType(const std::string &fileName)
     const TSourceType *type = FindSourceType(name);
     if (!type)
         throw EVxIError("The specification " + fileName + " names no known source type (TableType=" + name + ")");
-    if (!type->Readable())
+    if (!type->Readable() || (type->Type == TTableTypeImport::teClipboard && !host.HasClipboard()))
         throw EVxIError("The command-line runner cannot read sources of type " + type->Name());
     return *type;
 }
@@ -83,7 +83,7 @@ void TImportSession::CheckRequest(const TImportRequest &request)
 TVxImportBaseComponent &TImportSession::Load(const TImportRequest &request, TVxIHost &host)
 {
     request_ = request;
-    source_ = specificationType(request.SpecificationFile).Create();
+    source_ = specificationType(request.SpecificationFile, host).Create();
     TVxImportBaseComponent &source = *source_;
     source.Host = &host;
     source.LoadSpecification(request.SpecificationFile);

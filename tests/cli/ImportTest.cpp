@@ -232,10 +232,12 @@ TEST_F(ImportTest, ConfigurationMistakesExitWithStatusTwo)
 {
     write("xml.vxi", "[Common]\r\nTableType=XML\r\n");
     write("garbled.vxi", "TableType=Text\r\nTextQualifier=QQ\r\n");
+    write("clipboard.vxi", "[Common]\r\nTableType=Clipboard\r\nTableName=PEOPLE\r\n"); // no clipboard on a console
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"--spec " + dir.File("nope.vxi"), "not exist."},
         {"--spec " + dir.File("xml.vxi"), "type"},
         {"--spec " + dir.File("garbled.vxi"), "hexadecimal"},
+        {"--spec " + dir.File("clipboard.vxi"), "cannot read sources of type Clipboard"},
         {"--spec " + dir.File("people.vxi") + " --source " + dir.File("missing.csv"), "missing.csv"},
         {"--spec " + dir.File("people.vxi") + " --table NO_SUCH", "NO_SUCH"},
         {"--spec " + dir.File("people.vxi") + " --mode appendupdate --script " + dir.File("x.sql"), "append, update and delete"},
