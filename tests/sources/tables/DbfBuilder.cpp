@@ -129,27 +129,3 @@ std::vector<std::uint8_t> DbtFile(std::uint16_t blockSize, const std::vector<Mem
     put16(out, 20, blockSize);
     return out;
 }
-
-std::string LE32Text(std::uint32_t value)
-{
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        s[static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
-    return s;
-}
-
-std::string BE32Text(std::uint32_t value)
-{
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        s[static_cast<std::size_t>(i)] = static_cast<char>(value >> (24 - 8 * i));
-    return s;
-}
-
-std::string Bytes(std::initializer_list<int> bytes)
-{
-    std::string s;
-    for (int b : bytes)
-        s += static_cast<char>(b);
-    return s;
-}

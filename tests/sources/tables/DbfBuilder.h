@@ -40,8 +40,3 @@ std::vector<std::uint8_t> FptFile(std::uint16_t blockSize, const std::vector<Mem
 std::vector<std::uint8_t> Dbase3MemoFile(const std::vector<MemoDef> &memos);
 // dBase IV and later: little-endian block size, an 8-byte block header with the length.
 std::vector<std::uint8_t> DbtFile(std::uint16_t blockSize, const std::vector<MemoDef> &memos);
-
-// Little- and big-endian byte texts for field values.
-std::string LE32Text(std::uint32_t value);
-std::string BE32Text(std::uint32_t value);
-std::string Bytes(std::initializer_list<int> bytes);

@@ -1,5 +1,9 @@
+#include "ByteText.h"
+#include "CellText.h"
 #include "DbfBuilder.h"
-#include "TableTestSupport.h"
+#include "TableRows.h"
+#include "TempDir.h"
+#include "TestData.h"
 #include "sources/dbase/VxDBF.h"
 #include "sources/common/TableText.h"
 #include "sources/dbase/DbfFieldValue.h"
@@ -110,7 +114,7 @@ TEST(DbfReader, VersionByteChoosesTheLayout)
         {0x8C, TDBFVersion::dBase7Memo}, {0x8B, TDBFVersion::dBase4Memo}, {0x30, TDBFVersion::VFP3},
         {0x31, TDBFVersion::VFP3AutoIncrement}, {0xF5, TDBFVersion::FoxProMemo}, {0x7A, TDBFVersion::dBase3},
     };
-    ScratchDir dir;
+    TempDir dir;
     for (const Case &c : cases) {
         SCOPED_TRACE(static_cast<int>(c.versionByte));
         const std::vector<std::uint8_t> table =
@@ -184,22 +188,22 @@ TEST(DbfReader, FieldsDecodeByType)
         {'I', 0, 0x8C, BE32Text(0), "Integer:0"},
         {'+', 0, 0x8C, BE32Text(0x80000005), "Integer:5"},
         {'+', 0, 0x03, LE32Text(0xFFFFFFFF), "Int64:4294967295"},
-        {'2', 0, 0x03, Bytes({0xFF, 0xFF}), "Integer:65535"},
+        {'2', 0, 0x03, ByteText({0xFF, 0xFF}), "Integer:65535"},
         {'4', 0, 0x03, LE32Text(0xFFFFFFFE), "Integer:-2"},
-        {'8', 0, 0x03, Bytes({0, 0, 0, 0, 0, 0, 0x04, 0x40}), "Double:2.5"},
-        {'B', 0, 0x30, Bytes({0, 0, 0, 0, 0, 0, 0x04, 0xC0}), "Double:-2.5"},
-        {'O', 0, 0x8C, Bytes({0xC0, 0x04, 0, 0, 0, 0, 0, 0}), "Double:2.5"},
-        {'O', 0, 0x8C, Bytes({0x3F, 0xFB, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), "Double:-2.5"},
-        {'Y', 0, 0x30, Bytes({0x40, 0xE2, 0x01, 0, 0, 0, 0, 0}), "Double:12.3456"},
+        {'8', 0, 0x03, ByteText({0, 0, 0, 0, 0, 0, 0x04, 0x40}), "Double:2.5"},
+        {'B', 0, 0x30, ByteText({0, 0, 0, 0, 0, 0, 0x04, 0xC0}), "Double:-2.5"},
+        {'O', 0, 0x8C, ByteText({0xC0, 0x04, 0, 0, 0, 0, 0, 0}), "Double:2.5"},
+        {'O', 0, 0x8C, ByteText({0x3F, 0xFB, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), "Double:-2.5"},
+        {'Y', 0, 0x30, ByteText({0x40, 0xE2, 0x01, 0, 0, 0, 0, 0}), "Double:12.3456"},
         // 2020-05-17 13:45:30 as milliseconds since day 0, sign-ordered and plain
-        {'@', 0, 0x8C, Bytes({0xC2, 0xCC, 0xFA, 0x9D, 0x1A, 0x8E, 0x48, 0x00}), "Date:2020-05-17 13:45:30"},
-        {'@', 0, 0x8C, Bytes({0x42, 0xCC, 0xFA, 0x9D, 0x1A, 0x8E, 0x48, 0x00}), "Date:2020-05-17 13:45:30"},
+        {'@', 0, 0x8C, ByteText({0xC2, 0xCC, 0xFA, 0x9D, 0x1A, 0x8E, 0x48, 0x00}), "Date:2020-05-17 13:45:30"},
+        {'@', 0, 0x8C, ByteText({0x42, 0xCC, 0xFA, 0x9D, 0x1A, 0x8E, 0x48, 0x00}), "Date:2020-05-17 13:45:30"},
         {'T', 0, 0x30, LE32Text(2458987) + LE32Text(49530000), "Date:2020-05-17 13:45:30"},
         {'T', 0, 0x30, std::string(8, '\0'), "Empty:"},
         {'T', 0, 0x30, " " + std::string(7, '\0'), "Empty:"},
         {'T', 0, 0x03, "134530", "Date:1899-12-30 13:45:30"},
         {'T', 0, 0x03, "256000", "Empty:"},
-        {'0', 0, 0x30, Bytes({0x01}), "Empty:"},
+        {'0', 0, 0x30, ByteText({0x01}), "Empty:"},
         {'Q', 0, 0x03, "raw", "String:raw"},
     };
     sources::TTableText text;
@@ -252,7 +256,7 @@ TEST(DbfReader, MemoReferencesAndTheirFiles)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        ScratchDir dir;
+        TempDir dir;
         const bool vfp = c.versionByte == 0x30 || c.versionByte == 0x31;
         const std::vector<std::uint8_t> table =
             DbfBuilder(c.versionByte, {{"NOTES", 'M', static_cast<std::uint8_t>(vfp ? 4 : 10)}, {"TAIL", 'C', 2}})
@@ -269,7 +273,7 @@ TEST(DbfReader, MemoReferencesAndTheirFiles)
 // Block 65539 cut to 16 bits is block 3: a reader that cuts reads the wrong memo.
 TEST(DbfReader, MemoBlockNumbersAndLengthsKeepAllTheirBits)
 {
-    ScratchDir dir;
+    TempDir dir;
     const std::string big(70000, 'b');
     writeSparseFpt(dir.File("wide.fpt"), 512, {{3, "near"}, {65539, "far"}, {70000, big}});
     const std::string path = dir.Write("wide.dbf", DbfBuilder(0x30, {{"NOTES", 'M', 4}})
@@ -293,7 +297,7 @@ TEST(DbfReader, DescriptorsEndAtTheirTerminator)
 
 TEST(DbfReader, DeclaredCodePageBecomesUtf8)
 {
-    ScratchDir dir;
+    TempDir dir;
     struct Case {
         std::uint8_t driver;
         std::string expected;

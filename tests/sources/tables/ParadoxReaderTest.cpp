@@ -1,6 +1,9 @@
-#include "DbfBuilder.h"
+#include "ByteText.h"
+#include "CellText.h"
 #include "PxBuilder.h"
-#include "TableTestSupport.h"
+#include "TableRows.h"
+#include "TempDir.h"
+#include "TestData.h"
 #include "sources/paradox/VxParadox.h"
 #include "sources/common/TableText.h"
 #include "sources/paradox/PxFieldValue.h"
@@ -10,8 +13,6 @@
 #include <fstream>
 
 namespace {
-
-std::string bytesOf(std::initializer_list<int> bytes) { return Bytes(bytes); }
 
 // Stored form of a 32-bit day, time or integer: big-endian with the sign bit flipped.
 std::string signOrdered32(std::int32_t value) { return BE32Text(static_cast<std::uint32_t>(value) ^ 0x80000000u); }
@@ -46,35 +47,35 @@ TEST(ParadoxReader, FieldsDecodeFromTheirSignOrderedForm)
         std::string expected;
     };
     const std::vector<Case> cases = {
-        {3, bytesOf({0x80, 0x05}), "Smallint:5"},
-        {3, bytesOf({0x7F, 0xFF}), "Smallint:-1"},
-        {3, bytesOf({0x80, 0x00}), "Smallint:0"},
-        {3, bytesOf({0x00, 0x00}), "Empty:"},
-        {4, bytesOf({0x7F, 0xFF, 0xFF, 0xFF}), "Integer:-1"},
-        {4, bytesOf({0x80, 0x01, 0x86, 0xA0}), "Integer:100000"},
-        {22, bytesOf({0x80, 0x00, 0x00, 0x07}), "Integer:7"},
+        {3, ByteText({0x80, 0x05}), "Smallint:5"},
+        {3, ByteText({0x7F, 0xFF}), "Smallint:-1"},
+        {3, ByteText({0x80, 0x00}), "Smallint:0"},
+        {3, ByteText({0x00, 0x00}), "Empty:"},
+        {4, ByteText({0x7F, 0xFF, 0xFF, 0xFF}), "Integer:-1"},
+        {4, ByteText({0x80, 0x01, 0x86, 0xA0}), "Integer:100000"},
+        {22, ByteText({0x80, 0x00, 0x00, 0x07}), "Integer:7"},
         {6, std::string(8, '\0'), "Empty:"},
-        {6, bytesOf({0xC0, 0x04, 0, 0, 0, 0, 0, 0}), "Double:2.5"},
-        {6, bytesOf({0x3F, 0xFB, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), "Double:-2.5"},
-        {5, bytesOf({0xC0, 0x29, 0, 0, 0, 0, 0, 0}), "Double:12.5"},
-        {9, bytesOf({0x81}), "Boolean:True"},
-        {9, bytesOf({0x80}), "Boolean:False"},
-        {9, bytesOf({0x00}), "Empty:"},
+        {6, ByteText({0xC0, 0x04, 0, 0, 0, 0, 0, 0}), "Double:2.5"},
+        {6, ByteText({0x3F, 0xFB, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), "Double:-2.5"},
+        {5, ByteText({0xC0, 0x29, 0, 0, 0, 0, 0, 0}), "Double:12.5"},
+        {9, ByteText({0x81}), "Boolean:True"},
+        {9, ByteText({0x80}), "Boolean:False"},
+        {9, ByteText({0x00}), "Empty:"},
         {2, signOrdered32(693595), "Date:1899-12-31 00:00:00"},
         {2, signOrdered32(737562), "Date:2020-05-17 00:00:00"},
         {2, signOrdered32(693594), "Empty:"},
         {20, signOrdered32(49530000), "Date:1899-12-30 13:45:30"},
         {20, signOrdered32(0), "Date:1899-12-30 00:00:00"}, // midnight is a time, not nothing
-        {20, bytesOf({0, 0, 0, 0x80}), "Empty:"},            // the day or time -129 marks none
-        {2, bytesOf({0, 0, 0x80, 0}), "Empty:"},             // and so does -32769
-        {21, bytesOf({0xC2, 0xCC, 0xFA, 0x9D, 0x1A, 0x8E, 0x48, 0x00}), "Date:2020-05-17 13:45:30"},
+        {20, ByteText({0, 0, 0, 0x80}), "Empty:"},            // the day or time -129 marks none
+        {2, ByteText({0, 0, 0x80, 0}), "Empty:"},             // and so does -32769
+        {21, ByteText({0xC2, 0xCC, 0xFA, 0x9D, 0x1A, 0x8E, 0x48, 0x00}), "Date:2020-05-17 13:45:30"},
         {1, std::string("  ab c  \0xyz", 12), "String:ab c"},
-        {23, bytesOf({0x82, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x01, 0x23, 0x45}), "Double:123.45"},
-        {23, bytesOf({0x42, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE,
+        {23, ByteText({0x82, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x01, 0x23, 0x45}), "Double:123.45"},
+        {23, ByteText({0x42, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE,
                       0xDC}),
          "Double:-1.23"},
-        {23, bytesOf({0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x0A, 0x00}), "Double:0"}, // no digit
-        {24, bytesOf({1, 2, 3}), "Empty:"},
+        {23, ByteText({0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x0A, 0x00}), "Double:0"}, // no digit
+        {24, ByteText({1, 2, 3}), "Empty:"},
     };
     sources::TTableText text;
     for (const Case &c : cases) {
@@ -167,7 +168,7 @@ TEST(ParadoxReader, MemosUpToTheFieldsRoomStayInTheRecord)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        ScratchDir dir;
+        TempDir dir;
         const std::string path = dir.Write("memo.db", PxBuilder(memoFields).Blocks({{0, {c.record}}}).Bytes());
         if (c.withBLOBFile)
             dir.Write("memo.MB", blobFile(twentyOne + std::string(3, '\0'), "a memo in the shared block"));
@@ -206,7 +207,7 @@ TEST(ParadoxReader, BlockChainsAreFollowedFromTheFirstBlock)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        ScratchDir dir;
+        TempDir dir;
         PxBuilder builder(fields);
         builder.FirstBlock(c.first).Blocks(c.blocks);
         if (c.count)
@@ -221,7 +222,7 @@ TEST(ParadoxReader, TableLevelFollowsTheVersionByte)
                                                     {11, 50}, {12, 70}, {13, 65535}};
     for (const auto &[versionByte, level] : cases) {
         SCOPED_TRACE(versionByte);
-        ScratchDir dir;
+        TempDir dir;
         const std::string path = dir.Write(
             "level.db", PxBuilder({{"A", 1, 4}}).Version(static_cast<std::uint8_t>(versionByte)).Blocks({{0, {"abcd"}}}).Bytes());
         TDBParadox reader;
@@ -256,7 +257,7 @@ TEST(ParadoxReader, HostEventsOpenAndDecryptAnEncryptedTable)
         for (std::uint8_t &b : bytes)
             b ^= 0x5A;
     };
-    ScratchDir dir;
+    TempDir dir;
     const std::string path = dir.Write("secret.db", PxBuilder(memoFields)
                                                        .Encrypted(checksum)
                                                        .Blocks({{0, {memoRecord(7, "", 4096 | 0xFF, 21)}}})
@@ -300,7 +301,7 @@ TEST(ParadoxReader, HostEventsOpenAndDecryptAnEncryptedTable)
 
 TEST(ParadoxReader, PasswordHandlerMayGiveUp)
 {
-    ScratchDir dir;
+    TempDir dir;
     const std::string path =
         dir.Write("secret.db", PxBuilder(memoFields).Encrypted(5).Blocks({{0, {memoRecord(1, "", 0, 0)}}}).Bytes());
     TDBParadox reader;

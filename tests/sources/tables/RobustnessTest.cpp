@@ -1,4 +1,7 @@
-#include "TableTestSupport.h"
+#include "Files.h"
+#include "TableRows.h"
+#include "TempDir.h"
+#include "TestData.h"
 
 #include <gtest/gtest.h>
 
@@ -48,12 +51,9 @@ std::vector<std::vector<std::uint8_t>> flippedCopies(const std::vector<std::uint
     std::uint32_t state = seed * 2654435761u + 1;
     for (int i = 0; i < count && !bytes.empty(); ++i) {
         state = state * 1664525u + 1013904223u;
-        std::vector<std::uint8_t> copy = bytes;
         // the header, where lengths and counts live, is hit more often than the rest
-        const std::size_t span = i % 2 == 0 ? std::min<std::size_t>(copy.size(), 2200) : copy.size();
-        const std::size_t at = (state >> 8) % span;
-        copy[at] ^= static_cast<std::uint8_t>(1u << (state % 8));
-        copies.push_back(std::move(copy));
+        const std::size_t span = i % 2 == 0 ? std::min<std::size_t>(bytes.size(), 2200) : bytes.size();
+        copies.push_back(FlippedCopy(bytes, (state >> 8) % span, static_cast<int>(state % 8)));
     }
     return copies;
 }
@@ -65,7 +65,7 @@ class DamagedTable : public ::testing::TestWithParam<Fixture> {};
 TEST_P(DamagedTable, TruncatedCopiesEndTheRowsOrAreRefused)
 {
     const Fixture &f = GetParam();
-    ScratchDir dir;
+    TempDir dir;
     const std::vector<std::uint8_t> table = ReadBytes(fixturePath(f, f.table));
     std::vector<std::size_t> lengths = {0, 1, 2, 10, 31, 32, 33, 67, 68, 87, 88, 120, 300, 2047, 2048, 2100};
     for (std::size_t n = 1; n < 16; ++n)
@@ -75,7 +75,7 @@ TEST_P(DamagedTable, TruncatedCopiesEndTheRowsOrAreRefused)
         if (length > table.size())
             continue;
         SCOPED_TRACE("table cut to " + std::to_string(length));
-        const std::string path = dir.Write(f.table, {table.begin(), table.begin() + static_cast<std::ptrdiff_t>(length)});
+        const std::string path = dir.Write(f.table, CutCopy(table, length));
         if (!f.companion.empty())
             dir.Copy(fixturePath(f, f.companion), f.companion);
         readDamaged(f, path);
@@ -87,7 +87,7 @@ TEST_P(DamagedTable, TruncatedCopiesEndTheRowsOrAreRefused)
     for (std::size_t n = 0; n < 16; ++n) {
         const std::size_t length = companion.size() * n / 16 + (n % 3);
         SCOPED_TRACE(f.companion + " cut to " + std::to_string(length));
-        dir.Write(f.companion, {companion.begin(), companion.begin() + static_cast<std::ptrdiff_t>(std::min(length, companion.size()))});
+        dir.Write(f.companion, CutCopy(companion, length));
         readDamaged(f, path);
     }
 }
@@ -95,7 +95,7 @@ TEST_P(DamagedTable, TruncatedCopiesEndTheRowsOrAreRefused)
 TEST_P(DamagedTable, BitFlippedCopiesEndTheRowsOrAreRefused)
 {
     const Fixture &f = GetParam();
-    ScratchDir dir;
+    TempDir dir;
     const std::vector<std::uint8_t> table = ReadBytes(fixturePath(f, f.table));
     if (!f.companion.empty())
         dir.Copy(fixturePath(f, f.companion), f.companion);
@@ -128,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedTable, ::testing::ValuesIn(fixtures())
 // Counts and lengths that claim far more than the file holds: the reader takes what is there.
 TEST(DamagedTable, ClaimsBeyondTheFileAreNotBelieved)
 {
-    ScratchDir dir;
+    TempDir dir;
     std::vector<std::uint8_t> people = ReadBytes(DbfData("people.dbf"));
     people[4] = people[5] = people[6] = people[7] = 0xFF; // four billion records
     EXPECT_EQ(ReadDbfRows(dir.Write("many.dbf", people)).size(), 2u);

@@ -1,10 +1,8 @@
 #include "FirebirdTestSupport.h"
 #include "RunImport.h"
-#include "TableTestSupport.h"
+#include "TestData.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
 
 namespace {
 
@@ -27,9 +25,7 @@ protected:
             text += "Map" + std::to_string(i) + "=" + maps[i] + "\r\n";
         text += "[DataFormat]\r\nDateOrder=2\r\nDateSeparator=2D\r\nTimeSeparator=3A\r\nDecimalSeparator=2E\r\n"
                 "ThousandSeparator=2C\r\nFourDigitYear=1\r\nBooleanTrue=True\r\nBooleanFalse=False\r\n";
-        const std::string path = dir.File(type + ".vxi");
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
+        return dir.Write(type + ".vxi", text);
     }
 
     RunResult run(const std::string &vxiPath)

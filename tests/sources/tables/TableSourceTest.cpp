@@ -1,4 +1,5 @@
-#include "TableTestSupport.h"
+#include "CellText.h"
+#include "TestData.h"
 #include "session/SourceRegistry.h"
 #include "sources/paradox/VxI2DB.h"
 #include "sources/dbase/VxI2DBF.h"

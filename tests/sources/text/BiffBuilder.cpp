@@ -1,12 +1,13 @@
 #include "BiffBuilder.h"
 
+#include "Files.h"
+
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
 #include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-utils.h>
 
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <stdexcept>
 
@@ -105,6 +106,5 @@ void BiffBuilder::writeCompound(const std::string &path, const std::string &stre
 
 void BiffBuilder::writePlain(const std::string &path) const
 {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(stream_.data()),
-                                                static_cast<std::streamsize>(stream_.size()));
+    WriteFile(path, stream_);
 }

@@ -1,6 +1,8 @@
 #include "BiffBuilder.h"
-#include "TestSupport.h"
+#include "CellText.h"
+#include "TempDir.h"
 #include "sources/excel/BiffRecords.h"
+#include "sources/excel/VxXLS.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,7 @@
-#include "TestSupport.h"
+#include "TempDir.h"
+#include "TestData.h"
 #include "sources/excel/VxI2XLS.h"
+#include "sources/excel/VxXLS.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 #include "FirebirdTestSupport.h"
 #include "dbaccess/IBCustomDataSet.h"
-#include "TestSupport.h"
+#include "TestData.h"
 #include "sources/excel/VxI2XLS.h"
+#include "sources/excel/VxXLS.h"
 
 #include <gtest/gtest.h>
 

@@ -1,23 +1,18 @@
-#include "TestSupport.h"
+#include "Files.h"
+#include "TempDir.h"
+#include "TestData.h"
 #include "sources/excel/VxI2XLS.h"
+#include "sources/excel/VxXLS.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
-std::vector<char> readBytes(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Loads a damaged copy: it may read, or fail with the reader's error, nothing else.
-void loadDamaged(const std::string &extension, const std::vector<char> &bytes, const std::string &what)
+void loadDamaged(const std::string &extension, const std::vector<std::uint8_t> &bytes, const std::string &what)
 {
     TempFile file("damaged" + extension, std::string(bytes.begin(), bytes.end()));
     auto reader = CreateExcelReader(file.path());
@@ -33,7 +28,7 @@ void loadDamaged(const std::string &extension, const std::vector<char> &bytes, c
 std::vector<std::string> fixtures()
 {
     std::vector<std::string> paths;
-    for (const auto &entry : std::filesystem::directory_iterator(FERROVANE_XLS_DATA)) {
+    for (const auto &entry : std::filesystem::directory_iterator(TestDataFolder("xls"))) {
         const std::string ext = entry.path().extension().string();
         if (ext == ".xls" || ext == ".xlsx")
             paths.push_back(entry.path().string());
@@ -48,21 +43,20 @@ class DamagedFixture : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(DamagedFixture, TruncatedCopiesNeverCrash)
 {
-    const std::vector<char> bytes = readBytes(GetParam());
+    const std::vector<std::uint8_t> bytes = ReadBytes(GetParam());
     const std::string ext = std::filesystem::path(GetParam()).extension().string();
     const std::size_t n = bytes.size();
     for (std::size_t length : {std::size_t{0}, std::size_t{3}, std::size_t{8}, std::size_t{512}, std::size_t{520},
                                n / 4, n / 2, n * 3 / 4, n - 100, n - 1}) {
         if (length >= n)
             continue;
-        loadDamaged(ext, std::vector<char>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length)),
-                    "cut at " + std::to_string(length));
+        loadDamaged(ext, CutCopy(bytes, length), "cut at " + std::to_string(length));
     }
 }
 
 TEST_P(DamagedFixture, BitFlippedCopiesNeverCrash)
 {
-    const std::vector<char> bytes = readBytes(GetParam());
+    const std::vector<std::uint8_t> bytes = ReadBytes(GetParam());
     const std::string ext = std::filesystem::path(GetParam()).extension().string();
     std::uint32_t seed = 2463534242u; // the same flips on every run
     auto next = [&seed] {
@@ -72,13 +66,11 @@ TEST_P(DamagedFixture, BitFlippedCopiesNeverCrash)
         return seed;
     };
     for (int i = 0; i < 60; ++i) {
-        std::vector<char> copy = bytes;
         // half of the flips land past the container's header, among the records
-        const std::size_t from = (i % 2 == 0 && copy.size() > 1024) ? 512 : 0;
-        const std::size_t at = from + next() % (copy.size() - from);
+        const std::size_t from = (i % 2 == 0 && bytes.size() > 1024) ? 512 : 0;
+        const std::size_t at = from + next() % (bytes.size() - from);
         const int bit = static_cast<int>(next() % 8);
-        copy[at] = static_cast<char>(copy[at] ^ (1 << bit));
-        loadDamaged(ext, copy, "bit " + std::to_string(bit) + " at " + std::to_string(at));
+        loadDamaged(ext, FlippedCopy(bytes, at, bit), "bit " + std::to_string(bit) + " at " + std::to_string(at));
     }
 }
 

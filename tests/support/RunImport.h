@@ -22,7 +22,8 @@ inline RunResult runCommand(const std::string &command)
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
-// Runs the real ferrovane-import program.
+// Runs the real ferrovane-import program. FERROVANE_IMPORT is its path, given to the test
+// executables that run it (ferrovane_test_runs_import in tests/CMakeLists.txt).
 inline RunResult runImport(const std::string &arguments)
 {
     return runCommand(std::string(FERROVANE_IMPORT) + " " + arguments);
