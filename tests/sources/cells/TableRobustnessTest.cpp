@@ -1,3 +1,4 @@
+#include "CaseNames.h"
 #include "Files.h"
 #include "TableRows.h"
 #include "TempDir.h"
@@ -15,6 +16,14 @@ struct Fixture {
     std::string companion;
     bool paradox;
 };
+
+// Failure messages name the files rather than dumping the structure's bytes.
+void PrintTo(const Fixture &f, std::ostream *out)
+{
+    *out << f.table;
+    if (!f.companion.empty())
+        *out << " with " << f.companion;
+}
 
 std::vector<Fixture> fixtures()
 {
@@ -117,13 +126,7 @@ TEST_P(DamagedTable, BitFlippedCopiesEndTheRowsOrAreRefused)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedTable, ::testing::ValuesIn(fixtures()),
-                         [](const ::testing::TestParamInfo<Fixture> &info) {
-                             std::string name = info.param.table;
-                             for (char &c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return name;
-                         });
+                         [](const ::testing::TestParamInfo<Fixture> &info) { return FileCaseName(info.param.table); });
 
 // Counts and lengths that claim far more than the file holds: the reader takes what is there.
 TEST(DamagedTable, ClaimsBeyondTheFileAreNotBelieved)

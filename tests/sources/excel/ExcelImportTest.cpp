@@ -1,3 +1,4 @@
+#include "CaseNames.h"
 #include "FirebirdTestSupport.h"
 #include "dbaccess/IBCustomDataSet.h"
 #include "TestData.h"
@@ -61,7 +62,8 @@ TEST_P(ExcelImportFormats, OneSheetLandsInTheTable)
     EXPECT_EQ(rows(), DataSheet);
 }
 
-INSTANTIATE_TEST_SUITE_P(Workbooks, ExcelImportFormats, ::testing::Values("table.xls", "table-biff5.xls", "table.xlsx"));
+INSTANTIATE_TEST_SUITE_P(Workbooks, ExcelImportFormats, ::testing::Values("table.xls", "table-biff5.xls", "table.xlsx"),
+                         NameAfterFile());
 
 TEST_F(ExcelImport, WithoutMappingsTheHeaderNamesMapThemselves)
 {

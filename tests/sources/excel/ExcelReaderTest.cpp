@@ -1,3 +1,4 @@
+#include "CaseNames.h"
 #include "CellText.h"
 #include "TempDir.h"
 #include "TestData.h"
@@ -65,7 +66,8 @@ TEST_P(SameTable, ReadsTheSameValues)
     EXPECT_EQ(CellText(reader->Sheets[1], 0, 0), "String:second sheet");
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, SameTable, ::testing::Values("table.xls", "table-biff5.xls", "table.xlsx"));
+INSTANTIATE_TEST_SUITE_P(Formats, SameTable, ::testing::Values("table.xls", "table-biff5.xls", "table.xlsx"),
+                         NameAfterFile());
 
 TEST(ExcelReader, ThreeSheetsWithTheSecondSelectedKeepOnlyItsCells)
 {

@@ -1,3 +1,4 @@
+#include "CaseNames.h"
 #include "Files.h"
 #include "TempDir.h"
 #include "TestData.h"
@@ -25,16 +26,17 @@ void loadDamaged(const std::string &extension, const std::vector<std::uint8_t> &
     }
 }
 
+// Every workbook of the data folder, by its file name.
 std::vector<std::string> fixtures()
 {
-    std::vector<std::string> paths;
+    std::vector<std::string> names;
     for (const auto &entry : std::filesystem::directory_iterator(TestDataFolder("xls"))) {
         const std::string ext = entry.path().extension().string();
         if (ext == ".xls" || ext == ".xlsx")
-            paths.push_back(entry.path().string());
+            names.push_back(entry.path().filename().string());
     }
-    std::sort(paths.begin(), paths.end());
-    return paths;
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace
@@ -43,7 +45,7 @@ class DamagedFixture : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(DamagedFixture, TruncatedCopiesNeverCrash)
 {
-    const std::vector<std::uint8_t> bytes = ReadBytes(GetParam());
+    const std::vector<std::uint8_t> bytes = ReadBytes(XlsData(GetParam()));
     const std::string ext = std::filesystem::path(GetParam()).extension().string();
     const std::size_t n = bytes.size();
     for (std::size_t length : {std::size_t{0}, std::size_t{3}, std::size_t{8}, std::size_t{512}, std::size_t{520},
@@ -56,7 +58,7 @@ TEST_P(DamagedFixture, TruncatedCopiesNeverCrash)
 
 TEST_P(DamagedFixture, BitFlippedCopiesNeverCrash)
 {
-    const std::vector<std::uint8_t> bytes = ReadBytes(GetParam());
+    const std::vector<std::uint8_t> bytes = ReadBytes(XlsData(GetParam()));
     const std::string ext = std::filesystem::path(GetParam()).extension().string();
     std::uint32_t seed = 2463534242u; // the same flips on every run
     auto next = [&seed] {
@@ -74,11 +76,4 @@ TEST_P(DamagedFixture, BitFlippedCopiesNeverCrash)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedFixture, ::testing::ValuesIn(fixtures()),
-                         [](const ::testing::TestParamInfo<std::string> &info) {
-                             std::string name = std::filesystem::path(info.param).filename().string();
-                             for (char &c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedFixture, ::testing::ValuesIn(fixtures()), NameAfterFile());
