@@ -1,10 +1,10 @@
 #include "AppTestSupport.h"
 
+#include "QtFiles.h"
+
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QPushButton>
-#include <QTextStream>
 
 #include <cstdlib>
 
@@ -49,20 +49,12 @@ TSettingsFolder::~TSettingsFolder()
 
 QString TSettingsFolder::IniFile() const { return QString::fromStdString(dir_.File("config/Ferrovane.ini")); }
 
-QString TSettingsFolder::ReadIni() const
-{
-    QFile file(IniFile());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
-}
+QString TSettingsFolder::ReadIni() const { return ReadTextFile(IniFile()); }
 
 void TSettingsFolder::WriteIni(const QString &text) const
 {
     QDir().mkpath(QString::fromStdString(dir_.File("config")));
-    QFile file(IniFile());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text.toUtf8());
+    WriteTextFile(IniFile(), text);
 }
 
 void MainWindowTest::SetUp()

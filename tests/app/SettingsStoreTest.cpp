@@ -1,29 +1,14 @@
-#include "FirebirdTestSupport.h"
+#include "QtFiles.h"
 #include "QtPrinters.h"
+#include "TempDir.h"
 #include "app/SettingsStore.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QString readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
-}
-
-void writeFile(const QString &path, const QString &text)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text.toUtf8());
-}
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
@@ -39,12 +24,12 @@ TEST_F(SettingsStoreTest, BooleanWords)
     };
     QDir().mkpath(QFileInfo(path).absolutePath());
     for (const auto &[word, value] : accepted) {
-        writeFile(path, QStringLiteral("[S]\nB=%1\n").arg(QLatin1String(word)));
+        WriteTextFile(path, QStringLiteral("[S]\nB=%1\n").arg(QLatin1String(word)));
         TSettingsStore store(path);
         EXPECT_EQ(store.ReadBoolean(QStringLiteral("S\\B")), value) << word;
     }
     for (const char *word : {"1", "0", "maybe", "", "TRUE!"}) {
-        writeFile(path, QStringLiteral("[S]\nB=%1\n").arg(QLatin1String(word)));
+        WriteTextFile(path, QStringLiteral("[S]\nB=%1\n").arg(QLatin1String(word)));
         TSettingsStore store(path);
         EXPECT_THROW(store.ReadBoolean(QStringLiteral("S\\B")), ESettingsError) << word;
     }
@@ -59,9 +44,9 @@ TEST_F(SettingsStoreTest, WrittenAsGivenReadWithoutOuterBlanks)
     store.WriteString(QStringLiteral("Form\\Text"), QStringLiteral("  a \"b\" = c  "));
     store.WriteString(QStringLiteral("Plain"), QStringLiteral("x"));
     store.WriteString(QStringLiteral("A\\B\\Key"), QStringLiteral("deep"));
-    EXPECT_EQ(readFile(path), QStringLiteral("[Form]\nOn=TRUE\nOff=FALSE\nCount=-12\nText=  a \"b\" = c  \n\n"
-                                             "[DEFAUT]\nPlain=x\n\n"
-                                             "[A\\B]\nKey=deep\n\n"));
+    EXPECT_EQ(ReadTextFile(path), QStringLiteral("[Form]\nOn=TRUE\nOff=FALSE\nCount=-12\nText=  a \"b\" = c  \n\n"
+                                                 "[DEFAUT]\nPlain=x\n\n"
+                                                 "[A\\B]\nKey=deep\n\n"));
 
     TSettingsStore again(path);
     EXPECT_EQ(again.ReadString(QStringLiteral("form\\TEXT")), QStringLiteral("a \"b\" = c"));
@@ -77,12 +62,12 @@ TEST_F(SettingsStoreTest, WrittenAsGivenReadWithoutOuterBlanks)
 TEST_F(SettingsStoreTest, EveryValueRewritesTheFileAndKeepsWhatItDoesNotKnow)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    writeFile(path, QStringLiteral("; kept\r\n[Other]\r\nName = spaced value \r\nnot a value line\r\n\r\n[Form]\r\nA=1\r\n"));
+    WriteTextFile(path, QStringLiteral("; kept\r\n[Other]\r\nName = spaced value \r\nnot a value line\r\n\r\n[Form]\r\nA=1\r\n"));
     TSettingsStore store(path);
     store.WriteInteger(QStringLiteral("FORM\\a"), 2);
-    EXPECT_EQ(readFile(path), QStringLiteral("; kept\n\n[Other]\nName= spaced value \nnot a value line\n\n[Form]\nA=2\n\n"));
+    EXPECT_EQ(ReadTextFile(path), QStringLiteral("; kept\n\n[Other]\nName= spaced value \nnot a value line\n\n[Form]\nA=2\n\n"));
     store.WriteString(QStringLiteral("Form\\B"), QStringLiteral("b"));
-    EXPECT_TRUE(readFile(path).endsWith(QStringLiteral("[Form]\nA=2\nB=b\n\n")));
+    EXPECT_TRUE(ReadTextFile(path).endsWith(QStringLiteral("[Form]\nA=2\nB=b\n\n")));
     EXPECT_EQ(store.ReadString(QStringLiteral("Other\\name")), QStringLiteral("spaced value"));
 }
 
@@ -92,10 +77,10 @@ TEST_F(SettingsStoreTest, ReadOnFirstUseOnly)
     EXPECT_EQ(missing.ReadString(QStringLiteral("S\\K")), std::nullopt);
 
     QDir().mkpath(QFileInfo(path).absolutePath());
-    writeFile(path, QStringLiteral("[S]\nK=first\n"));
+    WriteTextFile(path, QStringLiteral("[S]\nK=first\n"));
     TSettingsStore store(path);
     EXPECT_EQ(store.ReadString(QStringLiteral("S\\K")), QStringLiteral("first"));
-    writeFile(path, QStringLiteral("[S]\nK=changed behind its back\n"));
+    WriteTextFile(path, QStringLiteral("[S]\nK=changed behind its back\n"));
     EXPECT_EQ(store.ReadString(QStringLiteral("S\\K")), QStringLiteral("first"));
     store.SetFileName(path);
     EXPECT_EQ(store.ReadString(QStringLiteral("S\\K")), QStringLiteral("changed behind its back"));
@@ -104,7 +89,7 @@ TEST_F(SettingsStoreTest, ReadOnFirstUseOnly)
 TEST_F(SettingsStoreTest, UnwritableFileIsAnError)
 {
     const QString blocker = QString::fromStdString(dir.File("file"));
-    writeFile(blocker, QStringLiteral("x"));
+    WriteTextFile(blocker, QStringLiteral("x"));
     TSettingsStore store(blocker + QStringLiteral("/Ferrovane.ini")); // a folder that is a file
     EXPECT_THROW(store.WriteString(QStringLiteral("S\\K"), QStringLiteral("v")), ESettingsError);
 }

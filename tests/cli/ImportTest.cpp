@@ -1,5 +1,7 @@
+#include "Files.h"
 #include "FirebirdTestSupport.h"
 #include "RunImport.h"
+#include "TestData.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +9,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -22,14 +23,9 @@ protected:
                             "SCORE NUMERIC(8,2), CONSTRAINT PK_PEOPLE PRIMARY KEY (ID))",
                             "INSERT INTO PEOPLE VALUES (1, 'Ann', '1990-01-02', 1.5)",
                             "INSERT INTO PEOPLE (ID, NAME) VALUES (2, 'Bob')"});
-        write("people.csv", "ID;NAME;BORN;SCORE\r\n2;Bobby;31/12/1985;7,25\r\n3;\"Cid \"\"the kid\"\"\";01/06/2001;\r\n");
+        dir.Write("people.csv", "ID;NAME;BORN;SCORE\r\n2;Bobby;31/12/1985;7,25\r\n3;\"Cid \"\"the kid\"\"\";01/06/2001;\r\n");
         spec("people.vxi", {"Mode=0", "SourceFileName=" + dir.File("people.csv"), "Map0=ID=Field1", "Map1=NAME=Field2",
                             "Map2=BORN=Field3", "Map3=SCORE=Field4", "FieldDelimiter=3B", "RowFirst=2"});
-    }
-
-    void write(const std::string &name, const std::string &content)
-    {
-        std::ofstream(dir.File(name), std::ios::binary) << content;
     }
 
     // A specification with the given lines over sensible defaults for the file above.
@@ -41,7 +37,7 @@ protected:
         text += "[Text]\r\nTextQualifier=22\r\nRecordSeparator=0D0A\r\nTrimSpaces=3\r\nRowFieldNames=1\r\n"
                 "[DataFormat]\r\nDateOrder=1\r\nDateSeparator=2F\r\nTimeSeparator=3A\r\nThousandSeparator=2E\r\n"
                 "DecimalSeparator=2C\r\nFourDigitYear=1\r\nBooleanTrue=True\r\nBooleanFalse=False\r\n";
-        write(name, text);
+        dir.Write(name, text);
     }
 
     std::vector<std::string> rows(const std::string &path)
@@ -95,7 +91,7 @@ TEST_F(ImportTest, EveryModeWithTheDetectedPrimaryKey)
 
 TEST_F(ImportTest, FixedWidthAndConditions)
 {
-    write("fixed.txt", "07Zoe      15/05/1977 3,00\r\n08skip     01/01/2000 1,00\r\n");
+    dir.Write("fixed.txt", "07Zoe      15/05/1977 3,00\r\n08skip     01/01/2000 1,00\r\n");
     spec("fixed.vxi", {"Mode=0", "SourceFileName=" + dir.File("fixed.txt"), "Map0=ID=Text1-2", "Map1=NAME=Text3-11",
                        "Map2=BORN=Text12-21", "Map3=SCORE=Text23-26", "Fixed=1", "RowFirst=1",
                        "SkipIf=[Text3-6] = 'skip'"});
@@ -138,8 +134,8 @@ TEST_F(ImportTest, FixedWidthCountsCharactersInEveryEncoding)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         ExecuteStatements(db, {"DELETE FROM NAMES"});
-        write("names.txt", c.bytes);
-        write("names.vxi", "[Common]\r\nTableName=NAMES\r\nTableType=Text\r\nMode=0\r\nCharacterSet=" + c.characterSet +
+        dir.Write("names.txt", c.bytes);
+        dir.Write("names.vxi", "[Common]\r\nTableName=NAMES\r\nTableType=Text\r\nMode=0\r\nCharacterSet=" + c.characterSet +
                                "\r\nSourceFileName=" + dir.File("names.txt") +
                                "\r\n[Mappings]\r\nMap0=ID=Text1-2\r\nMap1=A=Text3-7\r\nMap2=B=Text8-13\r\n"
                                "Map3=C=Text14-20\r\n[Text]\r\nFixed=1\r\nTrimSpaces=3\r\nRowFirst=1\r\n"
@@ -159,7 +155,7 @@ TEST_F(ImportTest, Utf16FileWithByteOrderMark)
         utf16 += static_cast<char>(c & 0xFF);
         utf16 += static_cast<char>(c >> 8);
     }
-    write("utf16.csv", utf16);
+    dir.Write("utf16.csv", utf16);
     const RunResult r = run("--spec " + dir.File("people.vxi") + " --source " + dir.File("utf16.csv"));
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(rows(db).back(), "9|Zo\xC3\xA9||");
@@ -167,7 +163,7 @@ TEST_F(ImportTest, Utf16FileWithByteOrderMark)
 
 TEST_F(ImportTest, QuotedFieldSpanningLinesAndOverrides)
 {
-    write("multi.csv", "ID;NAME\r\n4;\"two\r\nlines\"\r\n");
+    dir.Write("multi.csv", "ID;NAME\r\n4;\"two\r\nlines\"\r\n");
     const RunResult r =
         run("--spec " + dir.File("people.vxi") + " --source " + dir.File("multi.csv") + " --mode append --keys ID");
     EXPECT_EQ(r.status, 0) << r.out;
@@ -184,10 +180,7 @@ TEST_F(ImportTest, ScriptRunByIsqlLeavesWhatADirectImportLeaves)
     const std::string script = dir.File("out.sql");
     RunResult r = run("--spec " + dir.File("people.vxi") + " --script " + script, scripted);
     ASSERT_EQ(r.status, 0) << r.out;
-    std::ifstream in(script, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string content = text.str();
+    const std::string content = ReadFile(script);
     const std::string tail = content.substr(content.find("SET SQL DIALECT"));
     EXPECT_EQ(tail, "SET SQL DIALECT 3;\r\n\r\nSET NAMES NONE;\r\n\r\nCONNECT '" + scripted +
                         "' USER 'SYSDBA' PASSWORD '';\r\n\r\n"
@@ -206,7 +199,7 @@ TEST_F(ImportTest, ScriptRunByIsqlLeavesWhatADirectImportLeaves)
 
 TEST_F(ImportTest, RowErrorsAreListedOrEndTheRun)
 {
-    write("bad.csv", "ID;NAME\r\n5;ok\r\nx;bad\r\n1;dup\r\n6;ok\r\n");
+    dir.Write("bad.csv", "ID;NAME\r\n5;ok\r\nx;bad\r\n1;dup\r\n6;ok\r\n");
     const std::string errors = dir.File("errors.txt");
     RunResult r = run("--spec " + dir.File("people.vxi") + " --source " + dir.File("bad.csv") + " --errors " + errors);
     EXPECT_EQ(r.status, 4) << r.out; // completed and committed, but not every row made it
@@ -230,9 +223,9 @@ TEST_F(ImportTest, RowErrorsAreListedOrEndTheRun)
 
 TEST_F(ImportTest, ConfigurationMistakesExitWithStatusTwo)
 {
-    write("xml.vxi", "[Common]\r\nTableType=XML\r\n");
-    write("garbled.vxi", "TableType=Text\r\nTextQualifier=QQ\r\n");
-    write("clipboard.vxi", "[Common]\r\nTableType=Clipboard\r\nTableName=PEOPLE\r\n"); // no clipboard on a console
+    dir.Write("xml.vxi", "[Common]\r\nTableType=XML\r\n");
+    dir.Write("garbled.vxi", "TableType=Text\r\nTextQualifier=QQ\r\n");
+    dir.Write("clipboard.vxi", "[Common]\r\nTableType=Clipboard\r\nTableName=PEOPLE\r\n"); // no clipboard on a console
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"--spec " + dir.File("nope.vxi"), "not exist."},
         {"--spec " + dir.File("xml.vxi"), "type"},
@@ -260,8 +253,8 @@ TEST_F(ImportTest, WorkbookSheetChosenByTheSpecification)
 {
     ExecuteStatements(db, {"CREATE TABLE SHEETS (ID INTEGER NOT NULL, LABEL VARCHAR(20), "
                            "CONSTRAINT PK_SHEETS PRIMARY KEY (ID))"});
-    write("sheet.vxi", "[Common]\r\nTableName=SHEETS\r\nTableType=XLS\r\nMode=0\r\nSourceFileName=" +
-                           std::string(FERROVANE_XLS_DATA) + "/three-sheets.xls\r\n[Mappings]\r\nMap0=ID=B\r\n"
+    dir.Write("sheet.vxi", "[Common]\r\nTableName=SHEETS\r\nTableType=XLS\r\nMode=0\r\nSourceFileName=" +
+                           XlsData("three-sheets.xls") + "\r\n[Mappings]\r\nMap0=ID=B\r\n"
                            "Map1=LABEL=A\r\n[Text]\r\nRowFirst=1\r\nRowFieldNames=0\r\n[Sheet]\r\nSheetIndex=1\r\n");
     const RunResult r = run("--spec " + dir.File("sheet.vxi"));
     // The second sheet holds "sheet 2" in A1 (no ID: that row fails) and 200 in B2.
@@ -270,7 +263,7 @@ TEST_F(ImportTest, WorkbookSheetChosenByTheSpecification)
     EXPECT_EQ(QueryColumn(db, "select ID || '|' || COALESCE(LABEL, '') from SHEETS order by ID"),
               (std::vector<std::string>{"200|"}));
 
-    write("broken.xls", "this is no workbook");
+    dir.Write("broken.xls", "this is no workbook");
     const RunResult broken = run("--spec " + dir.File("sheet.vxi") + " --source " + dir.File("broken.xls"));
     EXPECT_EQ(broken.status, 2) << broken.out;
 }

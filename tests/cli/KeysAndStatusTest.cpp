@@ -1,3 +1,4 @@
+#include "Files.h"
 #include "FirebirdTestSupport.h"
 #include "ImportCommand.h"
 #include "RunImport.h"
@@ -7,7 +8,6 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,12 +24,7 @@ protected:
         CreateDatabase(db, {"CREATE TABLE CUST (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(30), CITY VARCHAR(20))",
                             "CREATE TABLE NOKEY (ID INTEGER, NAME VARCHAR(30), CITY VARCHAR(20))",
                             "INSERT INTO CUST VALUES (1, 'Ann', 'Rome')", "INSERT INTO CUST VALUES (2, 'Bob', 'Oslo')"});
-        write("cust.csv", "ID;NAME;CITY\r\n7;Bob;Paris\r\n1;Anna;Rome\r\n");
-    }
-
-    void write(const std::string &name, const std::string &content)
-    {
-        std::ofstream(dir.File(name), std::ios::binary) << content;
+        dir.Write("cust.csv", "ID;NAME;CITY\r\n7;Bob;Paris\r\n1;Anna;Rome\r\n");
     }
 
     // A specification of the file above with the given [Common] lines.
@@ -40,9 +35,7 @@ protected:
             text += l + "\r\n";
         text += "[Mappings]\r\nMap0=ID=Field1\r\nMap1=NAME=Field2\r\nMap2=CITY=Field3\r\n"
                 "[Text]\r\nFieldDelimiter=3B\r\nTextQualifier=22\r\nRecordSeparator=0D0A\r\nRowFieldNames=1\r\nRowFirst=2\r\n";
-        const std::string path = dir.File("spec" + std::to_string(++specs) + ".vxi");
-        write(path.substr(dir.Path().size() + 1), text);
-        return path;
+        return dir.Write("spec" + std::to_string(++specs) + ".vxi", text);
     }
 
     RunResult run(const std::string &arguments)
@@ -70,7 +63,7 @@ TEST_F(KeysTest, UnnamedPrimaryKeyInEveryKeyedStep)
                      "Processed: 2  Added: 1  Updated: 0  Deleted: 0  Skipped: 0  Errors: 1\n");
     EXPECT_EQ(rows(), (std::vector<std::string>{"1|Ann|Rome", "2|Bob|Oslo", "7|Bob|Paris"}));
 
-    write("cust.csv", "ID;NAME;CITY\r\n7;Bobby;Lyon\r\n1;Anna;Rome\r\n8;Cid;Bonn\r\n");
+    dir.Write("cust.csv", "ID;NAME;CITY\r\n7;Bobby;Lyon\r\n1;Anna;Rome\r\n8;Cid;Bonn\r\n");
     r = run("--spec " + upsert);
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(r.out, "The data import process has completed successfully.\n"
@@ -87,7 +80,7 @@ TEST_F(KeysTest, UnnamedPrimaryKeyInEveryKeyedStep)
 TEST_F(KeysTest, KeysFromTheOptionTheSpecificationOrTheTable)
 {
     // Keyed by ID, 7 and 9 are new; keyed by NAME, Bob and Ann take new numbers.
-    write("cust.csv", "ID;NAME;CITY\r\n7;Bob;Paris\r\n9;Ann;Rome\r\n");
+    dir.Write("cust.csv", "ID;NAME;CITY\r\n7;Bob;Paris\r\n9;Ann;Rome\r\n");
     const std::vector<std::string> byId = {"1|Ann|Rome", "2|Bob|Oslo", "7|Bob|Paris", "9|Ann|Rome"};
     const std::vector<std::string> byName = {"7|Bob|Paris", "9|Ann|Rome"};
     struct Case {
@@ -122,7 +115,7 @@ TEST_F(KeysTest, KeysFromTheOptionTheSpecificationOrTheTable)
 
 TEST_F(KeysTest, CommitCountKeepsTheBatchesBeforeAFailure)
 {
-    write("cust.csv", "ID;NAME;CITY\r\n10;a;x\r\n11;b;x\r\n12;c;x\r\n13;d;x\r\nbad;e;x\r\n14;f;x\r\n");
+    dir.Write("cust.csv", "ID;NAME;CITY\r\n10;a;x\r\n11;b;x\r\n12;c;x\r\n13;d;x\r\nbad;e;x\r\n14;f;x\r\n");
     const std::string append = spec({"TableName=CUST", "Mode=0"});
     RunResult r = run("--spec " + append + " --commit-count 2 --abort-on-error");
     EXPECT_EQ(r.status, 1) << r.out;
@@ -166,7 +159,7 @@ TEST_F(KeysTest, AnInterruptCancelsTheRunAndRollsItBack)
     std::string text = "ID;NAME;CITY\r\n";
     for (int i = 100; i < 300100; ++i)
         text += std::to_string(i) + ";N" + std::to_string(i) + ";C\r\n";
-    write("many.csv", text);
+    dir.Write("many.csv", text);
     const std::string command = std::string(FERROVANE_IMPORT) + " --database " + db +
                                 " --user SYSDBA --charset UTF8 --quiet --spec " + spec({"TableName=CUST", "Mode=0"}) +
                                 " --source " + dir.File("many.csv");
@@ -203,8 +196,7 @@ TEST_F(KeysTest, TheDatabasesOwnDialectByDefault)
     r = runImport("--database " + old + " --user SYSDBA --quiet --spec " + spec({"TableName=CUST", "Mode=0"}) +
                   " --script " + script);
     EXPECT_EQ(r.status, 0) << r.out;
-    std::ifstream in(script);
-    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string content = ReadFile(script);
     EXPECT_NE(content.find("SET SQL DIALECT 1;"), std::string::npos) << content;
     r = runImport("--database " + db + " --user SYSDBA --quiet --dialect 1 --spec " + spec({"TableName=BIG", "Mode=0"}));
     EXPECT_EQ(r.status, 4) << r.out; // the option still rules: dialect 1 cannot write a BIGINT

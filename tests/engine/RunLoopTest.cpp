@@ -3,8 +3,6 @@
 #include "engine/ImpCnst.h"
 #include "ListSource.h"
 
-#include <fstream>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -391,8 +389,7 @@ TEST_F(RunLoopTest, SpecificationsSurviveASaveAndLoad)
 
     // Keys count wherever they stand; plain values a file lacks become empty; an empty
     // map ends the list.
-    std::ofstream(dir.File("odd.vxi"), std::ios::binary)
-        << "[Text]\r\nmode=3\r\nMap0=A=1\r\nMap1=\r\nMap2=C=3\r\nFieldDelimiter=3B\r\n";
+    dir.Write("odd.vxi", "[Text]\r\nmode=3\r\nMap0=A=1\r\nMap1=\r\nMap2=C=3\r\nFieldDelimiter=3B\r\n");
     loaded.LoadSpecification(dir.File("odd.vxi"));
     EXPECT_EQ(loaded.Mode, TImportMode::imDelete);
     EXPECT_EQ(loaded.Mappings, (TStringList{"A=1"}));
@@ -405,7 +402,7 @@ TEST_F(RunLoopTest, SpecificationsSurviveASaveAndLoad)
     } catch (const EVxIError &e) {
         EXPECT_EQ(std::string(e.what()), "File " + dir.File("missing.vxi") + " not exist.");
     }
-    std::ofstream(dir.File("bad.vxi"), std::ios::binary) << "TextQualifier=ZZ\r\n";
+    dir.Write("bad.vxi", "TextQualifier=ZZ\r\n");
     EXPECT_THROW(loaded.LoadSpecification(dir.File("bad.vxi")), EVxIError);
 }
 

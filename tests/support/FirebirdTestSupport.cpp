@@ -19,20 +19,6 @@
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir()
-{
-    char pattern[] = "/tmp/ferrovane-test-XXXXXX";
-    if (!mkdtemp(pattern))
-        throw std::runtime_error("cannot create a temporary folder");
-    path_ = pattern;
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
-
 namespace {
 
 void attach(TIBDatabase &database, TIBTransaction &transaction, const std::string &path, int dialect)

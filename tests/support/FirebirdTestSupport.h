@@ -1,23 +1,10 @@
 #pragma once
 
+#include "TempDir.h"
 #include "dbaccess/IBCustomDataSet.h"
 
 #include <string>
 #include <vector>
-
-// A folder under /tmp removed with everything in it when the object goes.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir &) = delete;
-    TempDir &operator=(const TempDir &) = delete;
-    const std::string &Path() const { return path_; }
-    std::string File(const std::string &name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 // Creates a database file through the embedded engine and runs the statements in it,
 // committed. Statements may be DDL; each runs in its own transaction.

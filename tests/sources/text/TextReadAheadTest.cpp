@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
 
 // A long text file is read ahead of the row loop on a second thread. Whatever the file
@@ -58,8 +57,7 @@ class TextReadAhead : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        file = dir.File("items.csv");
-        std::ofstream(file, std::ios::binary) << sampleText();
+        file = dir.Write("items.csv", sampleText());
     }
 
     // One run over a database of its own; `prepare` may assign handlers before it.

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Whole files. A file that cannot be read reads as nothing, so that a missing file fails
+// the comparison that follows rather than the helper; a file that cannot be written throws.
+std::vector<std::uint8_t> ReadBytes(const std::string &path);
+std::string ReadFile(const std::string &path);
+void WriteFile(const std::string &path, const std::string &content);
+void WriteFile(const std::string &path, const std::vector<std::uint8_t> &bytes);
+
+// Damaged copies of a file's bytes. Where the damage goes is each robustness test's own
+// choice: its fixed sequence of places is what makes a failure repeatable.
+
+// The first `length` bytes, or all of them when there are fewer.
+std::vector<std::uint8_t> CutCopy(const std::vector<std::uint8_t> &bytes, std::size_t length);
+// The bytes with bit `bit` (0 the lowest) of the byte at `at` inverted.
+std::vector<std::uint8_t> FlippedCopy(const std::vector<std::uint8_t> &bytes, std::size_t at, int bit);
