@@ -1,6 +1,7 @@
 #include "session/DestinationStatements.h"
 #include "FirebirdTestSupport.h"
 #include "session/SQLScript.h"
+#include "session/SourceRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -88,6 +89,33 @@ TEST(SQLScript, HeaderConnectRecordsAndCommit)
                                         "CONNECT 'srv:/db/x.fdb' USER 'SYSDBA' PASSWORD 'pw';\r\n\r\n"
                                         "INSERT INTO T (A) VALUES (1);\r\n\r\nCOMMIT WORK;\r\n\r\n");
     EXPECT_TRUE(script.HasRecords());
+}
+
+TEST(SourceRegistry, OneEntryPerTypeInTypeOrder)
+{
+    const std::vector<TSourceType> &types = SourceTypes();
+    ASSERT_EQ(types.size(), 18u);
+    std::vector<std::string> readable, cellBased;
+    for (std::size_t i = 0; i < types.size(); ++i) {
+        const TSourceType &t = types[i];
+        EXPECT_EQ(static_cast<std::size_t>(t.Type), i);
+        EXPECT_EQ(FindSourceType(t.Name()), &t) << t.Name();
+        if (t.Readable()) {
+            readable.push_back(t.Name());
+            EXPECT_FALSE(t.DefaultExt().empty()) << t.Name();
+        }
+        if (t.CellBased)
+            cellBased.push_back(t.Name());
+        EXPECT_EQ(static_cast<bool>(t.CreateCellReader), t.CellBased && t.Readable()) << t.Name();
+    }
+    EXPECT_EQ(readable, (Lines{"Paradox", "DBase", "Text", "XLS", "Clipboard"}));
+    EXPECT_EQ(cellBased, (Lines{"Paradox", "DBase", "XLS", "WKS", "Quattro", "ADT", "DBISAM", "Clarion", "WAB", "VCalendar"}));
+    EXPECT_STREQ(SourceTypeOf(TTableTypeImport::teADO).Step1Text, "ADO connection");
+    EXPECT_EQ(SourceTypeOf(TTableTypeImport::teText).DefaultExt(), ".CSV");
+    EXPECT_EQ(SourceTypeOf(TTableTypeImport::teXLS).FileFilter().rfind("Excel spreadsheet (*.xls)|*.XLS|", 0), 0u);
+    EXPECT_EQ(SourceTypeOf(TTableTypeImport::teHTML).FileFilter(), ""); // no reader yet
+    EXPECT_EQ(FindSourceType("xls"), &SourceTypeOf(TTableTypeImport::teXLS));
+    EXPECT_EQ(FindSourceType("Spreadsheet"), nullptr);
 }
 
 } // namespace

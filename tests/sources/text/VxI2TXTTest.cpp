@@ -151,6 +151,24 @@ TEST(TextSource, FixedWidthPositionsCountCharacters)
     EXPECT_EQ(values(source, "\xC3\xA9xy", {"Text2-3"})[0], "\xA9x"); // converted from CP850 afterwards
 }
 
+// Only the text reader itself reads ahead: a reader built on it that finds its fields its
+// own way says so, and any condition keeps the rows in the loop.
+TEST(TextSource, ReadersOptInToReadingAhead)
+{
+    struct TPlainText : TVxImportFromText {
+        using TVxImportBaseComponent::ValuesCanBeReadAhead;
+    };
+    struct TOwnFields : TVxImportFromText {
+        bool CanReadAhead() const override { return false; }
+        using TVxImportBaseComponent::ValuesCanBeReadAhead;
+    };
+    TPlainText text;
+    EXPECT_TRUE(text.ValuesCanBeReadAhead());
+    EXPECT_FALSE(TOwnFields().ValuesCanBeReadAhead());
+    text.LoadCondition.SkipIf = "[Field1] = 'x'";
+    EXPECT_FALSE(text.ValuesCanBeReadAhead());
+}
+
 TEST(TextCharacters, PartsOfLines)
 {
     struct Case {
