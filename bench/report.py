@@ -133,7 +133,7 @@ def main():
             if a and b and not a["failed"] and not b["failed"]:
                 print(f"  {CASES[c][0]:<30}{b['time'] / a['time']:>7.1f}")
 
-    # The issue's goals, read off the largest size measured.
+    # The load goals, read off the largest size measured.
     s = sizes[-1]
     get = lambda c: summary.get((s, c))
     checks = []
@@ -161,7 +161,7 @@ def main():
                        "met" if d["peak_mb"] <= allowed else "NOT met"))
     if checks:
         print()
-        print(f"Goals of the issue at {n(s)} rows" + ("" if s >= 100_000 else " (a quick run: the goals are set for 100,000 and more)"))
+        print(f"Goals at {n(s)} rows" + ("" if s >= 100_000 else " (a quick run: the goals are set for 100,000 and more)"))
         for text, value, verdict in checks:
             print(f"  {text:<56}{value:>10}  {verdict}")
     print()
