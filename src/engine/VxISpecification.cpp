@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unordered_map>
 
 namespace {
 
@@ -43,11 +44,26 @@ std::string unhex(const std::string &text)
     return out;
 }
 
-// Values are looked up by key wherever they stand: sections do not matter.
+// Values are looked up by key wherever they stand: sections do not matter. The first line
+// of a name counts. The names are indexed once, so a file of many mappings reads in
+// linear time.
 class TSpecReader {
 public:
-    explicit TSpecReader(const TStringList &list) : list_(list) {}
-    std::string Value(std::string_view key) const { return list_.Values(key); }
+    explicit TSpecReader(const TStringList &list) : list_(list)
+    {
+        for (int i = 0; i < list.Count(); ++i) {
+            const std::string &line = list[i];
+            const auto eq = line.find('=');
+            if (eq != std::string::npos)
+                index_.emplace(Text::Upper(std::string_view(line).substr(0, eq)), i);
+        }
+    }
+    bool Has(std::string_view key) const { return index_.count(Text::Upper(key)) != 0; }
+    std::string Value(std::string_view key) const
+    {
+        const auto found = index_.find(Text::Upper(key));
+        return found == index_.end() ? std::string() : list_.ValueFromIndex(found->second);
+    }
     template <class T> void Integer(std::string_view key, T &target) const
     {
         std::int64_t n;
@@ -67,6 +83,7 @@ public:
 
 private:
     const TStringList &list_;
+    std::unordered_map<std::string, int> index_; // upper-cased name -> its first line
 };
 
 } // namespace
@@ -165,7 +182,7 @@ void TVxImportBaseComponent::ReadSpecification(const TStringList &list)
         SetTextQualifierCustom(c);
     // Without the key the separator stays as it was rather than becoming empty, which
     // would read a whole file as one line; files written here always have it.
-    if (list.IndexOfName("RecordSeparator") >= 0)
+    if (r.Has("RecordSeparator"))
         SetRecordSeparatorCustom(unhex(r.Value("RecordSeparator")));
     Fixed = r.Flag("Fixed");
     int trim = static_cast<int>(TrimSpaces);

@@ -52,4 +52,21 @@ TEST(SpecificationText, TableTypesByName)
     EXPECT_FALSE(TableTypeFromName("Spreadsheet", t));
 }
 
+// A file of twelve thousand mappings once took half a minute: every key looked through every line.
+TEST(SpecificationText, ManyMappingsAndTheFirstLineOfAName)
+{
+    TStringList lines;
+    lines.Add("[Common]");
+    lines.Add("tablename=FIRST");
+    lines.Add("TableName=SECOND");
+    lines.Add("[Mappings]");
+    for (int i = 0; i < 12000; ++i)
+        lines.Add("Map" + std::to_string(i) + "=F" + std::to_string(i) + "=Field" + std::to_string(i + 1));
+    TListSource c;
+    c.ReadSpecification(lines);
+    ASSERT_EQ(c.Mappings.Count(), 12000);
+    EXPECT_EQ(c.Mappings[11999], "F11999=Field12000");
+    EXPECT_EQ(c.TableName, "FIRST"); // names ignore case; the first line counts
+}
+
 } // namespace
