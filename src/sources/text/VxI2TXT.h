@@ -84,7 +84,9 @@ public:
     void GetFileFilter(std::string &filter) const override;
     void CreateColumns() override;
     void AutoMapColumns() override;
-    bool CanReadAhead() const override { return true; }
+    bool CanReadAhead() const override { return ReadAheadAllowed; }
+    // False keeps every row in the row loop: one thread, as a fuzzer or a debugger wants it.
+    bool ReadAheadAllowed = true;
 
     int CurrentRowIndex = 0;
     std::string_view CurrentLine;

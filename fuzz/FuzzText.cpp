@@ -1,0 +1,50 @@
+// Delimited and fixed-width text: the line reader, the splitter, the break guess, the
+// column names and every field of every row.
+
+#include "FuzzInput.h"
+#include "sources/text/VxI2TXT.h"
+
+#include <exception>
+#include <sstream>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    TFuzzInput input(data, size);
+    TVxImportFromText source;
+    source.ReadAheadAllowed = false;
+    const std::uint8_t layout = input.Byte();
+    source.Fixed = layout & 1;
+    static const char delimiters[] = {'\t', ';', ',', ' ', '|', '\0'};
+    static const char qualifiers[] = {'"', '\'', '\0', '#'};
+    static const char *separators[] = {"\r\n", "\n", "\r", "||"};
+    source.SetFieldDelimiterCustom(delimiters[(layout >> 1) % 6]);
+    source.SetTextQualifierCustom(qualifiers[(layout >> 4) & 3]);
+    source.SetRecordSeparatorCustom(separators[(layout >> 6) & 3]);
+    source.RowFieldNames = input.Byte() % 4;
+    source.RowFirst = 1 + input.Byte() % 4;
+    source.CharacterSet = static_cast<TVxICharacterSet>(input.Byte() % 3);
+    const int width = 1 + input.Byte() % 40;
+    std::istringstream text{std::string(input.Rest())};
+    source.SourceStream = &text;
+    try {
+        source.OpenSource();
+        source.CreateColumns();
+        std::vector<TTextPosition> guess;
+        for (source.FirstRow(); source.HasRow(); source.NextRow()) {
+            source.CurrentLine = source.TextLines().Lines[static_cast<std::size_t>(source.CurrentRowIndex)];
+            SplitTextLine(nullptr, source.Fixed, source.FieldDelimiterCustom(), source.CurrentLine,
+                          source.TextQualifierCustom(), guess);
+            Variant value;
+            for (int f = 1; f <= 6; ++f) {
+                source.GetFieldValue(Variant("Field" + std::to_string(f)), value);
+                const int from = 1 + (f - 1) * width;
+                source.GetFieldValue(Variant("Text" + std::to_string(from) + "-" + std::to_string(from + width - 1)),
+                                     value);
+            }
+            source.GetFieldValue(Variant("Text"), value);
+        }
+        source.CloseSource();
+    } catch (const std::exception &) {
+    }
+    return 0;
+}
