@@ -51,7 +51,7 @@ example: build demo
 # Load speed against the client library and isql (bench/README.md); minutes, not part of test.
 # make bench SIZES=2000 is a quick run.
 bench: build
-	FERROVANE=$(BUILD_DIR)/cli/ferrovane-import bash bench/run.sh
+	FERROVANE=$(BUILD_DIR)/cli/ferrovane-import BASELINE_A=$(BUILD_DIR)/bench/bench_baseline_a bash bench/run.sh
 
 clean:
 	rm -rf $(BUILD_DIR)
