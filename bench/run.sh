@@ -8,6 +8,7 @@
 #   CASES      a subset of the case names below      (default: all)
 #   WORK       folder for data, databases and results (default bench/work)
 #   FERROVANE  the runner to measure                 (default build/cli/ferrovane-import)
+#   BASELINE_A baseline A, built with the project    (default build/bench/bench_baseline_a)
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -18,12 +19,14 @@ ALL_CASES="a-insert a-update b-isql append-delimited append-fixed appendupdate u
 CASES="${CASES:-$ALL_CASES}"
 WORK="${WORK:-$here/work}"
 FERROVANE="${FERROVANE:-$root/build/cli/ferrovane-import}"
+BASELINE_A="${BASELINE_A:-$root/build/bench/bench_baseline_a}"
 PYTHON="${PYTHON:-python3}"
 TIME=/usr/bin/time
 
 die() { echo "run.sh: $*" >&2; exit 1; }
 [ -x "$TIME" ] || die "$TIME is missing: install Debian's 'time' package (make deps does)"
 [ -x "$FERROVANE" ] || die "$FERROVANE is missing: run make build first"
+[ -x "$BASELINE_A" ] || die "$BASELINE_A is missing: run make build first"
 command -v isql-fb >/dev/null || die "isql-fb is missing: run make deps first"
 for c in $CASES; do
   [[ " $ALL_CASES " == *" $c "* ]] || die "unknown case '$c' (known: $ALL_CASES)"
@@ -34,13 +37,8 @@ WORK="$(cd "$WORK" && pwd)"
 built="$(date -r "$FERROVANE" '+%Y-%m-%d %H:%M')"
 cp "$FERROVANE" "$WORK/ferrovane-import"
 FERROVANE="$WORK/ferrovane-import"
-
-# Baseline A is rebuilt only when its source changes; optimised like the project's build.
-baseline_a="$here/build/baseline_a"
-if [ ! -x "$baseline_a" ] || [ "$here/baseline_a.cpp" -nt "$baseline_a" ]; then
-  mkdir -p "$here/build"
-  "${CXX:-g++}" -std=c++20 -O2 -g -Wall -Wextra -o "$baseline_a" "$here/baseline_a.cpp" -lfbclient
-fi
+cp "$BASELINE_A" "$WORK/baseline_a"
+baseline_a="$WORK/baseline_a"
 
 connect=(--user SYSDBA --charset UTF8 --dialect 3)
 sum_sql="set heading off; select count(*) || ':' || coalesce(sum(bin_and(hash(ID || '|' || CODE || '|' || NAME

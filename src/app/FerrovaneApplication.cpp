@@ -8,6 +8,8 @@ TFerrovaneApplication::TFerrovaneApplication(int &argc, char **argv) : QApplicat
 {
     setApplicationName(QStringLiteral("Ferrovane"));
     setApplicationDisplayName(QStringLiteral("Ferrovane"));
+    // The installed ferrovane.desktop: Wayland shells find the name and icon through it.
+    setDesktopFileName(QStringLiteral("ferrovane"));
 }
 
 bool TFerrovaneApplication::notify(QObject *receiver, QEvent *event)

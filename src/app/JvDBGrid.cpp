@@ -75,10 +75,10 @@ int TJvDBGrid::ColumnWidth(int column) const
     const TIBField *field = source_->Field(column);
     const QFontMetrics metrics = fontMetrics();
     const int padding = 2 * metrics.horizontalAdvance(QLatin1Char(' ')) + 8;
-    const int data = field ? metrics.horizontalAdvance(QLatin1Char('0')) * displayChars(*field) : 0;
+    const int digits = field ? metrics.horizontalAdvance(QLatin1Char('0')) * displayChars(*field) : 0;
     const QString title = source_->headerData(column, Qt::Horizontal).toString();
     const int heading = horizontalHeader()->fontMetrics().horizontalAdvance(title) + padding;
-    return std::clamp(std::max(data + padding, heading), 48, 320);
+    return std::clamp(std::max(digits + padding, heading), 48, 320);
 }
 
 void TJvDBGrid::SizeColumns()

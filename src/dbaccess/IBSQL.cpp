@@ -82,7 +82,8 @@ bool ParseScaledInteger(std::string_view text, int scale, std::int64_t &value)
         text.remove_prefix(1);
     }
     const int decimals = scale < 0 ? -scale : 0;
-    __int128 result = 0;
+    // Wider than the result, so that going past INT64_MAX is noticed instead of wrapping.
+    __extension__ __int128 result = 0;
     int fraction = -1; // digits seen after the point, -1 before it
     bool any = false;
     bool roundUp = false;

@@ -34,7 +34,7 @@ bool TVxImportBaseComponent::AskParameters()
         if (p.ParameterMode == TVxIParameterMode::ipmCalculate)
             continue;
 
-        TVxIParameterPrompt prompt;
+        TVxIParameterPrompt &prompt = prompts.emplace_back();
         prompt.Caption = p.Caption;
         prompt.Description = p.Description;
         prompt.Editor = p.ParameterEditor;
@@ -65,7 +65,6 @@ bool TVxImportBaseComponent::AskParameters()
             break;
         }
         }
-        prompts.push_back(std::move(prompt));
         asked.push_back(&p);
     }
     if (prompts.empty())

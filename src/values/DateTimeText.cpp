@@ -30,12 +30,13 @@ struct TTimeStamp {
 // Both halves come from one rounding to whole milliseconds, so a value a hair below
 // midnight becomes the next day at 00:00:00.000 rather than 23:59:59.1000. For dates
 // before 1899-12-30 the fraction still counts forward from midnight (-1.25 is
-// 1899-12-29 06:00), which is why the time uses the absolute value.
+// 1899-12-29 06:00), which is why the time uses the absolute value. A NaN (a damaged
+// file's date, say) passes a clamp unchanged and has no integer: it reads as date 0.
 TTimeStamp ToTimeStamp(double dateTime)
 {
     const double ms = RoundBankers(dateTime * static_cast<double>(kMSecsPerDay));
     const double limit = 9.0e18;
-    const std::int64_t total = static_cast<std::int64_t>(std::clamp(ms, -limit, limit));
+    const std::int64_t total = std::isnan(ms) ? 0 : static_cast<std::int64_t>(std::clamp(ms, -limit, limit));
     TTimeStamp ts;
     ts.date = kDateDelta + total / kMSecsPerDay;
     ts.time = (total < 0 ? -total : total) % kMSecsPerDay;

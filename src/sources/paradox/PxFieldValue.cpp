@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <string>
 
 namespace sources::paradox {
@@ -53,7 +54,7 @@ std::string alphaText(std::span<const std::uint8_t> bytes, const sources::TTable
 // Days since 1899-12-30 from a stored date, time or timestamp number.
 Variant dateTimeValue(std::uint8_t type, double d)
 {
-    if (d == -129 || d == -32769)
+    if (d == -129 || d == -32769 || std::isnan(d)) // a NaN is a damaged timestamp, no date
         return {};
     if (d == 0)
         return type == pxfTime ? Variant::DateTime(0) : Variant(); // midnight is a time like any other

@@ -126,7 +126,7 @@ TEST_P(DamagedTable, BitFlippedCopiesEndTheRowsOrAreRefused)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedTable, ::testing::ValuesIn(fixtures()),
-                         [](const ::testing::TestParamInfo<Fixture> &info) { return FileCaseName(info.param.table); });
+                         [](const ::testing::TestParamInfo<Fixture> &testCase) { return FileCaseName(testCase.param.table); });
 
 // Counts and lengths that claim far more than the file holds: the reader takes what is there.
 TEST(DamagedTable, ClaimsBeyondTheFileAreNotBelieved)
