@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Makes the seed inputs of every fuzz target from the project's sample files and the
+# shared fixtures, in the form each harness reads (its leading choice bytes first).
+#   fuzz/seeds.sh OUT_DIR
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$here/.."
+out="$1"
+shared="$root/../shared/fixtures"
+rm -rf "$out"
+mkdir -p "$out"/{excel,dbase,paradox,text,expression,specification}
+
+# Three bytes, little-endian: where a table ends and its companion file begins.
+size3() {
+  local n
+  n=$(stat -c %s "$1")
+  printf "\\$(printf %03o $((n & 255)))\\$(printf %03o $((n >> 8 & 255)))\\$(printf %03o $((n >> 16 & 255)))"
+}
+
+companion() { # the memo or BLOB file beside a table, in any case, or nothing
+  local base="${1%.*}" ext
+  for ext in "$@"; do :; done
+  find "$(dirname "$1")" -maxdepth 1 -iname "$(basename "$base").$2" | head -n 1
+}
+
+n=0
+for f in "$root"/tests/data/xls/*.xls "$root"/tests/data/xls/*.xlsx "$shared"/xls/*.xls "$shared"/xls/*.xlsx; do
+  [ -f "$f" ] || continue
+  n=$((n + 1))
+  case "$f" in *.xlsx) sel='\001' ;; *) sel='\000' ;; esac
+  { printf "$sel"; cat "$f"; } > "$out/excel/seed$n"
+done
+
+for f in "$root"/tests/data/dbf/*.dbf "$shared"/dbf/*.dbf; do
+  [ -f "$f" ] || continue
+  n=$((n + 1))
+  memo=$(companion "$f" fpt)
+  sel='\001'
+  if [ -z "$memo" ]; then memo=$(companion "$f" dbt); sel='\000'; fi
+  { printf "$sel"; size3 "$f"; cat "$f"; [ -z "$memo" ] || cat "$memo"; } > "$out/dbase/seed$n"
+done
+
+for f in "$root"/tests/data/paradox/*.db "$root"/tests/data/paradox/*.DB "$shared"/paradox/*.db "$shared"/paradox/*.DB; do
+  [ -f "$f" ] || continue
+  n=$((n + 1))
+  blob=$(companion "$f" mb)
+  { size3 "$f"; cat "$f"; [ -z "$blob" ] || cat "$blob"; } > "$out/paradox/seed$n"
+done
+
+# Text: a layout byte (fixed, delimiter, qualifier, separator), field-name row, first row,
+# character set and width, then the text.
+printf '\x02\x01\x02\x00\x08' > "$out/text/semicolon"; cat "$root/examples/customers.csv" >> "$out/text/semicolon"
+printf '\x01\x00\x01\x00\x0a07Zo\xc3\xab      15/05/1977 3,00\r\n08skip     01/01/2000 1,00\r\n' > "$out/text/fixed"
+printf '\x40\x01\x01\x01\x05"a";"b""c";;\n"two\nlines";x\n\n' > "$out/text/quoted"
+printf '\x05\x00\x01\x02\x03\xff\xfea\x00;\x00\xe9\x00\r\x00\n\x00b\x00' > "$out/text/utf16"
+
+i=0
+while IFS= read -r expression; do
+  i=$((i + 1))
+  printf '%s' "$expression" > "$out/expression/seed$i"
+done <<'EXPRESSIONS'
+1 + 2 * 3 - 4 / 5
+IIF([Field1] > 2, 'big', 'small')
+UPPER(TRIM(Field2)) + ' ' + LOWER("x y")
+DATE() - 1
+LEFT('abcdef', 3) + RIGHT('abcdef', 2) + MID('abcdef', 2, 2)
+ROUND(3.14159, 2) + INT(-2.5) + ABS(-1) + 5!
+NOT (1 = 2) AND (3 >= 2) OR ('a' <> 'b')
+FORMATDATETIME('yyyy-mm-dd', NOW())
+LOOKUP('STATES', 'CODE', Field1, 'NAME')
+SUBSTITUTE(Field3, 'a;b', 'x;y')
+STRTOINT('12') + STRTOFLOAT('1.5') + LENGTH('abc')
+POS('b', 'abc') * 10 % 3
+EXPRESSIONS
+
+cp "$root/examples/customers.vxi" "$out/specification/customers"
+printf '[Common]\r\nTableType=XLS\r\nMap0=ID=B\r\n[Sheet]\r\nSheetIndex=1\r\n[Text]\r\nFixed=1\r\nRecordSeparator=7C7C\r\n' \
+  > "$out/specification/sheet"
