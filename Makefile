@@ -6,7 +6,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-asan run demo example bench clean
+.PHONY: all deps configure build test test-asan run demo example bench format format-check clean
 
 all: build
 
@@ -52,6 +52,17 @@ example: build demo
 # make bench SIZES=2000 is a quick run.
 bench: build
 	FERROVANE=$(BUILD_DIR)/cli/ferrovane-import BASELINE_A=$(BUILD_DIR)/bench/bench_baseline_a bash bench/run.sh
+
+# Layout of every C++ file git tracks by .clang-format: format rewrites them, format-check
+# lists what it would change and fails if anything would.
+CLANG_FORMAT ?= clang-format
+CXX_FILES = git ls-files -z -- '*.cpp' '*.h' '*.hpp' '*.cc'
+
+format: deps
+	$(CXX_FILES) | xargs -0 $(CLANG_FORMAT) -i
+
+format-check: deps
+	$(CXX_FILES) | xargs -0 $(CLANG_FORMAT) --dry-run --Werror
 
 clean:
 	rm -rf $(BUILD_DIR)
