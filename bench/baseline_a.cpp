@@ -135,15 +135,15 @@ int main(int argc, char **argv)
     check("attach");
 
     // The same transaction kind as the import runner's.
-    static char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version,
-                         isc_tpb_nowait};
+    static char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait};
     isc_tr_handle tr = 0;
     isc_start_transaction(status, &tr, 1, &db, static_cast<unsigned short>(sizeof tpb), tpb);
     check("start transaction");
 
     const char *sql =
-        update ? "UPDATE BENCH SET CODE = ?, NAME = ?, AMOUNT = ?, BORN = ?, NOTE = ?, QTY = ?, COUNTER = ? WHERE ID = ?"
-               : "INSERT INTO BENCH (ID, CODE, NAME, AMOUNT, BORN, NOTE, QTY, COUNTER) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
+        update
+            ? "UPDATE BENCH SET CODE = ?, NAME = ?, AMOUNT = ?, BORN = ?, NOTE = ?, QTY = ?, COUNTER = ? WHERE ID = ?"
+            : "INSERT INTO BENCH (ID, CODE, NAME, AMOUNT, BORN, NOTE, QTY, COUNTER) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
     isc_stmt_handle stmt = 0;
     isc_dsql_allocate_statement(status, &db, &stmt);
     check("allocate statement");

@@ -17,8 +17,7 @@ TCommandLine::TCommandLine(const std::vector<Option> &known, int argc, const cha
             name.erase(eq);
             inlineValue = true;
         }
-        const auto option = std::find_if(known.begin(), known.end(),
-                                         [&](const Option &o) { return name == o.name; });
+        const auto option = std::find_if(known.begin(), known.end(), [&](const Option &o) { return name == o.name; });
         if (option == known.end())
             throw EUsageError("unknown option: --" + name);
         if (values_.count(name))

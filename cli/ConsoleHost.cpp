@@ -13,8 +13,7 @@ extern "C" void noteInterrupt(int) { interrupted = 1; }
 
 } // namespace
 
-TConsoleHost::TConsoleHost(std::FILE *out, bool quiet)
-    : out_(out), quiet_(quiet), terminal_(isatty(fileno(out)) != 0)
+TConsoleHost::TConsoleHost(std::FILE *out, bool quiet) : out_(out), quiet_(quiet), terminal_(isatty(fileno(out)) != 0)
 {
     interrupted = 0;
     sigaction(SIGINT, nullptr, &previousInterrupt_);

@@ -13,9 +13,12 @@ namespace {
 TImportMode parseMode(const std::string &text)
 {
     static const std::pair<const char *, TImportMode> names[] = {
-        {"append", TImportMode::imAppend},     {"update", TImportMode::imUpdate},
-        {"appendupdate", TImportMode::imAppendUpdate}, {"delete", TImportMode::imDelete},
-        {"copy", TImportMode::imCopy},         {"appendnew", TImportMode::imAppendNewOnly},
+        {"append", TImportMode::imAppend},
+        {"update", TImportMode::imUpdate},
+        {"appendupdate", TImportMode::imAppendUpdate},
+        {"delete", TImportMode::imDelete},
+        {"copy", TImportMode::imCopy},
+        {"appendnew", TImportMode::imAppendNewOnly},
     };
     for (std::size_t i = 0; i < std::size(names); ++i)
         if (Text::SameText(text, names[i].first) || text == std::to_string(i))
@@ -140,10 +143,21 @@ TConnectionSettings ConnectionSettingsFrom(const TCommandLine &args)
 const std::vector<TCommandLine::Option> &ImportOptions()
 {
     static const std::vector<TCommandLine::Option> options = {
-        {"spec", true},      {"table", true},          {"source", true},       {"mode", true},
-        {"keys", true},      {"quote", false},         {"generator", true},    {"generator-field", true},
-        {"commit-count", true}, {"script", true},      {"no-connect", false},  {"no-commit", false},
-        {"abort-on-error", false}, {"errors", true},   {"quiet", false},
+        {"spec", true},
+        {"table", true},
+        {"source", true},
+        {"mode", true},
+        {"keys", true},
+        {"quote", false},
+        {"generator", true},
+        {"generator-field", true},
+        {"commit-count", true},
+        {"script", true},
+        {"no-connect", false},
+        {"no-commit", false},
+        {"abort-on-error", false},
+        {"errors", true},
+        {"quiet", false},
     };
     return options;
 }

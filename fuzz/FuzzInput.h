@@ -53,7 +53,8 @@ inline const std::string &FuzzFolder()
 inline std::string FuzzFile(const std::string &name, std::string_view bytes)
 {
     const std::string path = FuzzFolder() + "/" + name;
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 

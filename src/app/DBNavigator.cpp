@@ -38,8 +38,7 @@ TDBNavigator::TDBNavigator(QWidget *parent) : QWidget(parent)
         button->setEnabled(false);
         layout->addWidget(button);
         buttons_[i] = button;
-        connect(button, &QToolButton::clicked, this,
-                Guarded([this, i] { BtnClick(static_cast<TNavigateBtn>(i)); }));
+        connect(button, &QToolButton::clicked, this, Guarded([this, i] { BtnClick(static_cast<TNavigateBtn>(i)); }));
     }
 }
 

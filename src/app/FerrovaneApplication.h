@@ -19,8 +19,7 @@ public:
 
 // A window handler as the event loop runs it: whatever it raises goes to the
 // application's handler instead of unwinding through the toolkit.
-template <class Handler>
-auto Guarded(Handler handler)
+template <class Handler> auto Guarded(Handler handler)
 {
     return [handler = std::move(handler)]() mutable {
         try {

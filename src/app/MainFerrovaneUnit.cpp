@@ -16,10 +16,10 @@
 namespace {
 
 const QStringList mainFormStoredProps = {
-    QStringLiteral("RBLocale.Checked"),         QStringLiteral("RBRemote.Checked"),
-    QStringLiteral("EditServeur.Text"),         QStringLiteral("EditUser.Text"),
-    QStringLiteral("ComboDialect.ItemIndex"),   QStringLiteral("JvFilenameEdit1.Text"),
-    QStringLiteral("ckbSystables.Checked"),     QStringLiteral("ComboCharSet.ItemIndex"),
+    QStringLiteral("RBLocale.Checked"),        QStringLiteral("RBRemote.Checked"),
+    QStringLiteral("EditServeur.Text"),        QStringLiteral("EditUser.Text"),
+    QStringLiteral("ComboDialect.ItemIndex"),  QStringLiteral("JvFilenameEdit1.Text"),
+    QStringLiteral("ckbSystables.Checked"),    QStringLiteral("ComboCharSet.ItemIndex"),
     QStringLiteral("ComboProtocol.ItemIndex"),
 };
 
@@ -140,7 +140,10 @@ void TMainFerrovaneForm::showEvent(QShowEvent *event)
         FormShow();
 }
 
-void TMainFerrovaneForm::FormShow() { Guarded([this] { RBLocaleClick(nullptr); })(); }
+void TMainFerrovaneForm::FormShow()
+{
+    Guarded([this] { RBLocaleClick(nullptr); })();
+}
 
 void TMainFerrovaneForm::RBLocaleClick(QObject *)
 {
@@ -203,9 +206,9 @@ void TMainFerrovaneForm::btnDisconnectClick()
 
 void TMainFerrovaneForm::SetEnabling(bool connected)
 {
-    for (QWidget *entry : std::initializer_list<QWidget *>{
-             ui->RBLocale, ui->RBRemote, ui->EditServeur, ui->EditUser, ui->EditPassword, ui->ComboCharSet,
-             ui->ComboDialect, ui->ComboProtocol, ui->JvFilenameEdit1, ui->btnConnect})
+    for (QWidget *entry : std::initializer_list<QWidget *>{ui->RBLocale, ui->RBRemote, ui->EditServeur, ui->EditUser,
+                                                           ui->EditPassword, ui->ComboCharSet, ui->ComboDialect,
+                                                           ui->ComboProtocol, ui->JvFilenameEdit1, ui->btnConnect})
         entry->setEnabled(!connected);
     ui->ComboTables->setEnabled(connected);
     ui->ckbSystables->setEnabled(connected);

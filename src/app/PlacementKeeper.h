@@ -18,8 +18,7 @@ class TPlacementKeeper : public QObject {
 public:
     static constexpr int FormVersion = 0;
 
-    TPlacementKeeper(QWidget &form, TSettingsStore &store, QString section, QStringList storedProps,
-                     bool active);
+    TPlacementKeeper(QWidget &form, TSettingsStore &store, QString section, QStringList storedProps, bool active);
     ~TPlacementKeeper() override;
     TPlacementKeeper(const TPlacementKeeper &) = delete;
     TPlacementKeeper &operator=(const TPlacementKeeper &) = delete;

@@ -5,7 +5,8 @@
 
 #include <algorithm>
 
-TSelectColumnsForm::TSelectColumnsForm(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TSelectColumnsForm>())
+TSelectColumnsForm::TSelectColumnsForm(QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TSelectColumnsForm>())
 {
     ui->setupUi(this);
     connect(ui->ckbRealNames, &QCheckBox::toggled, this, &TSelectColumnsForm::ckbRealNamesClick);

@@ -59,10 +59,7 @@ FbClient::FbClient(const std::string &libraryName)
     bind(cancel_blob);
 }
 
-template <class F> void FbClient::bind(Entry<F> &entry)
-{
-    entry.fn = reinterpret_cast<F>(dlsym(handle_, entry.name));
-}
+template <class F> void FbClient::bind(Entry<F> &entry) { entry.fn = reinterpret_cast<F>(dlsym(handle_, entry.name)); }
 
 void FbClient::ThrowMissingEntryPoint(const char *name)
 {

@@ -86,8 +86,7 @@ std::string TIBGeneratorField::Statement(int sqlDialect) const
 
 // ---------------------------------------------------------------- TIBField
 
-TIBField::TIBField(TIBCustomDataSet &dataSet, int index, const TIBColumnInfo &column, const Metadata &meta,
-                   bool utf8)
+TIBField::TIBField(TIBCustomDataSet &dataSet, int index, const TIBColumnInfo &column, const Metadata &meta, bool utf8)
     : dataSet_(dataSet), index_(index), name_(column.Name), type_(fieldTypeOf(column)), utf8_(utf8)
 {
     scale_ = -column.Scale;
@@ -203,7 +202,8 @@ TIBValue TIBField::ToStorage(const Variant &value, bool cutText) const
             }
             if (value.IsOrdinal())
                 return TIBValue(value.AsInt64() * PowerOfTen(scale_));
-            return TIBValue(static_cast<std::int64_t>(std::llround(value.AsDouble() * static_cast<double>(PowerOfTen(scale_)))));
+            return TIBValue(
+                static_cast<std::int64_t>(std::llround(value.AsDouble() * static_cast<double>(PowerOfTen(scale_)))));
         }
         case TFieldType::ftFloat: {
             if (value.IsString()) {
@@ -252,11 +252,11 @@ TIBValue TIBField::ToStorage(const Variant &value, bool cutText) const
         }
         }
     } catch (const EVariantError &) {
-        throw EDatabaseError(FormatMessage(type_ == TFieldType::ftDate || type_ == TFieldType::ftDateTime ||
-                                                   type_ == TFieldType::ftTime
-                                               ? DataSetTexts::SInvalidDateTime
-                                               : DataSetTexts::SInvalidFloat,
-                                           {value.IsArray() ? std::string("Array") : value.AsString()}));
+        throw EDatabaseError(
+            FormatMessage(type_ == TFieldType::ftDate || type_ == TFieldType::ftDateTime || type_ == TFieldType::ftTime
+                              ? DataSetTexts::SInvalidDateTime
+                              : DataSetTexts::SInvalidFloat,
+                          {value.IsArray() ? std::string("Array") : value.AsString()}));
     }
 }
 
@@ -370,13 +370,12 @@ std::unordered_map<std::string, TIBField::Metadata> TIBCustomDataSet::ReadMetada
 {
     std::unordered_map<std::string, TIBField::Metadata> result;
     TIBSQL query(database_, transaction_);
-    query.SetSQLText(
-        "SELECT TRIM(RF.RDB$FIELD_NAME), COALESCE(RF.RDB$NULL_FLAG, F.RDB$NULL_FLAG, 0), "
-        "IIF(RF.RDB$DEFAULT_SOURCE IS NULL AND F.RDB$DEFAULT_SOURCE IS NULL, 0, 1), "
-        "IIF(F.RDB$COMPUTED_BLR IS NULL, 0, 1), COALESCE(F.RDB$CHARACTER_LENGTH, -1), "
-        "COALESCE(F.RDB$FIELD_PRECISION, 0) "
-        "FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
-        "WHERE RF.RDB$RELATION_NAME = :REL");
+    query.SetSQLText("SELECT TRIM(RF.RDB$FIELD_NAME), COALESCE(RF.RDB$NULL_FLAG, F.RDB$NULL_FLAG, 0), "
+                     "IIF(RF.RDB$DEFAULT_SOURCE IS NULL AND F.RDB$DEFAULT_SOURCE IS NULL, 0, 1), "
+                     "IIF(F.RDB$COMPUTED_BLR IS NULL, 0, 1), COALESCE(F.RDB$CHARACTER_LENGTH, -1), "
+                     "COALESCE(F.RDB$FIELD_PRECISION, 0) "
+                     "FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
+                     "WHERE RF.RDB$RELATION_NAME = :REL");
     query.Prepare();
     query.SetParam(0, TIBValue(relation));
     for (query.ExecQuery(); !query.Eof(); query.Next()) {

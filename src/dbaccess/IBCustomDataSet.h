@@ -51,8 +51,7 @@ public:
         int Precision = 0;
     };
 
-    TIBField(TIBCustomDataSet &dataSet, int index, const TIBColumnInfo &column, const Metadata &meta,
-             bool utf8);
+    TIBField(TIBCustomDataSet &dataSet, int index, const TIBColumnInfo &column, const Metadata &meta, bool utf8);
 
     const std::string &FieldName() const override { return name_; }
     std::string DisplayLabel() const override { return name_; }

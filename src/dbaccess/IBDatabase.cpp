@@ -12,20 +12,75 @@ namespace {
 
 // Parameter-block item names, at the position of their item code.
 constexpr std::array<const char *, 69> dpbNames = {
-    "",                 "cdd_pathname",    "allocation",        "journal",          "page_size",
-    "num_buffers",      "buffer_length",   "debug",             "garbage_collect",  "verify",
-    "sweep",            "enable_journal",  "disable_journal",   "dbkey_scope",      "number_of_users",
-    "trace",            "no_garbage_collect", "damaged",        "license",          "sys_user_name",
-    "encrypt_key",      "activate_shadow", "sweep_interval",    "delete_shadow",    "force_write",
-    "begin_log",        "quit_log",        "no_reserve",        "user_name",        "password",
-    "password_enc",     "sys_user_name_enc", "interp",          "online_dump",      "old_file_size",
-    "old_num_files",    "old_file",        "old_start_page",    "old_start_seqno",  "old_start_file",
-    "drop_walfile",     "old_dump_id",     "wal_backup_dir",    "wal_chkptlen",     "wal_numbufs",
-    "wal_bufsize",      "wal_grp_cmt_wait", "lc_messages",      "lc_ctype",         "cache_manager",
-    "shutdown",         "online",          "shutdown_delay",    "reserved",         "overwrite",
-    "sec_attach",       "disable_wal",     "connect_timeout",   "dummy_packet_interval", "gbak_attach",
-    "sql_role_name",    "set_page_buffers", "working_directory", "sql_dialect",     "set_db_readonly",
-    "set_db_sql_dialect", "gfix_attach",   "gstat_attach",      "set_db_charset",
+    "",
+    "cdd_pathname",
+    "allocation",
+    "journal",
+    "page_size",
+    "num_buffers",
+    "buffer_length",
+    "debug",
+    "garbage_collect",
+    "verify",
+    "sweep",
+    "enable_journal",
+    "disable_journal",
+    "dbkey_scope",
+    "number_of_users",
+    "trace",
+    "no_garbage_collect",
+    "damaged",
+    "license",
+    "sys_user_name",
+    "encrypt_key",
+    "activate_shadow",
+    "sweep_interval",
+    "delete_shadow",
+    "force_write",
+    "begin_log",
+    "quit_log",
+    "no_reserve",
+    "user_name",
+    "password",
+    "password_enc",
+    "sys_user_name_enc",
+    "interp",
+    "online_dump",
+    "old_file_size",
+    "old_num_files",
+    "old_file",
+    "old_start_page",
+    "old_start_seqno",
+    "old_start_file",
+    "drop_walfile",
+    "old_dump_id",
+    "wal_backup_dir",
+    "wal_chkptlen",
+    "wal_numbufs",
+    "wal_bufsize",
+    "wal_grp_cmt_wait",
+    "lc_messages",
+    "lc_ctype",
+    "cache_manager",
+    "shutdown",
+    "online",
+    "shutdown_delay",
+    "reserved",
+    "overwrite",
+    "sec_attach",
+    "disable_wal",
+    "connect_timeout",
+    "dummy_packet_interval",
+    "gbak_attach",
+    "sql_role_name",
+    "set_page_buffers",
+    "working_directory",
+    "sql_dialect",
+    "set_db_readonly",
+    "set_db_sql_dialect",
+    "gfix_attach",
+    "gstat_attach",
+    "set_db_charset",
 };
 
 // Items whose value is a text: code, length byte, bytes.
@@ -34,10 +89,27 @@ constexpr int dpbStringItems[] = {18, 19, 20, 28, 29, 30, 42, 47, 48, 60};
 constexpr int dpbNumberItems[] = {5, 22, 57, 58, 61, 63, 64, 65};
 
 constexpr std::array<const char *, 21> tpbNames = {
-    "",          "consistency", "concurrency",    "shared",        "protected",       "exclusive",
-    "wait",      "nowait",      "read",           "write",         "lock_read",       "lock_write",
-    "verb_time", "commit_time", "ignore_limbo",   "read_committed", "autocommit",     "rec_version",
-    "no_rec_version", "restart_requests", "no_auto_undo",
+    "",
+    "consistency",
+    "concurrency",
+    "shared",
+    "protected",
+    "exclusive",
+    "wait",
+    "nowait",
+    "read",
+    "write",
+    "lock_read",
+    "lock_write",
+    "verb_time",
+    "commit_time",
+    "ignore_limbo",
+    "read_committed",
+    "autocommit",
+    "rec_version",
+    "no_rec_version",
+    "restart_requests",
+    "no_auto_undo",
 };
 
 std::string lower(std::string s)
@@ -79,10 +151,7 @@ template <std::size_t N> bool contains(const int (&items)[N], int code)
     return std::find(std::begin(items), std::end(items), code) != std::end(items);
 }
 
-void removeFrom(auto &list, auto *item)
-{
-    list.erase(std::remove(list.begin(), list.end(), item), list.end());
-}
+void removeFrom(auto &list, auto *item) { list.erase(std::remove(list.begin(), list.end(), item), list.end()); }
 
 } // namespace
 
@@ -208,8 +277,7 @@ std::string TIBDatabase::BuildDPB(const std::vector<std::string> &params)
         const int code = itemCode(dpbNames, name);
         if (code < 0)
             throw EIBClientError(IBClientErrorCode::DPBConstantUnknown,
-                                 IBClientErrorText(IBClientErrorCode::DPBConstantUnknown,
-                                                   line.substr(0, eq)));
+                                 IBClientErrorText(IBClientErrorCode::DPBConstantUnknown, line.substr(0, eq)));
         if (contains(dpbStringItems, code)) {
             if (value.size() > 255)
                 throw EIBClientError(IBClientErrorCode::DPBValueTooLong,
@@ -245,8 +313,8 @@ void TIBDatabase::Open()
     FbClient &client = FbClient::Instance();
     ISC_STATUS_ARRAY status{};
     isc_db_handle handle = 0;
-    if ((*client.attach_database)(status, static_cast<short>(databaseName_.size()), databaseName_.c_str(),
-                                  &handle, static_cast<short>(dpb_.size()), dpb_.data()))
+    if ((*client.attach_database)(status, static_cast<short>(databaseName_.size()), databaseName_.c_str(), &handle,
+                                  static_cast<short>(dpb_.size()), dpb_.data()))
         RaiseInterBaseError(status);
     handle_ = handle;
     ReadDialect();
@@ -323,13 +391,9 @@ void TIBDatabase::RemoveTransaction(TIBTransaction *transaction)
         defaultTransaction_ = nullptr;
 }
 
-
 // ---------------------------------------------------------------- TIBTransaction
 
-TIBTransaction::TIBTransaction()
-{
-    FbClient::Instance();
-}
+TIBTransaction::TIBTransaction() { FbClient::Instance(); }
 
 TIBTransaction::~TIBTransaction()
 {
@@ -366,9 +430,9 @@ std::string TIBTransaction::BuildTPB(const std::vector<std::string> &params)
         const std::string name = itemName(line, "isc_tpb_");
         const int code = itemCode(tpbNames, name);
         if (code < 0)
-            throw EIBClientError(IBClientErrorCode::TPBConstantUnknown,
-                                 IBClientErrorText(IBClientErrorCode::TPBConstantUnknown,
-                                                   line.substr(0, line.find('='))));
+            throw EIBClientError(
+                IBClientErrorCode::TPBConstantUnknown,
+                IBClientErrorText(IBClientErrorCode::TPBConstantUnknown, line.substr(0, line.find('='))));
         // The table reservations need a table name and a lock mode this layer does not take.
         if (code == isc_tpb_lock_read || code == isc_tpb_lock_write)
             throw EIBClientError(IBClientErrorCode::TPBConstantNotSupported,
@@ -490,4 +554,3 @@ void TIBTransaction::HandleLost()
     clients_.ReleaseAll(TIBReleaseReason::ConnectionLost);
     handle_ = 0;
 }
-

@@ -7,10 +7,7 @@ namespace {
 
 enum Tag : char { tNull, tEmpty, tFalse, tTrue, tSmallint, tInteger, tInt64, tDouble, tDate, tString };
 
-template <class T> void put(std::string &out, T v)
-{
-    out.append(reinterpret_cast<const char *>(&v), sizeof v);
-}
+template <class T> void put(std::string &out, T v) { out.append(reinterpret_cast<const char *>(&v), sizeof v); }
 
 template <class T> T get(const char *&p)
 {

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int daysFrom1858To1899 = 15018; // client dates count from 1858-11-17
+constexpr int daysFrom1858To1899 = 15018;       // client dates count from 1858-11-17
 constexpr double timeUnitsPerDay = 864000000.0; // client times count 1/10000 s
 
 std::size_t bufferSize(short type, short length)
@@ -20,7 +20,10 @@ std::size_t bufferSize(short type, short length)
     case SQL_VARYING: return static_cast<std::size_t>(length) + 2;
     case SQL_TEXT: return static_cast<std::size_t>(length);
     case SQL_SHORT: return 2;
-    case SQL_LONG: case SQL_FLOAT: case SQL_TYPE_DATE: case SQL_TYPE_TIME: return 4;
+    case SQL_LONG:
+    case SQL_FLOAT:
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME: return 4;
     case SQL_BOOLEAN: return 1;
     case SQL_NULL: return 0;
     default: return 8; // int64, double, timestamp, blob and array ids
@@ -278,10 +281,7 @@ void TIBSQL::CheckReady() const
         throw EIBClientError(IBClientErrorCode::NotInTransaction);
 }
 
-void TIBSQL::RaiseStatus(const ISC_STATUS *status)
-{
-    database_->RaiseStatus(status);
-}
+void TIBSQL::RaiseStatus(const ISC_STATUS *status) { database_->RaiseStatus(status); }
 
 void TIBSQL::Prepare()
 {
@@ -597,10 +597,7 @@ int TIBSQL::FieldIndex(std::string_view name) const
     return -1;
 }
 
-bool TIBSQL::FieldIsNull(int index) const
-{
-    return out_->slots.at(index).indicator < 0;
-}
+bool TIBSQL::FieldIsNull(int index) const { return out_->slots.at(index).indicator < 0; }
 
 TIBValue TIBSQL::FieldValue(int index) const
 {
@@ -644,10 +641,7 @@ TIBValue TIBSQL::FieldValue(int index) const
     }
 }
 
-std::int32_t TIBSQL::FieldAsInteger(int index) const
-{
-    return static_cast<std::int32_t>(FieldAsInt64(index));
-}
+std::int32_t TIBSQL::FieldAsInteger(int index) const { return static_cast<std::int32_t>(FieldAsInt64(index)); }
 
 std::int64_t TIBSQL::FieldAsInt64(int index) const
 {

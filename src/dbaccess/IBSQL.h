@@ -18,8 +18,8 @@ struct TIBColumnInfo {
     std::string SQLName; // column name in that table
     short SQLType = 0;   // without the nullable bit
     short SQLSubtype = 0;
-    short Scale = 0;     // 0 or negative: digits after the decimal point
-    short Length = 0;    // bytes
+    short Scale = 0;  // 0 or negative: digits after the decimal point
+    short Length = 0; // bytes
     bool Nullable = true;
 };
 

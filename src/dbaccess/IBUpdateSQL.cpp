@@ -29,8 +29,8 @@ TIBSQL &TIBUpdateSQL::RefreshQuery(TIBDatabase *database, TIBTransaction *transa
     return Bind(refresh_, RefreshSQL, database, transaction);
 }
 
-TIBSQL &TIBUpdateSQL::Bind(std::unique_ptr<TIBSQL> &query, const std::vector<std::string> &lines,
-                           TIBDatabase *database, TIBTransaction *transaction)
+TIBSQL &TIBUpdateSQL::Bind(std::unique_ptr<TIBSQL> &query, const std::vector<std::string> &lines, TIBDatabase *database,
+                           TIBTransaction *transaction)
 {
     if (!query) {
         query = std::make_unique<TIBSQL>();

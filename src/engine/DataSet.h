@@ -95,7 +95,7 @@ public:
     virtual int Size() const = 0;      // characters of a text field, decimals of a BCD field
     virtual int Precision() const = 0; // significant digits of float and BCD fields
     virtual bool IsBlob() const = 0;
-    virtual int Index() const = 0;     // position in the dataset's field list
+    virtual int Index() const = 0; // position in the dataset's field list
     virtual bool Required() const = 0;
     virtual bool ReadOnly() const = 0;
 
@@ -168,8 +168,7 @@ public:
 
     // Moves to the first row whose key fields (names separated by ";") equal the key
     // values (one value, or an array with one value per field). Not found keeps the cursor.
-    virtual bool Locate(const std::string &keyFields, const Variant &keyValues,
-                        TLocateOptions options = {}) = 0;
+    virtual bool Locate(const std::string &keyFields, const Variant &keyValues, TLocateOptions options = {}) = 0;
 
     virtual int FieldCount() const = 0;
     virtual TField *Fields(int index) const = 0;

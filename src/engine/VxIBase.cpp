@@ -47,12 +47,18 @@ void TVxIDataFormats::ApplyRegionalSettings()
     DateOrder = TVxIDateOrder::doMDY;
     if (parts.size() >= 3 && !parts[0].empty() && !parts[1].empty() && !parts[2].empty()) {
         const std::string order{parts[0][0], parts[1][0], parts[2][0]};
-        if (order == "DMY") DateOrder = TVxIDateOrder::doDMY;
-        else if (order == "DYM") DateOrder = TVxIDateOrder::doDYM;
-        else if (order == "MDY") DateOrder = TVxIDateOrder::doMDY;
-        else if (order == "MYD") DateOrder = TVxIDateOrder::doMYD;
-        else if (order == "YMD") DateOrder = TVxIDateOrder::doYMD;
-        else if (order == "YDM") DateOrder = TVxIDateOrder::doYDM;
+        if (order == "DMY")
+            DateOrder = TVxIDateOrder::doDMY;
+        else if (order == "DYM")
+            DateOrder = TVxIDateOrder::doDYM;
+        else if (order == "MDY")
+            DateOrder = TVxIDateOrder::doMDY;
+        else if (order == "MYD")
+            DateOrder = TVxIDateOrder::doMYD;
+        else if (order == "YMD")
+            DateOrder = TVxIDateOrder::doYMD;
+        else if (order == "YDM")
+            DateOrder = TVxIDateOrder::doYDM;
     }
     DecimalSeparator = fs.DecimalSeparator;
     ThousandSeparator = fs.ThousandSeparator;
@@ -301,7 +307,8 @@ void TVxImportBaseComponent::AutoMapColumns()
             const TField *field = DataSet->Fields(f);
             const std::string &fn = field->FieldName();
             const bool match = Text::SameText(fn, name) ||
-                               (spaced && (Text::SameText("[" + fn + "]", name) || Text::SameText("\"" + fn + "\"", name))) ||
+                               (spaced &&
+                                (Text::SameText("[" + fn + "]", name) || Text::SameText("\"" + fn + "\"", name))) ||
                                (UseDisplayNames && Text::SameText(field->DisplayLabel(), name));
             if (match) {
                 Mappings.Add(fn + "=" + name);
@@ -416,9 +423,8 @@ void TVxImportBaseComponent::PrepareRowValues()
     for (int m = 0; m < mappedCount; ++m)
         slots[m] = MappedColumns[m];
     for (int k = 0; k < keyCount; ++k) {
-        auto target = std::find_if(slots.begin(), slots.end(), [&](const Variant &s) {
-            return s.IsArray() && sameName(s, KeyColumns[k]);
-        });
+        auto target = std::find_if(slots.begin(), slots.end(),
+                                   [&](const Variant &s) { return s.IsArray() && sameName(s, KeyColumns[k]); });
         if (target == slots.end())
             target = std::find_if(slots.begin(), slots.end(), [](const Variant &s) { return s.IsEmpty(); });
         if (target != slots.end())

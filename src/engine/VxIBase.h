@@ -121,7 +121,7 @@ public:
 
     // ---- run-time state
     TVxImportBaseComponent *Owner() const { return owner_; }
-    std::string FormName; // the form this component lives on, for LOOKUP's unqualified names
+    std::string FormName;     // the form this component lives on, for LOOKUP's unqualified names
     TVxIHost *Host = nullptr; // nullptr: DefaultHost()
     std::istream *SourceStream = nullptr;
     bool TransactionActive = false;
@@ -208,9 +208,9 @@ protected:
     // parameter, engine name or user function).
     struct TSourcePlan {
         struct TSlot {
-            std::string name;       // the source name the reader looks up
-            std::string expression; // the slot's expression, as the row loop compares it
-            TField *field = nullptr; // compared by the row loop only, never followed elsewhere
+            std::string name;                             // the source name the reader looks up
+            std::string expression;                       // the slot's expression, as the row loop compares it
+            TField *field = nullptr;                      // compared by the row loop only, never followed elsewhere
             TFieldType fieldType = TFieldType::ftUnknown; // what the conversion needs of the field
             std::string fieldName;
             bool fieldIsBlob = false;
@@ -271,7 +271,7 @@ private:
     TVxIRecordSeparator recordSeparator_ = TVxIRecordSeparator::rsCRLF;
     std::string recordSeparatorCustom_ = "\r\n";
 
-    bool directEvaluation_ = false; // EvaluateIdentifier called without a parser
+    bool directEvaluation_ = false;                                        // EvaluateIdentifier called without a parser
     std::unordered_map<std::string, std::unique_ptr<TVxIParser>> parsers_; // compiled once per run
     std::vector<std::pair<const std::string *, TVxIParser *>> parserCache_;
     std::vector<Variant> noArgs_;

@@ -27,7 +27,9 @@ void TVxImportBaseComponent::TrimSourceText(Variant &value, TVxITrimSpaces trimS
     const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
     // Most values have nothing to trim: they keep their text as it is.
     if (!text.empty() && ((left && blank(text.front())) || (right && blank(text.back()))))
-        value = Variant::WideString(left && right ? Text::Trim(text) : left ? Text::TrimLeft(text) : Text::TrimRight(text));
+        value = Variant::WideString(left && right ? Text::Trim(text)
+                                    : left        ? Text::TrimLeft(text)
+                                                  : Text::TrimRight(text));
 }
 
 void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, bool wasString)
@@ -39,9 +41,9 @@ void TVxImportBaseComponent::ConvertForField(TField *field, Variant &value, bool
                     blobEncoded, DataFormats, dated ? &CachedMasks() : nullptr);
 }
 
-void TVxImportBaseComponent::ConvertForField(TFieldType type, const std::string &fieldName, bool isBlob,
-                                             Variant &value, bool wasString, bool direct, bool blobEncoded,
-                                             const TVxIDataFormats &df, const TMasks *masks)
+void TVxImportBaseComponent::ConvertForField(TFieldType type, const std::string &fieldName, bool isBlob, Variant &value,
+                                             bool wasString, bool direct, bool blobEncoded, const TVxIDataFormats &df,
+                                             const TMasks *masks)
 {
     if (const std::string *pointer = value.StringPointer()) {
         const bool cdata = pointer->rfind("[CDATA[", 0) == 0;

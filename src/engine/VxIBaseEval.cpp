@@ -25,8 +25,8 @@ TVxIParser &TVxImportBaseComponent::ParserFor(const std::string &expression)
     if (!parser) {
         parser = std::make_unique<TVxIParser>();
         parser->ProcessBeforeEvent = false;
-        parser->OnEvaluate = [this](TVxIParser *sender, const std::string &eval, std::vector<Variant> &args, int argCount,
-                                    bool isChild, Variant &value, bool &done) {
+        parser->OnEvaluate = [this](TVxIParser *sender, const std::string &eval, std::vector<Variant> &args,
+                                    int argCount, bool isChild, Variant &value, bool &done) {
             EvaluateIdentifier(sender, eval, args, argCount, isChild, value, done);
         };
         parser->SetText(expression);

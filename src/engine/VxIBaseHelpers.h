@@ -39,7 +39,8 @@ inline bool isIntegerField(TFieldType t)
 
 inline bool isNumberField(TFieldType t)
 {
-    return t == TFieldType::ftFloat || t == TFieldType::ftCurrency || t == TFieldType::ftBCD || t == TFieldType::ftFMTBcd;
+    return t == TFieldType::ftFloat || t == TFieldType::ftCurrency || t == TFieldType::ftBCD ||
+           t == TFieldType::ftFMTBcd;
 }
 
 inline bool isDateField(TFieldType t)
@@ -109,19 +110,26 @@ inline std::vector<std::string> splitAt(const std::string &text, char separator)
     }
 }
 
-
 // The names the engine answers itself before the parameters and the source are asked,
 // in the order EvaluateIdentifier tries them. LOOKUP and SUBSTITUTE count only as calls.
 enum class TEngineName {
-    enLookup, enSubstitute, enTotalCount, enTotalImported, enTotalAdded, enTotalDeleted, enTotalUpdated,
-    enErrorCount, enTotalSkipped, enNone
+    enLookup,
+    enSubstitute,
+    enTotalCount,
+    enTotalImported,
+    enTotalAdded,
+    enTotalDeleted,
+    enTotalUpdated,
+    enErrorCount,
+    enTotalSkipped,
+    enNone
 };
 
 inline TEngineName engineNameOf(const std::string &name)
 {
-    static constexpr const char *names[] = {"LOOKUP",           "SUBSTITUTE",       "STATTOTALCOUNT",
-                                            "STATTOTALIMPORTED", "STATTOTALADDED",  "STATTOTALDELETED",
-                                            "STATTOTALUPDATED",  "STATERRORCOUNT",  "STATTOTALSKIPPED"};
+    static constexpr const char *names[] = {
+        "LOOKUP",           "SUBSTITUTE",       "STATTOTALCOUNT", "STATTOTALIMPORTED", "STATTOTALADDED",
+        "STATTOTALDELETED", "STATTOTALUPDATED", "STATERRORCOUNT", "STATTOTALSKIPPED"};
     // Every one of them starts with L or S: most source names are ruled out at once.
     const char first = name.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
     if (first != 'L' && first != 'S')

@@ -93,8 +93,8 @@ bool TVxImportBaseComponent::PlanSourceValues(TSourcePlan &plan)
 
 bool TVxImportBaseComponent::PlanHolds(const TSourcePlan &plan)
 {
-    if (!ValuesCanBeReadAhead() || TrimSpaces != plan.trimSpaces ||
-        TableType != plan.tableType || !(DataFormats == plan.formats) || IsBLOBEncoded() != plan.blobEncoded ||
+    if (!ValuesCanBeReadAhead() || TrimSpaces != plan.trimSpaces || TableType != plan.tableType ||
+        !(DataFormats == plan.formats) || IsBLOBEncoded() != plan.blobEncoded ||
         ParserFunctions().Count() != plan.functionCount || count(RowValues) != static_cast<int>(plan.slots.size()))
         return false;
     if (Parameters.Count() != static_cast<int>(plan.parameterNames.size()) ||

@@ -44,9 +44,16 @@ void TVxImportBaseComponent::Execute()
             host.SetWaitCursor(true);
         if (AnimatedStatus) {
             const TImpTexts &t = ImpTexts();
-            TVxIProgressSetup setup{t.Importing, TitleStatus, Options.Has(TVxIOption::soExtendedStatistic),
-                                    Options.Has(TVxIOption::soUseAnimatedControl), t.Deleted, t.Updated, t.Added,
-                                    t.Errors, t.Processed, t.CancelButton};
+            TVxIProgressSetup setup{t.Importing,
+                                    TitleStatus,
+                                    Options.Has(TVxIOption::soExtendedStatistic),
+                                    Options.Has(TVxIOption::soUseAnimatedControl),
+                                    t.Deleted,
+                                    t.Updated,
+                                    t.Added,
+                                    t.Errors,
+                                    t.Processed,
+                                    t.CancelButton};
             if (!host.OpenProgress(setup))
                 host.ShowError(t.CantCreateProcessDialog);
         }
@@ -79,8 +86,8 @@ void TVxImportBaseComponent::Execute()
         host.SetWaitCursor(false);
     if (AnimatedStatus) {
         const TVxIStatistic &s = Statistic;
-        host.UpdateProgress(resultText, {s.TotalCount, s.TotalSkipped, s.TotalUpdated, s.TotalDeleted, s.TotalAdded,
-                                         s.TotalErrors});
+        host.UpdateProgress(
+            resultText, {s.TotalCount, s.TotalSkipped, s.TotalUpdated, s.TotalDeleted, s.TotalAdded, s.TotalErrors});
         if (host.ProgressOpen()) {
             host.SetProgressButtonCaption(ImpTexts().OKButton);
             if (!Options.Has(TVxIOption::soAutoCloseStatistic))
@@ -138,7 +145,8 @@ void TVxImportBaseComponent::ImportData()
     } finish{*this};
 
     TVxIStatistic &s = Statistic;
-    s.TotalCount = s.TotalImported = s.TotalAdded = s.TotalDeleted = s.TotalUpdated = s.TotalErrors = s.TotalSkipped = 0;
+    s.TotalCount = s.TotalImported = s.TotalAdded = s.TotalDeleted = s.TotalUpdated = s.TotalErrors = s.TotalSkipped =
+        0;
     s.LastAction = TVxIAction::iaUnknown;
     s.LastSQL.clear();
     if (Mode == TImportMode::imCopy && DataSet)

@@ -81,7 +81,8 @@ void TVxImportBaseComponent::BuildSQLCondition()
         if (key[2].IsNull())
             sqlCondition_ += "(" + name + " IS NULL)";
         else
-            sqlCondition_ += "(" + name + "=" + FormatLiteral(key[2], DataSet ? DataSet->FindField(name) : nullptr) + ")";
+            sqlCondition_ += "(" + name + "=" + FormatLiteral(key[2], DataSet ? DataSet->FindField(name) : nullptr) +
+                             ")";
     }
 }
 

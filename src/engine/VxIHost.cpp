@@ -6,10 +6,7 @@ bool TVxIRecordingHost::AskYesNo(const std::string &text, const std::string &cap
     return YesNoAnswer;
 }
 
-void TVxIRecordingHost::ShowInformation(const std::string &text, const std::string &caption)
-{
-    Note("info: " + text);
-}
+void TVxIRecordingHost::ShowInformation(const std::string &text, const std::string &caption) { Note("info: " + text); }
 
 void TVxIRecordingHost::ShowError(const std::string &text) { Note("error: " + text); }
 

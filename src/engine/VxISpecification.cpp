@@ -12,8 +12,8 @@
 namespace {
 
 constexpr std::array<const char *, 18> tableTypeNames = {
-    "Paradox", "DBase", "Text",    "HTML",   "XLS",   "WKS",     "Quattro",   "XML", "Access",
-    "Word",    "ADO",   "SPSS",    "ADT",    "DBISAM", "Clarion", "Clipboard", "WAB", "VCalendar",
+    "Paradox", "DBase", "Text", "HTML", "XLS",    "WKS",     "Quattro",   "XML", "Access",
+    "Word",    "ADO",   "SPSS", "ADT",  "DBISAM", "Clarion", "Clipboard", "WAB", "VCalendar",
 };
 
 std::string hex(std::string_view bytes)

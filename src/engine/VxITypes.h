@@ -13,8 +13,24 @@
 // Enumerations of the import engine; their order is the ordinal stored in files.
 
 enum class TTableTypeImport {
-    teParadox, teDBase, teText, teHTML, teXLS, teWKS, teQuattro, teXML, teAccess,
-    teWord, teADO, teSPSS, teADT, teDBISAM, teClarion, teClipboard, teWAB, teVCalendar,
+    teParadox,
+    teDBase,
+    teText,
+    teHTML,
+    teXLS,
+    teWKS,
+    teQuattro,
+    teXML,
+    teAccess,
+    teWord,
+    teADO,
+    teSPSS,
+    teADT,
+    teDBISAM,
+    teClarion,
+    teClipboard,
+    teWAB,
+    teVCalendar,
 };
 // "Text", "XLS", "DBase", ...: the type's name without its "te" prefix.
 const char *TableTypeName(TTableTypeImport type);
@@ -22,14 +38,32 @@ bool TableTypeFromName(std::string_view name, TTableTypeImport &type); // ignori
 
 enum class TImportMode { imAppend, imUpdate, imAppendUpdate, imDelete, imCopy, imAppendNewOnly };
 enum class TVxIActionKind { akDatasetApply, akGenerateSQL };
-enum class TVxIOption { soShowMessage, soExtendedStatistic, soSkipEmptyRow, soUseAnimatedControl, soWaitCursor, soAutoCloseStatistic };
+enum class TVxIOption {
+    soShowMessage,
+    soExtendedStatistic,
+    soSkipEmptyRow,
+    soUseAnimatedControl,
+    soWaitCursor,
+    soAutoCloseStatistic
+};
 enum class TVxICharacterSet { csiANSI_WINDOWS, csiASCII_MSDOS, csiEBCDIC };
 enum class TVxITrimSpaces { tsNoTrim, tsTrimRight, tsTrimLeft, tsTrimLeftRight };
 enum class TVxIFieldDelimiter { fdNone, fdCustom, fdTab, fdSemicolon, fdComma, fdSpace };
 enum class TVxITextQualifier { tqNone, tqCustom, tqQuot, tqApos };
 enum class TVxIRecordSeparator { rsCustom, rsCRLF, rsCR, rsLF };
 enum class TVxIDateOrder { doMDY, doDMY, doYMD, doYDM, doDYM, doMYD };
-enum class TVxIDataType { itString, itInteger, itFloat, itDateTime, itDate, itTime, itBoolean, itBLOB, itMEMO, itGraphic };
+enum class TVxIDataType {
+    itString,
+    itInteger,
+    itFloat,
+    itDateTime,
+    itDate,
+    itTime,
+    itBoolean,
+    itBLOB,
+    itMEMO,
+    itGraphic
+};
 enum class TVxIAction { iaUnknown, iaAdd, iaUpdate, iaDelete };
 enum class TVxIResult { irUnknown, irExecuted, irCanceled, irFailed };
 enum class TVxIFieldCharCase { ifcNormal, ifcUpperCase, ifcLowerCase, ifcProper };

@@ -192,8 +192,7 @@ Variant DateTimeFromString(const TBuiltinArgs &a)
 
 enum class DatePiece { Year, Month, Day, Hour, Minute, Second };
 
-template <DatePiece piece>
-Variant DatePieceOf(const TBuiltinArgs &a)
+template <DatePiece piece> Variant DatePieceOf(const TBuiltinArgs &a)
 {
     const double d = DateArg(a, 0);
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
@@ -405,8 +404,7 @@ Variant SubString(const TBuiltinArgs &a)
 }
 
 // The first n characters of s, filled to n with the first character of the third argument.
-template <bool left>
-Variant Pad(const TBuiltinArgs &a)
+template <bool left> Variant Pad(const TBuiltinArgs &a)
 {
     std::string s = TextArg(a, 0);
     const std::int32_t n = a[1].AsInteger();
@@ -422,8 +420,7 @@ Variant Pad(const TBuiltinArgs &a)
     return Variant(left ? padding + s : s + padding);
 }
 
-template <bool atStart, bool atEnd>
-Variant TrimFn(const TBuiltinArgs &a)
+template <bool atStart, bool atEnd> Variant TrimFn(const TBuiltinArgs &a)
 {
     const std::string s = TextArg(a, 0);
     std::size_t b = 0, e = s.size();

@@ -35,7 +35,7 @@ struct TVxIExprCatalogue {
     std::string DateTimeWord = "datetime";
     std::string StringWord = "string";
 
-    const std::string &KindName(int kind) const; // empty for an unknown kind
+    const std::string &KindName(int kind) const;  // empty for an unknown kind
     const std::string &GroupName(int code) const; // empty for an unknown code
     // Replaces %n, %b, %d and %s by their words from left to right; the first "%" followed
     // by anything else stops the replacing and stays, with the rest, as it is.

@@ -54,7 +54,7 @@ public:
     // Creates the function from its definition and appends it; raises on a bad definition.
     TVxIParserFunction *Add(const std::string &definition, const std::string &category = {},
                             const std::string &group = {});
-    void Delete(int index); // raises std::out_of_range for an index outside the list
+    void Delete(int index);                     // raises std::out_of_range for an index outside the list
     TVxIParserFunction *Items(int index) const; // nullptr outside the list
     int Count() const { return static_cast<int>(items_.size()); }
     // The first function whose name equals name ignoring case, or nullptr.

@@ -51,8 +51,7 @@ TExpTokenKind TExpParser::KindOf(CharClass cls)
 void TExpParser::ThrowIllegal(std::size_t index) const
 {
     // NUL is the only illegal character; written as-is it would cut the message short.
-    throw EVxIParserError(
-        FormatParserText(vxipars_text::IllegalCharacter, "#0", static_cast<long long>(index) + 1));
+    throw EVxIParserError(FormatParserText(vxipars_text::IllegalCharacter, "#0", static_cast<long long>(index) + 1));
 }
 
 bool TExpParser::Next(TExpToken &token)

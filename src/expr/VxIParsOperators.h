@@ -4,12 +4,28 @@
 
 #include "values/Variant.h"
 
-enum class TExpOperatorId { Add, Subtract, Multiply, Divide, Power, Factorial, Equal, Less, Greater,
-                            LessEqual, GreaterEqual, NotEqual, BangEqual, And, Or, Not };
+enum class TExpOperatorId {
+    Add,
+    Subtract,
+    Multiply,
+    Divide,
+    Power,
+    Factorial,
+    Equal,
+    Less,
+    Greater,
+    LessEqual,
+    GreaterEqual,
+    NotEqual,
+    BangEqual,
+    And,
+    Or,
+    Not
+};
 
 struct TExpOperator {
     std::string_view Text;
-    int Rank;  // lower binds looser; equal ranks group to the right
+    int Rank; // lower binds looser; equal ranks group to the right
     int Arity;
     TExpOperatorId Id;
 };

@@ -58,11 +58,14 @@ std::string PrimaryKeyStatement(const std::string &table)
 
 std::string PrimaryKeyFieldsStatement(const std::string &index)
 {
-    return "SELECT RDB$FIELD_POSITION, RDB$FIELD_NAME FROM RDB$INDEX_SEGMENTS WHERE RDB$INDEX_NAME='" +
-           literal(index) + "' ORDER BY RDB$FIELD_POSITION";
+    return "SELECT RDB$FIELD_POSITION, RDB$FIELD_NAME FROM RDB$INDEX_SEGMENTS WHERE RDB$INDEX_NAME='" + literal(index) +
+           "' ORDER BY RDB$FIELD_POSITION";
 }
 
-std::string GeneratorsStatement() { return "SELECT RDB$GENERATOR_NAME FROM RDB$GENERATORS WHERE RDB$SYSTEM_FLAG IS NULL"; }
+std::string GeneratorsStatement()
+{
+    return "SELECT RDB$GENERATOR_NAME FROM RDB$GENERATORS WHERE RDB$SYSTEM_FLAG IS NULL";
+}
 
 TDestinationMetadata LoadDestinationMetadata(const std::string &table, TIBQuery &fields, TIBQuery &primaryKey,
                                              TIBQuery &primaryKeyFields, TIBQuery &generators)

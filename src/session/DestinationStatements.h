@@ -23,9 +23,9 @@ std::string PrimaryKeyFieldsStatement(const std::string &index);
 std::string GeneratorsStatement();
 
 struct TDestinationMetadata {
-    std::vector<std::string> Fields;      // column names as read, in column-position order
-    std::vector<std::string> KeyFields;   // primary-key columns, as read
-    std::vector<std::string> Generators;  // generator names as read
+    std::vector<std::string> Fields;     // column names as read, in column-position order
+    std::vector<std::string> KeyFields;  // primary-key columns, as read
+    std::vector<std::string> Generators; // generator names as read
 };
 
 // Runs the four metadata queries (closing and reopening the first three; the generator

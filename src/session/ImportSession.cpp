@@ -115,7 +115,8 @@ void TImportSession::PrepareDestination()
     destination_.SetSQL({BrowseStatement(table), ""});
     destination_.Open();
 
-    const TDestinationMetadata meta = LoadDestinationMetadata(table, fields_, primaryKey_, primaryKeyFields_, generators_);
+    const TDestinationMetadata meta = LoadDestinationMetadata(table, fields_, primaryKey_, primaryKeyFields_,
+                                                              generators_);
     const int quoting = request_.QuoteNames ? database_.SQLDialect() : 1;
     GenerateUpdateStatements(table, meta.KeyFields, meta.Fields, quoting, update_);
     if (!request_.Generator.empty()) {
@@ -179,8 +180,8 @@ TImportResult TImportSession::Run()
 
 void TImportSession::Finish(TImportResult &result)
 {
-    const bool completed =
-        result.Outcome == TImportOutcome::ioCompleted || result.Outcome == TImportOutcome::ioCompletedWithErrors;
+    const bool completed = result.Outcome == TImportOutcome::ioCompleted ||
+                           result.Outcome == TImportOutcome::ioCompletedWithErrors;
     try {
         if (completed) {
             if (!request_.ScriptFile.empty()) {

@@ -29,7 +29,7 @@ struct TImportRequest {
     bool QuoteNames = false; // names in the generated statements quoted (dialect 3)
     std::string Generator;   // with GeneratorField: fills that field of every new row
     std::string GeneratorField;
-    std::string ScriptFile;  // not empty: an SQL script instead of changes to the database
+    std::string ScriptFile; // not empty: an SQL script instead of changes to the database
     bool ScriptConnect = true;
     bool ScriptCommit = true;
     bool AbortOnError = false;

@@ -9,14 +9,12 @@
 
 namespace {
 
-template <class TSource>
-std::function<std::unique_ptr<TVxImportBaseComponent>()> component()
+template <class TSource> std::function<std::unique_ptr<TVxImportBaseComponent>()> component()
 {
     return [] { return std::make_unique<TSource>(); };
 }
 
-template <class TReader>
-TCellReaderFactory reader()
+template <class TReader> TCellReaderFactory reader()
 {
     return [](const std::string &) { return std::make_unique<TReader>(); };
 }

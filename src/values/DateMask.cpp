@@ -13,9 +13,9 @@ namespace {
 
 constexpr std::array<const char *, 12> englishShort = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                                        "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-constexpr std::array<const char *, 12> englishLong = {"JANUARY", "FEBRUARY", "MARCH",     "APRIL",
-                                                      "MAY",     "JUNE",     "JULY",      "AUGUST",
-                                                      "SEPTEMBER", "OCTOBER", "NOVEMBER", "DECEMBER"};
+constexpr std::array<const char *, 12> englishLong = {"JANUARY",   "FEBRUARY", "MARCH",    "APRIL",
+                                                      "MAY",       "JUNE",     "JULY",     "AUGUST",
+                                                      "SEPTEMBER", "OCTOBER",  "NOVEMBER", "DECEMBER"};
 
 std::string upper(std::string s)
 {
@@ -80,7 +80,9 @@ double ParseDateTimeByMask(std::string_view textIn, std::string_view maskIn, cha
     mask.assign(maskIn);
     for (char &c : mask)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    auto isSeparator = [&](char c) { return c == ' ' || c == '/' || c == ':' || c == dateSeparator || c == timeSeparator; };
+    auto isSeparator = [&](char c) {
+        return c == ' ' || c == '/' || c == ':' || c == dateSeparator || c == timeSeparator;
+    };
 
     // Shorter parts in the text (5/1/2003 against DD/MM/YYYY) pull the mask along...
     for (std::size_t i = 0; i < text.size(); ++i)

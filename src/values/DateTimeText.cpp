@@ -71,8 +71,7 @@ bool TryEncodeDate(int year, int month, int day, double &date)
 
 bool TryEncodeTime(int hour, int minute, int second, int msec, double &time)
 {
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0 ||
-        msec > 999)
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0 || msec > 999)
         return false;
     const std::int64_t ms = ((static_cast<std::int64_t>(hour) * 60 + minute) * 60 + second) * 1000 + msec;
     time = static_cast<double>(ms) / static_cast<double>(kMSecsPerDay);
@@ -204,8 +203,7 @@ std::string FormatPattern(std::string_view pattern, double dateTime, const TForm
         }
         const char lower = LowerAscii(c);
         std::size_t run = 1;
-        while (i + run < pattern.size() && LowerAscii(pattern[i + run]) == lower && lower >= 'a' &&
-               lower <= 'z')
+        while (i + run < pattern.size() && LowerAscii(pattern[i + run]) == lower && lower >= 'a' && lower <= 'z')
             ++run;
         switch (lower) {
         case 'd':
@@ -262,9 +260,7 @@ std::string FormatPattern(std::string_view pattern, double dateTime, const TForm
             if (fs.TimeSeparator != '\0')
                 out += fs.TimeSeparator;
             break;
-        default:
-            out.append(pattern.substr(i, run));
-            break;
+        default: out.append(pattern.substr(i, run)); break;
         }
         i += run;
     }
@@ -438,10 +434,8 @@ private:
     // 0 for AM, 12 for PM, -1 for neither.
     int AmPm()
     {
-        for (const auto &[word, base] : {std::pair<std::string_view, int>{fs_.TimeAMString, 0},
-                                         {"AM", 0},
-                                         {fs_.TimePMString, 12},
-                                         {"PM", 12}})
+        for (const auto &[word, base] :
+             {std::pair<std::string_view, int>{fs_.TimeAMString, 0}, {"AM", 0}, {fs_.TimePMString, 12}, {"PM", 12}})
             if (StartsWithNoCase(s_, pos_, word)) {
                 pos_ += word.size();
                 return base;

@@ -48,8 +48,7 @@ void AppendLiteral(std::string &out, std::string &literal)
     literal.clear();
 }
 
-void Convert(std::string_view format, std::string_view amPmFormat, int depth, std::string &out,
-             std::string &literal)
+void Convert(std::string_view format, std::string_view amPmFormat, int depth, std::string &out, std::string &literal)
 {
     for (std::size_t i = 0; i < format.size(); ++i) {
         const char c = format[i];
@@ -141,8 +140,7 @@ char SeparatorOf(std::string_view format, char fallback)
             quoted = !quoted;
             continue;
         }
-        if (quoted || IsAsciiLetter(c) || IsBlank(c) || (c >= '0' && c <= '9') ||
-            static_cast<unsigned char>(c) >= 0x80)
+        if (quoted || IsAsciiLetter(c) || IsBlank(c) || (c >= '0' && c <= '9') || static_cast<unsigned char>(c) >= 0x80)
             continue;
         return c;
     }
@@ -220,8 +218,7 @@ bool IsPosixLocaleName(const char *name)
 {
     if (name == nullptr || *name == '\0')
         return true;
-    return std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0 ||
-           std::strncmp(name, "C.", 2) == 0;
+    return std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0 || std::strncmp(name, "C.", 2) == 0;
 }
 
 #ifndef _NL_LOCALE_NAME

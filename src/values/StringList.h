@@ -41,11 +41,11 @@ private:
 
 // Small text helpers used across the engine.
 namespace Text {
-std::string Upper(std::string_view s);   // ASCII upper case
+std::string Upper(std::string_view s); // ASCII upper case
 std::string Lower(std::string_view s);
-std::string Trim(std::string_view s);      // blanks and control characters at both ends
+std::string Trim(std::string_view s); // blanks and control characters at both ends
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
-std::string_view TrimmedView(std::string_view s); // as Trim, without a copy
+std::string_view TrimmedView(std::string_view s);      // as Trim, without a copy
 bool SameText(std::string_view a, std::string_view b); // equal ignoring ASCII case
 } // namespace Text

@@ -100,8 +100,8 @@ Variant &Variant::operator=(const Variant &other)
 
 bool Variant::IsOrdinal() const noexcept
 {
-    return type_ == TVarType::varShortInt || type_ == TVarType::varSmallint ||
-           type_ == TVarType::varInteger || type_ == TVarType::varInt64;
+    return type_ == TVarType::varShortInt || type_ == TVarType::varSmallint || type_ == TVarType::varInteger ||
+           type_ == TVarType::varInt64;
 }
 
 const char *Variant::TypeName(TVarType type)
@@ -314,9 +314,8 @@ struct Variant::Ops {
         const int rank = std::max(rankX, rankY);
         if (y == -1) // the one quotient that can overflow: INT64_MIN div -1
             return op == IntOp::Mod ? MakeWidened(0, rank)
-                                    : (x == std::numeric_limits<std::int64_t>::min()
-                                           ? Variant(-static_cast<double>(x))
-                                           : MakeWidened(-x, rank));
+                                    : (x == std::numeric_limits<std::int64_t>::min() ? Variant(-static_cast<double>(x))
+                                                                                     : MakeWidened(-x, rank));
         return MakeWidened(op == IntOp::Div ? x / y : x % y, rank);
     }
 

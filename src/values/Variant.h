@@ -53,7 +53,8 @@ public:
 
     // Arrays are deep-copied, so changing the items of one copy never shows in another.
     Variant(const Variant &other);
-    Variant(Variant &&other) noexcept : type_(other.type_), i_(other.i_), s_(std::move(other.s_)), a_(std::move(other.a_))
+    Variant(Variant &&other) noexcept
+        : type_(other.type_), i_(other.i_), s_(std::move(other.s_)), a_(std::move(other.a_))
     {
         other.Reset();
     }
@@ -101,12 +102,12 @@ public:
         return type_ == TVarType::varInteger ? static_cast<std::int32_t>(i_) : ConvertToInteger();
     }
     std::int64_t AsInt64() const { return IsOrdinalFast() ? i_ : ConvertToInt64(); }
-    bool AsBoolean() const;         // "True"/"False" (any case), or a number (non-zero = true)
-    double AsDateTime() const;      // numbers as they are, strings read as dates by the regional settings
+    bool AsBoolean() const;    // "True"/"False" (any case), or a number (non-zero = true)
+    double AsDateTime() const; // numbers as they are, strings read as dates by the regional settings
 
     const std::vector<Variant> &AsArray() const;
     std::vector<Variant> &AsArray();
-    std::size_t ArrayCount() const;       // 0 for non-arrays
+    std::size_t ArrayCount() const; // 0 for non-arrays
     const Variant &operator[](std::size_t i) const
     {
         return type_ == TVarType::varArray && i < a_->size() ? (*a_)[i] : CheckedItem(i);

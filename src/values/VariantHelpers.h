@@ -13,14 +13,14 @@ namespace variant_detail {
 
 [[noreturn]] inline void ThrowConvert(TVarType from, const char *to)
 {
-    throw EVariantError(std::string("Could not convert variant of type (") + Variant::TypeName(from) +
-                        ") into type (" + to + ")");
+    throw EVariantError(std::string("Could not convert variant of type (") + Variant::TypeName(from) + ") into type (" +
+                        to + ")");
 }
 
 [[noreturn]] inline void ThrowOverflow(TVarType from, const char *to)
 {
-    throw EVariantError(std::string("Overflow while converting variant of type (") +
-                        Variant::TypeName(from) + ") into type (" + to + ")");
+    throw EVariantError(std::string("Overflow while converting variant of type (") + Variant::TypeName(from) +
+                        ") into type (" + to + ")");
 }
 
 [[noreturn]] inline void ThrowInvalidOperation() { throw EVariantError("Invalid variant operation"); }

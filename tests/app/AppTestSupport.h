@@ -55,8 +55,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    template <class T>
-    T *control(const char *name) const
+    template <class T> T *control(const char *name) const
     {
         T *widget = form->findChild<T *>(QLatin1String(name));
         EXPECT_NE(widget, nullptr) << name;

@@ -81,8 +81,7 @@ TEST_F(MainWindowTest, DatabaseFileDialog)
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
     EXPECT_EQ(dialog->directory().absolutePath(), QDir(startDir).absolutePath());
-    EXPECT_EQ(dialog->nameFilters(),
-              (QStringList{"Interbase File (*.gdb)", "Firebird File (*.fdb)", "All Files (*)"}));
+    EXPECT_EQ(dialog->nameFilters(), (QStringList{"Interbase File (*.gdb)", "Firebird File (*.fdb)", "All Files (*)"}));
 }
 
 TEST_F(MainWindowTest, ConnectListsSortedTablesOpensAndCountsTheFirst)
@@ -100,8 +99,7 @@ TEST_F(MainWindowTest, ConnectListsSortedTablesOpensAndCountsTheFirst)
     EXPECT_TRUE(messages.Messages.empty()) << messages.Texts().join('\n').toStdString();
     EXPECT_TRUE(form->Connected());
     EXPECT_TRUE(form->IBDatabase1.Connected());
-    EXPECT_EQ(form->IBDatabase1.Params,
-              (std::vector<std::string>{"user_name=SYSDBA", "password=", "lc_ctype=UTF8"}));
+    EXPECT_EQ(form->IBDatabase1.Params, (std::vector<std::string>{"user_name=SYSDBA", "password=", "lc_ctype=UTF8"}));
     EXPECT_EQ(form->IBDatabase1.SQLDialect(), 3);
     for (const QString &name : entryNames)
         EXPECT_FALSE(control<QWidget>(name.toLatin1().constData())->isEnabled()) << name.toStdString();
@@ -177,7 +175,8 @@ TEST_F(MainWindowTest, TableNamesNeedingQuotesCannotBeOpened)
     EXPECT_EQ(tableList(), (QStringList{"apple", "Big Table", "ZEBRA"}));
     ASSERT_EQ(messages.Messages.size(), 1u);
     EXPECT_EQ(messages.Messages[0].Kind, TMessageKind::mkError);
-    EXPECT_TRUE(messages.Messages[0].Text.contains(QStringLiteral("Table unknown"))) << messages.Texts()[0].toStdString();
+    EXPECT_TRUE(messages.Messages[0].Text.contains(QStringLiteral("Table unknown")))
+        << messages.Texts()[0].toStdString();
     EXPECT_TRUE(form->Connected());
     EXPECT_FALSE(form->IBQuery2.Active());
     EXPECT_FALSE(control<QWidget>("btnImport")->isEnabled());

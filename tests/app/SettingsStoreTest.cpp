@@ -19,7 +19,7 @@ protected:
 TEST_F(SettingsStoreTest, BooleanWords)
 {
     const std::vector<std::pair<const char *, bool>> accepted = {
-        {"TRUE", true}, {"YES", true}, {"Y", true}, {"true", true}, {"  y  ", true},
+        {"TRUE", true},   {"YES", true}, {"Y", true},  {"true", true},   {"  y  ", true},
         {"FALSE", false}, {"NO", false}, {"N", false}, {"False", false},
     };
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -62,10 +62,12 @@ TEST_F(SettingsStoreTest, WrittenAsGivenReadWithoutOuterBlanks)
 TEST_F(SettingsStoreTest, EveryValueRewritesTheFileAndKeepsWhatItDoesNotKnow)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    WriteTextFile(path, QStringLiteral("; kept\r\n[Other]\r\nName = spaced value \r\nnot a value line\r\n\r\n[Form]\r\nA=1\r\n"));
+    WriteTextFile(
+        path, QStringLiteral("; kept\r\n[Other]\r\nName = spaced value \r\nnot a value line\r\n\r\n[Form]\r\nA=1\r\n"));
     TSettingsStore store(path);
     store.WriteInteger(QStringLiteral("FORM\\a"), 2);
-    EXPECT_EQ(ReadTextFile(path), QStringLiteral("; kept\n\n[Other]\nName= spaced value \nnot a value line\n\n[Form]\nA=2\n\n"));
+    EXPECT_EQ(ReadTextFile(path),
+              QStringLiteral("; kept\n\n[Other]\nName= spaced value \nnot a value line\n\n[Form]\nA=2\n\n"));
     store.WriteString(QStringLiteral("Form\\B"), QStringLiteral("b"));
     EXPECT_TRUE(ReadTextFile(path).endsWith(QStringLiteral("[Form]\nA=2\nB=b\n\n")));
     EXPECT_EQ(store.ReadString(QStringLiteral("Other\\name")), QStringLiteral("spaced value"));

@@ -23,7 +23,8 @@ protected:
                             "SCORE NUMERIC(8,2), CONSTRAINT PK_PEOPLE PRIMARY KEY (ID))",
                             "INSERT INTO PEOPLE VALUES (1, 'Ann', '1990-01-02', 1.5)",
                             "INSERT INTO PEOPLE (ID, NAME) VALUES (2, 'Bob')"});
-        dir.Write("people.csv", "ID;NAME;BORN;SCORE\r\n2;Bobby;31/12/1985;7,25\r\n3;\"Cid \"\"the kid\"\"\";01/06/2001;\r\n");
+        dir.Write("people.csv",
+                  "ID;NAME;BORN;SCORE\r\n2;Bobby;31/12/1985;7,25\r\n3;\"Cid \"\"the kid\"\"\";01/06/2001;\r\n");
         spec("people.vxi", {"Mode=0", "SourceFileName=" + dir.File("people.csv"), "Map0=ID=Field1", "Map1=NAME=Field2",
                             "Map2=BORN=Field3", "Map3=SCORE=Field4", "FieldDelimiter=3B", "RowFirst=2"});
     }
@@ -92,9 +93,9 @@ TEST_F(ImportTest, EveryModeWithTheDetectedPrimaryKey)
 TEST_F(ImportTest, FixedWidthAndConditions)
 {
     dir.Write("fixed.txt", "07Zoe      15/05/1977 3,00\r\n08skip     01/01/2000 1,00\r\n");
-    spec("fixed.vxi", {"Mode=0", "SourceFileName=" + dir.File("fixed.txt"), "Map0=ID=Text1-2", "Map1=NAME=Text3-11",
-                       "Map2=BORN=Text12-21", "Map3=SCORE=Text23-26", "Fixed=1", "RowFirst=1",
-                       "SkipIf=[Text3-6] = 'skip'"});
+    spec("fixed.vxi",
+         {"Mode=0", "SourceFileName=" + dir.File("fixed.txt"), "Map0=ID=Text1-2", "Map1=NAME=Text3-11",
+          "Map2=BORN=Text12-21", "Map3=SCORE=Text23-26", "Fixed=1", "RowFirst=1", "SkipIf=[Text3-6] = 'skip'"});
     const RunResult r = run("--spec " + dir.File("fixed.vxi"));
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("Skipped: 1"), std::string::npos) << r.out;
@@ -135,11 +136,11 @@ TEST_F(ImportTest, FixedWidthCountsCharactersInEveryEncoding)
         SCOPED_TRACE(c.name);
         ExecuteStatements(db, {"DELETE FROM NAMES"});
         dir.Write("names.txt", c.bytes);
-        dir.Write("names.vxi", "[Common]\r\nTableName=NAMES\r\nTableType=Text\r\nMode=0\r\nCharacterSet=" + c.characterSet +
-                               "\r\nSourceFileName=" + dir.File("names.txt") +
-                               "\r\n[Mappings]\r\nMap0=ID=Text1-2\r\nMap1=A=Text3-7\r\nMap2=B=Text8-13\r\n"
-                               "Map3=C=Text14-20\r\n[Text]\r\nFixed=1\r\nTrimSpaces=3\r\nRowFirst=1\r\n"
-                               "RowFieldNames=0\r\n");
+        dir.Write("names.vxi", "[Common]\r\nTableName=NAMES\r\nTableType=Text\r\nMode=0\r\nCharacterSet=" +
+                                   c.characterSet + "\r\nSourceFileName=" + dir.File("names.txt") +
+                                   "\r\n[Mappings]\r\nMap0=ID=Text1-2\r\nMap1=A=Text3-7\r\nMap2=B=Text8-13\r\n"
+                                   "Map3=C=Text14-20\r\n[Text]\r\nFixed=1\r\nTrimSpaces=3\r\nRowFirst=1\r\n"
+                                   "RowFieldNames=0\r\n");
         const RunResult r = runImport("--database " + db + " --user SYSDBA --quiet --charset " + c.connection +
                                       " --spec " + dir.File("names.vxi"));
         EXPECT_EQ(r.status, 0) << r.out;
@@ -185,7 +186,8 @@ TEST_F(ImportTest, ScriptRunByIsqlLeavesWhatADirectImportLeaves)
     EXPECT_EQ(tail, "SET SQL DIALECT 3;\r\n\r\nSET NAMES NONE;\r\n\r\nCONNECT '" + scripted +
                         "' USER 'SYSDBA' PASSWORD '';\r\n\r\n"
                         "INSERT INTO PEOPLE (ID, \"NAME\", BORN, SCORE) VALUES (2, 'Bobby', '1985-12-31', 7.25);\r\n"
-                        "INSERT INTO PEOPLE (ID, \"NAME\", BORN, SCORE) VALUES (3, 'Cid \"the kid\"', '2001-06-01', NULL);\r\n"
+                        "INSERT INTO PEOPLE (ID, \"NAME\", BORN, SCORE) VALUES (3, 'Cid \"the kid\"', '2001-06-01', "
+                        "NULL);\r\n"
                         "\r\nCOMMIT WORK;\r\n\r\n");
     EXPECT_TRUE(rows(scripted).empty()); // the script changes nothing by itself
 
@@ -233,7 +235,8 @@ TEST_F(ImportTest, ConfigurationMistakesExitWithStatusTwo)
         {"--spec " + dir.File("clipboard.vxi"), "cannot read sources of type Clipboard"},
         {"--spec " + dir.File("people.vxi") + " --source " + dir.File("missing.csv"), "missing.csv"},
         {"--spec " + dir.File("people.vxi") + " --table NO_SUCH", "NO_SUCH"},
-        {"--spec " + dir.File("people.vxi") + " --mode appendupdate --script " + dir.File("x.sql"), "append, update and delete"},
+        {"--spec " + dir.File("people.vxi") + " --mode appendupdate --script " + dir.File("x.sql"),
+         "append, update and delete"},
         {"--spec " + dir.File("people.vxi") + " --generator G", "go together"},
     };
     for (const auto &[args, message] : cases) {
@@ -253,9 +256,11 @@ TEST_F(ImportTest, WorkbookSheetChosenByTheSpecification)
 {
     ExecuteStatements(db, {"CREATE TABLE SHEETS (ID INTEGER NOT NULL, LABEL VARCHAR(20), "
                            "CONSTRAINT PK_SHEETS PRIMARY KEY (ID))"});
-    dir.Write("sheet.vxi", "[Common]\r\nTableName=SHEETS\r\nTableType=XLS\r\nMode=0\r\nSourceFileName=" +
-                           XlsData("three-sheets.xls") + "\r\n[Mappings]\r\nMap0=ID=B\r\n"
-                           "Map1=LABEL=A\r\n[Text]\r\nRowFirst=1\r\nRowFieldNames=0\r\n[Sheet]\r\nSheetIndex=1\r\n");
+    dir.Write(
+        "sheet.vxi",
+        "[Common]\r\nTableName=SHEETS\r\nTableType=XLS\r\nMode=0\r\nSourceFileName=" + XlsData("three-sheets.xls") +
+            "\r\n[Mappings]\r\nMap0=ID=B\r\n"
+            "Map1=LABEL=A\r\n[Text]\r\nRowFirst=1\r\nRowFieldNames=0\r\n[Sheet]\r\nSheetIndex=1\r\n");
     const RunResult r = run("--spec " + dir.File("sheet.vxi"));
     // The second sheet holds "sheet 2" in A1 (no ID: that row fails) and 200 in B2.
     EXPECT_EQ(r.status, 4) << r.out;

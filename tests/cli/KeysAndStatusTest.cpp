@@ -21,9 +21,10 @@ protected:
     void SetUp() override
     {
         db = dir.File("cust.fdb");
-        CreateDatabase(db, {"CREATE TABLE CUST (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(30), CITY VARCHAR(20))",
-                            "CREATE TABLE NOKEY (ID INTEGER, NAME VARCHAR(30), CITY VARCHAR(20))",
-                            "INSERT INTO CUST VALUES (1, 'Ann', 'Rome')", "INSERT INTO CUST VALUES (2, 'Bob', 'Oslo')"});
+        CreateDatabase(db,
+                       {"CREATE TABLE CUST (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(30), CITY VARCHAR(20))",
+                        "CREATE TABLE NOKEY (ID INTEGER, NAME VARCHAR(30), CITY VARCHAR(20))",
+                        "INSERT INTO CUST VALUES (1, 'Ann', 'Rome')", "INSERT INTO CUST VALUES (2, 'Bob', 'Oslo')"});
         dir.Write("cust.csv", "ID;NAME;CITY\r\n7;Bob;Paris\r\n1;Anna;Rome\r\n");
     }
 
@@ -34,7 +35,8 @@ protected:
         for (const auto &l : lines)
             text += l + "\r\n";
         text += "[Mappings]\r\nMap0=ID=Field1\r\nMap1=NAME=Field2\r\nMap2=CITY=Field3\r\n"
-                "[Text]\r\nFieldDelimiter=3B\r\nTextQualifier=22\r\nRecordSeparator=0D0A\r\nRowFieldNames=1\r\nRowFirst=2\r\n";
+                "[Text]\r\nFieldDelimiter=3B\r\nTextQualifier=22\r\nRecordSeparator=0D0A\r\nRowFieldNames="
+                "1\r\nRowFirst=2\r\n";
         return dir.Write("spec" + std::to_string(++specs) + ".vxi", text);
     }
 
@@ -143,7 +145,7 @@ TEST(ImportExitStatus, OneStatusForEachOutcome)
         int status;
     };
     const std::vector<Case> cases = {
-        {TVxIResult::irExecuted, 0, 0}, {TVxIResult::irFailed, 0, 1}, {TVxIResult::irFailed, 3, 1},
+        {TVxIResult::irExecuted, 0, 0}, {TVxIResult::irFailed, 0, 1},   {TVxIResult::irFailed, 3, 1},
         {TVxIResult::irCanceled, 0, 3}, {TVxIResult::irCanceled, 2, 3}, {TVxIResult::irExecuted, 2, 4},
     };
     for (const auto &c : cases) {
@@ -198,7 +200,8 @@ TEST_F(KeysTest, TheDatabasesOwnDialectByDefault)
     EXPECT_EQ(r.status, 0) << r.out;
     const std::string content = ReadFile(script);
     EXPECT_NE(content.find("SET SQL DIALECT 1;"), std::string::npos) << content;
-    r = runImport("--database " + db + " --user SYSDBA --quiet --dialect 1 --spec " + spec({"TableName=BIG", "Mode=0"}));
+    r = runImport("--database " + db + " --user SYSDBA --quiet --dialect 1 --spec " +
+                  spec({"TableName=BIG", "Mode=0"}));
     EXPECT_EQ(r.status, 4) << r.out; // the option still rules: dialect 1 cannot write a BIGINT
     EXPECT_NE(r.out.find("Errors: 2"), std::string::npos) << r.out;
 }

@@ -14,8 +14,9 @@ TEST(ListTables, SortedIgnoringCaseWithRecordCounts)
 {
     TempDir dir;
     const std::string db = dir.File("list.fdb");
-    CreateDatabase(db, {"CREATE TABLE zebra (ID INTEGER)", "CREATE TABLE \"apple\" (ID INTEGER)",
-                        "CREATE TABLE Mango (ID INTEGER)", "INSERT INTO MANGO VALUES (1)", "INSERT INTO MANGO VALUES (2)"});
+    CreateDatabase(db,
+                   {"CREATE TABLE zebra (ID INTEGER)", "CREATE TABLE \"apple\" (ID INTEGER)",
+                    "CREATE TABLE Mango (ID INTEGER)", "INSERT INTO MANGO VALUES (1)", "INSERT INTO MANGO VALUES (2)"});
     const RunResult run = runImport("--database " + db + " --user SYSDBA --charset UTF8 --dialect 3 --list-tables");
     // "apple" needs quoting, so counting it fails as opening it fails in the main window.
     EXPECT_EQ(run.status, 1) << run.out;

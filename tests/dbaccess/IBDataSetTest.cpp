@@ -50,8 +50,8 @@ const std::vector<std::string> clients = {
 void setClientStatements(TIBUpdateSQL &update)
 {
     update.InsertSQL = {"insert into CLIENTS", "  (ID, NAME, CITY)", "values", "  (:ID, :NAME, :CITY)"};
-    update.ModifySQL = {"update CLIENTS", "set", "  ID = :ID,", "  NAME = :NAME,", "  CITY = :CITY", "where",
-                        "  ID = :OLD_ID"};
+    update.ModifySQL = {"update CLIENTS", "set",   "  ID = :ID,",   "  NAME = :NAME,",
+                        "  CITY = :CITY", "where", "  ID = :OLD_ID"};
     update.DeleteSQL = {"delete from CLIENTS", "where ", "  ID = :OLD_ID"};
 }
 
@@ -67,8 +67,8 @@ TEST_F(DataSetTest, FieldsFollowTheServerMetadata)
         int size;
     };
     const std::vector<Expect> expected = {
-        {"ID", TFieldType::ftLargeint, true, false, 0},   {"CODE", TFieldType::ftFixedChar, true, false, 4},
-        {"AMOUNT", TFieldType::ftBCD, false, false, 2},   {"CREATED", TFieldType::ftDate, false, false, 0},
+        {"ID", TFieldType::ftLargeint, true, false, 0},      {"CODE", TFieldType::ftFixedChar, true, false, 4},
+        {"AMOUNT", TFieldType::ftBCD, false, false, 2},      {"CREATED", TFieldType::ftDate, false, false, 0},
         {"DOUBLED", TFieldType::ftLargeint, false, true, 0}, {"NOTE", TFieldType::ftMemo, false, false, 0},
     };
     ASSERT_EQ(query.FieldCount(), static_cast<int>(expected.size()));
@@ -163,8 +163,7 @@ TEST_F(DataSetTest, OldParametersQuotedRepeatedAndUnknown)
 {
     open(clients, "CLIENTS");
     // NAME twice: each occurrence is filled; NOSUCH matches no field and goes as null.
-    update.ModifySQL = {"update CLIENTS set ID = :ID, NAME = :NAME || :name, CITY = :NOSUCH",
-                        "where ID = :\"OLD_ID\""};
+    update.ModifySQL = {"update CLIENTS set ID = :ID, NAME = :NAME || :name, CITY = :NOSUCH", "where ID = :\"OLD_ID\""};
     ASSERT_TRUE(query.Locate("ID", Variant(3)));
     query.Edit();
     query.FieldByName("ID")->SetValue(Variant(20));
@@ -185,7 +184,8 @@ TEST_F(DataSetTest, TextIsCutToTheDeclaredSize)
     EXPECT_EQ(query.FieldByName("NAME")->AsString(), std::string(30, 'x'));
     EXPECT_EQ(query.FieldByName("CODE")->AsString(), "\xC3\xA9t\xC3\xA9");
     query.Post();
-    EXPECT_EQ(committed("select NAME || '|' || CODE from S"), std::vector<std::string>{std::string(30, 'x') + "|\xC3\xA9t\xC3\xA9"});
+    EXPECT_EQ(committed("select NAME || '|' || CODE from S"),
+              std::vector<std::string>{std::string(30, 'x') + "|\xC3\xA9t\xC3\xA9"});
 }
 
 TEST_F(DataSetTest, RefreshOnlyWhenAColumnHasADefault)
@@ -260,8 +260,8 @@ TEST_F(DataSetTest, LocateMatchesExactlyAndKeepsTheCursorWhenNotFound)
     const std::vector<std::tuple<std::string, Variant, bool, std::string>> cases = {
         {"ID", Variant(3), true, "Cid"},
         {"ID", Variant("1"), true, "Ann"},
-        {"NAME", Variant("bob"), false, "Ann"},               // exact case
-        {"CITY", Variant::Null(), true, "Bob"},               // Null matches Null only
+        {"NAME", Variant("bob"), false, "Ann"}, // exact case
+        {"CITY", Variant::Null(), true, "Bob"}, // Null matches Null only
         {"ID;CITY", Variant::Array({Variant(3), Variant("Rome")}), true, "Cid"},
         {"ID;CITY", Variant::Array({Variant(3), Variant::Null()}), false, "Cid"},
         {"id; name", Variant::Array({Variant(1), Variant("Ann")}), true, "Ann"},
@@ -335,7 +335,8 @@ TEST_F(DataSetTest, ValuesRoundTripByType)
     EXPECT_EQ(query.FieldByName("F")->Value().AsDouble(), 0.25);
     EXPECT_EQ(query.FieldByName("D")->Value().AsDateTime(), EncodeDate(2024, 2, 29));
     EXPECT_NEAR(query.FieldByName("T")->Value().AsDateTime(), EncodeTime(13, 45, 30, 0), 1e-9);
-    EXPECT_NEAR(query.FieldByName("TS")->Value().AsDateTime(), EncodeDate(1999, 12, 31) + EncodeTime(23, 59, 59, 0), 1e-9);
+    EXPECT_NEAR(query.FieldByName("TS")->Value().AsDateTime(), EncodeDate(1999, 12, 31) + EncodeTime(23, 59, 59, 0),
+                1e-9);
     EXPECT_TRUE(query.FieldByName("B")->Value().AsBoolean());
     EXPECT_EQ(query.FieldByName("M")->AsString(), std::string(70000, 'm'));
     EXPECT_EQ(query.FieldByName("C")->AsString(), "ab");

@@ -30,8 +30,13 @@ TEST(ParameterBlocks, DatabaseParameterBlock)
     const std::vector<Case> cases = {
         {{}, std::string("\x01", 1)},
         {{"user_name=SYSDBA", "password=abc", "lc_ctype=NONE"},
-         std::string("\x01\x1c\x06SYSDBA\x1d\x03" "abc\x30\x04NONE", 20)},
-        {{"isc_dpb_USER_NAME=a", "", "  "}, std::string("\x01\x1c\x01" "a", 4)},
+         std::string("\x01\x1c\x06SYSDBA\x1d\x03"
+                     "abc\x30\x04NONE",
+                     20)},
+        {{"isc_dpb_USER_NAME=a", "", "  "},
+         std::string("\x01\x1c\x01"
+                     "a",
+                     4)},
         {{"password="}, std::string("\x01\x1d\x00", 3)},
         {{"lc_ctype=x=y"}, std::string("\x01\x30\x03x=y", 6)},
     };
@@ -50,7 +55,8 @@ TEST(ParameterBlocks, DatabaseParameterErrors)
 
 TEST(ParameterBlocks, TransactionParameterBlock)
 {
-    EXPECT_EQ(TIBTransaction::BuildTPB({"read_committed", "rec_version", "nowait"}), std::string("\x03\x0f\x11\x07", 4));
+    EXPECT_EQ(TIBTransaction::BuildTPB({"read_committed", "rec_version", "nowait"}),
+              std::string("\x03\x0f\x11\x07", 4));
     EXPECT_EQ(TIBTransaction::BuildTPB({}), "");
     EXPECT_EQ(TIBTransaction::BuildTPB({"isc_tpb_CONCURRENCY", "wait=1"}), std::string("\x03\x02\x06", 3));
     EXPECT_EQ(clientError([] { TIBTransaction::BuildTPB({"snapshot"}); }),
@@ -175,12 +181,14 @@ TEST_F(SessionTest, TransactionRules)
     EXPECT_EQ(clientError([&] { transaction.StartTransaction(); }),
               std::make_pair(15L, std::string("Cannot perform operation -- DB is not open")));
     database.Open();
-    EXPECT_EQ(clientError([&] { transaction.Commit(); }), std::make_pair(18L, std::string("Transaction is not active")));
+    EXPECT_EQ(clientError([&] { transaction.Commit(); }),
+              std::make_pair(18L, std::string("Transaction is not active")));
     TIBSQL statement(&database, &transaction);
     statement.SetSQLText("select count(*) from T");
     EXPECT_EQ(clientError([&] { statement.ExecQuery(); }).first, 18L);
     transaction.StartTransaction();
-    EXPECT_EQ(clientError([&] { transaction.StartTransaction(); }), std::make_pair(19L, std::string("Transaction is active")));
+    EXPECT_EQ(clientError([&] { transaction.StartTransaction(); }),
+              std::make_pair(19L, std::string("Transaction is active")));
     statement.ExecQuery();
     EXPECT_EQ(statement.FieldAsInteger(0), 0);
     // Ending the transaction unprepares its statements.

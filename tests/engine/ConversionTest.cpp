@@ -61,7 +61,8 @@ void expectCases(ConversionTest *t, const std::vector<Case> &cases,
 {
     for (const auto &c : cases) {
         const Variant v = read(c.field, c.text);
-        EXPECT_TRUE(v.SameAs(c.expected) || (v.IsString() && c.expected.IsString() && v.AsString() == c.expected.AsString()))
+        EXPECT_TRUE(v.SameAs(c.expected) ||
+                    (v.IsString() && c.expected.IsString() && v.AsString() == c.expected.AsString()))
             << c.field << " <- \"" << c.text << "\" gave " << (v.IsNull() ? "Null" : v.AsString()) << " ("
             << Variant::TypeName(v.VarType()) << ")";
     }
@@ -77,7 +78,7 @@ TEST_F(ConversionTest, NumbersBooleansAndFieldNames)
         {"N", "$12", Variant(12.0)},
         {"N", ",5", Variant(0.5)},
         {"N", "NULL", Variant::Null()},
-        {"N", "n", Variant(0)},      // a header row read as data
+        {"N", "n", Variant(0)}, // a header row read as data
         {"I", "i", Variant(0)},
         {"I", "12x", Variant("12x")}, // left to the field's own conversion
         {"D", "D", Variant::Null()},
@@ -194,7 +195,8 @@ TEST_F(ConversionTest, FixedWidthBreaksAreGuessedFromTheFieldWidths)
         return pairs;
     };
     using P = std::vector<std::pair<int, int>>;
-    EXPECT_EQ(guess(std::string(200, 'x'), '\0'), (P{{1, 11}, {12, 26}, {27, 36}, {37, 46}, {47, 51}, {52, 71}, {72, 81}}));
+    EXPECT_EQ(guess(std::string(200, 'x'), '\0'),
+              (P{{1, 11}, {12, 26}, {27, 36}, {37, 46}, {47, 51}, {52, 71}, {72, 81}}));
     EXPECT_EQ(guess(std::string(30, 'x'), '\0'), (P{{1, 11}, {12, 26}, {27, 30}}));
     EXPECT_TRUE(guess("", '\0').size() <= 1);
     // Widths count characters: "é" takes one position of the integer's eleven.

@@ -144,9 +144,7 @@ TEST_F(RunLoopTest, LoadConditionsAndEmptyRows)
 TEST_F(RunLoopTest, AbortFromAfterRecordCancelsTheRun)
 {
     source.Rows = {{"10", "x"}, {"11", "x"}, {"12", "x"}, {"13", "x"}, {"14", "x"}};
-    source.OnAfterRecordEvent = [](TVxImportBaseComponent *s, bool &abort) {
-        abort = s->Statistic.TotalImported == 3;
-    };
+    source.OnAfterRecordEvent = [](TVxImportBaseComponent *s, bool &abort) { abort = s->Statistic.TotalImported == 3; };
     source.Execute();
     EXPECT_EQ(source.Statistic.Result, TVxIResult::irCanceled);
     EXPECT_EQ(source.Statistic.TotalImported, 3);
@@ -250,7 +248,8 @@ TEST_F(RunLoopTest, ParametersStatisticsAndSubstitution)
     country.SetName("Country");
     country.Expression = "FR";
     country.ParameterMode = TVxIParameterMode::ipmCalculate;
-    source.Mappings = {"ID=STRTOINT(Field1) + StatTotalImported", "NAME=SUBSTITUTE(Field2, \"B2;c\", \"x;y\") + Country"};
+    source.Mappings = {"ID=STRTOINT(Field1) + StatTotalImported",
+                       "NAME=SUBSTITUTE(Field2, \"B2;c\", \"x;y\") + Country"};
     source.Rows = {{"50", "B2"}, {"50", "c"}, {"50", "q"}};
     source.Execute();
     EXPECT_EQ(table(), (std::vector<std::string>{"1a", "2b", "51xFR", "52yFR", "53FR"}));
@@ -276,7 +275,8 @@ namespace {
 
 TEST_F(RunLoopTest, ParameterPromptFillsValuesOrStopsTheRun)
 {
-    auto add = [&](const char *name, TVxIParameterEditor editor, TVxIParameterMode mode, const char *expression) -> TVxIParameter & {
+    auto add = [&](const char *name, TVxIParameterEditor editor, TVxIParameterMode mode,
+                   const char *expression) -> TVxIParameter & {
         TVxIParameter &p = source.Parameters.Add();
         p.SetName(name);
         p.ParameterEditor = editor;
@@ -349,7 +349,8 @@ TEST_F(RunLoopTest, ScriptModeBuildsOneStatementPerRowAndTouchesNothing)
         {TImportMode::imAppend,
          {"INSERT INTO CLIENTS (ID, [NAME]) VALUES (2, 'O''Neil')", "INSERT INTO CLIENTS (ID, [NAME]) VALUES (9, 'x')",
           "INSERT INTO CLIENTS (ID, [NAME]) VALUES (1, NULL)"}},
-        {TImportMode::imUpdate, {"UPDATE CLIENTS SET [NAME]='O''Neil' WHERE (ID=2)", "", "UPDATE CLIENTS SET [NAME]=NULL WHERE (ID=1)"}},
+        {TImportMode::imUpdate,
+         {"UPDATE CLIENTS SET [NAME]='O''Neil' WHERE (ID=2)", "", "UPDATE CLIENTS SET [NAME]=NULL WHERE (ID=1)"}},
         {TImportMode::imDelete, {"DELETE FROM CLIENTS WHERE (ID=2)", "", "DELETE FROM CLIENTS WHERE (ID=1)"}},
     };
     for (const auto &[mode, expected] : cases) {

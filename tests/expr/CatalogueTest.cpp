@@ -10,9 +10,18 @@ TEST(Catalogue, GroupsByKind)
 {
     const TVxIExprCatalogue &c = ExprCatalogue();
     const std::vector<std::pair<int, std::string>> expected = {
-        {10000, "<All>"},        {20000, "Arithmetic"},   {20001, "Comparison"},       {20002, "Logic"},
-        {30000, "Conversion"},   {30001, "Date/time"},    {30002, "Math"},             {30003, "Program Flow"},
-        {30004, "Aggregate"},    {30005, "String"},       {30006, "Data sources"},     {40000, "System variables"},
+        {10000, "<All>"},
+        {20000, "Arithmetic"},
+        {20001, "Comparison"},
+        {20002, "Logic"},
+        {30000, "Conversion"},
+        {30001, "Date/time"},
+        {30002, "Math"},
+        {30003, "Program Flow"},
+        {30004, "Aggregate"},
+        {30005, "String"},
+        {30006, "Data sources"},
+        {40000, "System variables"},
         {40001, "Custom variables"},
     };
     std::vector<std::pair<int, std::string>> actual;

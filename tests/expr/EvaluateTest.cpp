@@ -19,14 +19,14 @@ TEST_F(Evaluate, LowestRankBindsLoosestAndEqualRanksGroupToTheRight)
         {"2 + 3 * 4", "14"},
         {"2 ^ 3 ^ 2", "512"},
         {"(10 - 2) - 3", "5"},
-        {"1 + 1 = 2", "1"},   // 1 + (1 = 2): False adds as 0
+        {"1 + 1 = 2", "1"}, // 1 + (1 = 2): False adds as 0
         {"(1 + 1) = 2", "True"},
         {"A + 1 = 2", "AFalse"},
-        {"2 * -3", "-3"},     // (2 * nothing) - 3
+        {"2 * -3", "-3"}, // (2 * nothing) - 3
         {"2 * (0 - 3)", "-6"},
         {"-5", "-5"},
         {"5 -", "5"},
-        {"+5", "<Null>"},     // Null + 5
+        {"+5", "<Null>"}, // Null + 5
         {"(5)", "5"},
         {"((5))", "5"},
         {"()", "<Null>"},
@@ -56,24 +56,26 @@ TEST_F(Evaluate, ComparisonsAndLogic)
 
 TEST_F(Evaluate, NotPrefixesItsRightOperandAndBindsTightest)
 {
-    ExpectCases({
-        {"NOT(1 = 2)", "True"},
-        {"NOT (1 = 1)", "False"},
-        {"NOT(1 = 1) OR (1 = 1)", "True"},       // (NOT ...) OR ...
-        {"NOT((1 = 1) OR (1 = 1))", "False"},
-        {"(1 = 1) AND(NOT(1 = 2))", "True"},
-        {"(1 = 1)=NOT(1 = 2)", "True"},
-        {"NOT(Null)", "<Null>"},
-        // Written between blanks, AND NOT is the one identifier ANDNOT.
-        {"(1 = 1) AND NOT (1 = 2)", "error: Compile error: syntax fault."},
-        {"(1) NOT (2)", "error: Compile error: syntax fault."},
-        {"NOT", "NOT"}, // alone, at the end of the text, it is just a name
-    }, [](TVxIParser *, const std::string &, std::vector<Variant> &, int, bool, Variant &value, bool &done) {
-        if (value.AsString() == "Null") {
-            value = Variant::Null();
-            done = true;
-        }
-    });
+    ExpectCases(
+        {
+            {"NOT(1 = 2)", "True"},
+            {"NOT (1 = 1)", "False"},
+            {"NOT(1 = 1) OR (1 = 1)", "True"}, // (NOT ...) OR ...
+            {"NOT((1 = 1) OR (1 = 1))", "False"},
+            {"(1 = 1) AND(NOT(1 = 2))", "True"},
+            {"(1 = 1)=NOT(1 = 2)", "True"},
+            {"NOT(Null)", "<Null>"},
+            // Written between blanks, AND NOT is the one identifier ANDNOT.
+            {"(1 = 1) AND NOT (1 = 2)", "error: Compile error: syntax fault."},
+            {"(1) NOT (2)", "error: Compile error: syntax fault."},
+            {"NOT", "NOT"}, // alone, at the end of the text, it is just a name
+        },
+        [](TVxIParser *, const std::string &, std::vector<Variant> &, int, bool, Variant &value, bool &done) {
+            if (value.AsString() == "Null") {
+                value = Variant::Null();
+                done = true;
+            }
+        });
 }
 
 TEST_F(Evaluate, FactorialIsAPostfixOperator)
@@ -84,13 +86,13 @@ TEST_F(Evaluate, FactorialIsAPostfixOperator)
         {"3! = 6", "True"},
         {"2 + 3! * 2", "14"},
         {"(1 + 2)!", "6"},
-        {"0!", "0"},       // values below 2 stay as they are
+        {"0!", "0"}, // values below 2 stay as they are
         {"(0 - 3)!", "-3"},
-        {"2.5!", "2"},     // rounded half to even first
+        {"2.5!", "2"}, // rounded half to even first
         {"3.5!", "24"},
         {"200!", "INF"},
         {"\"4\"!", "24"},
-        {"3 = 3!", "-1"},  // (3 = 3)!, the comparison binding tighter: True is -1
+        {"3 = 3!", "-1"}, // (3 = 3)!, the comparison binding tighter: True is -1
         {"!3", "error: Compile error: syntax fault."},
         {"(3)! (2)", "error: Compile error: syntax fault."},
         {"3!!", "error: Calculate error: syntax tree fault."},
@@ -99,38 +101,42 @@ TEST_F(Evaluate, FactorialIsAPostfixOperator)
 
 TEST_F(Evaluate, PlusConcatenatesWhenExactlyOneSideIsText)
 {
-    ExpectCases({
-        {"\"A\" + 1", "A1"},
-        {"1 + \"A\"", "1A"},
-        {"\"A\" + \"B\"", "AB"},
-        {"\"1\" + \"2\"", "12"},
-        {"1 + 2", "3"},
-        {"Field1 + 0", "1,50"},
-        {"Field1 + Field5", "1,5M"},
-        {"Field4 + 1", "<Null>"},
-        {"Field4 + \"x\"", "x"},
-        {"STRTOFLOAT(Field6) + 1", "5"},
-        {"0.1 + 0.2", "0.3"},
-    }, ColumnHandler(SampleColumns()));
+    ExpectCases(
+        {
+            {"\"A\" + 1", "A1"},
+            {"1 + \"A\"", "1A"},
+            {"\"A\" + \"B\"", "AB"},
+            {"\"1\" + \"2\"", "12"},
+            {"1 + 2", "3"},
+            {"Field1 + 0", "1,50"},
+            {"Field1 + Field5", "1,5M"},
+            {"Field4 + 1", "<Null>"},
+            {"Field4 + \"x\"", "x"},
+            {"STRTOFLOAT(Field6) + 1", "5"},
+            {"0.1 + 0.2", "0.3"},
+        },
+        ColumnHandler(SampleColumns()));
 }
 
 TEST_F(Evaluate, ArithmeticReadsTextsWithoutSeparatorsAndCurrency)
 {
-    ExpectCases({
-        {"Field1 * 1", "15"},   // the comma goes even as a decimal separator
-        {"Field2 * 2", "24"},
-        {"Field2 - 2", "10"},
-        {"Field3 * 2", "0"},    // no number at all
-        {"Field4 * 2", "0"},    // Null counts as 0
-        {"\"1,234.5\" / 2", "617.25"},
-        {"\" 7 \" - 1", "6"},
-        {"Field6 ^ 0.5", "2"},
-        {"7 / 0", "error: Division by zero"},
-        {"7 / Field3", "error: Division by zero"},
-        {"1.2.3", "error: '1.2.3' is not a valid floating point value"},
-        {".", "error: '.' is not a valid floating point value"},
-        {".5 + 1.", "1.5"},
-    }, ColumnHandler(SampleColumns()));
+    ExpectCases(
+        {
+            {"Field1 * 1", "15"}, // the comma goes even as a decimal separator
+            {"Field2 * 2", "24"},
+            {"Field2 - 2", "10"},
+            {"Field3 * 2", "0"}, // no number at all
+            {"Field4 * 2", "0"}, // Null counts as 0
+            {"\"1,234.5\" / 2", "617.25"},
+            {"\" 7 \" - 1", "6"},
+            {"Field6 ^ 0.5", "2"},
+            {"7 / 0", "error: Division by zero"},
+            {"7 / Field3", "error: Division by zero"},
+            {"1.2.3", "error: '1.2.3' is not a valid floating point value"},
+            {".", "error: '.' is not a valid floating point value"},
+            {".5 + 1.", "1.5"},
+        },
+        ColumnHandler(SampleColumns()));
 }
 
 TEST_F(Evaluate, PowerFollowsItsOwnRules)
@@ -156,28 +162,32 @@ TEST_F(Evaluate, CommaDecimalSeparator)
     fs.ThousandSeparator = '.';
     fs.CurrencyString = "€";
     RegionalSettings::override(fs);
-    ExpectCases({
-        {"Field1 * 1", "15"},
-        {"\"1.234,50\" * 1", "123450"},
-        {"\"€12\" * 2", "24"},
-        {"\"$12\" * 2", "24"},
-        {"0.5 * 3", "1,5"},     // a number is no text: nothing is stripped from it
-        {"Field1 + 0", "1,50"},
-        {"1,5", "error: Compile error: syntax fault."},
-    }, ColumnHandler(SampleColumns()));
+    ExpectCases(
+        {
+            {"Field1 * 1", "15"},
+            {"\"1.234,50\" * 1", "123450"},
+            {"\"€12\" * 2", "24"},
+            {"\"$12\" * 2", "24"},
+            {"0.5 * 3", "1,5"}, // a number is no text: nothing is stripped from it
+            {"Field1 + 0", "1,50"},
+            {"1,5", "error: Compile error: syntax fault."},
+        },
+        ColumnHandler(SampleColumns()));
 }
 
 TEST_F(Evaluate, NamesAndQuotedTexts)
 {
-    ExpectCases({
-        {"[Order Date]", "2003-12-31"},
-        {"Order Date", "written together"},
-        {"'O''Brien'", "O'Brien'"},
-        {"\"two words\"", "two words"},
-        {"Unknown", "Unknown"},
-        {"UPPER(x)", "X"},
-        {"Field 1 * 1", "15"},
-    }, ColumnHandler(SampleColumns()));
+    ExpectCases(
+        {
+            {"[Order Date]", "2003-12-31"},
+            {"Order Date", "written together"},
+            {"'O''Brien'", "O'Brien'"},
+            {"\"two words\"", "two words"},
+            {"Unknown", "Unknown"},
+            {"UPPER(x)", "X"},
+            {"Field 1 * 1", "15"},
+        },
+        ColumnHandler(SampleColumns()));
 }
 
 TEST_F(Evaluate, ResultKinds)

@@ -138,8 +138,8 @@ TEST_F(Identifiers, ProcessBeforeEventConsultsUserFunctionsFirst)
     std::vector<std::string> seen;
     TVxIParser parser;
     parser.ProcessBeforeEvent = true;
-    parser.OnEvaluate = [&](TVxIParser *, const std::string &eval, std::vector<Variant> &, int, bool,
-                            Variant &value, bool &) {
+    parser.OnEvaluate = [&](TVxIParser *, const std::string &eval, std::vector<Variant> &, int, bool, Variant &value,
+                            bool &) {
         seen.push_back(eval);
         value = Variant("from handler");
     };

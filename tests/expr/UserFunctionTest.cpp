@@ -62,17 +62,19 @@ TEST_F(UserFunctions, BodiesSeeTheirArgumentsAndNothingElse)
     ScopedFunction absDiff("ABSDIFF(a, b)=ABS(a - b)");
     ScopedFunction viaOther("VIAOTHER(x)=SQR1(x)");
     ScopedFunction broken("BROKEN(x)=x +* )(");
-    ExpectCases({
-        {"DIFF(10, 3)", "7"},
-        {"diff(10, 3)", "7"},
-        {"DIFF(10)", "10"},          // a missing argument is Empty, made 0
-        {"DIFF(10, 3, 99)", "7"},
-        {"JOIN(\"a\")", "ay"},       // y is no parameter: its own text
-        {"ABSDIFF(3, 5)", "2"},
-        {"VIAOTHER(3)", "SQR1"},    // only built-ins are functions inside a body
-        {"DIFF(Field6, 1)", "3"},
-        {"BROKEN(1)", "error: Compile error: parenthesis mismatch."},
-    }, expr_test::ColumnHandler(expr_test::SampleColumns()));
+    ExpectCases(
+        {
+            {"DIFF(10, 3)", "7"},
+            {"diff(10, 3)", "7"},
+            {"DIFF(10)", "10"}, // a missing argument is Empty, made 0
+            {"DIFF(10, 3, 99)", "7"},
+            {"JOIN(\"a\")", "ay"}, // y is no parameter: its own text
+            {"ABSDIFF(3, 5)", "2"},
+            {"VIAOTHER(3)", "SQR1"}, // only built-ins are functions inside a body
+            {"DIFF(Field6, 1)", "3"},
+            {"BROKEN(1)", "error: Compile error: parenthesis mismatch."},
+        },
+        expr_test::ColumnHandler(expr_test::SampleColumns()));
 }
 
 TEST_F(UserFunctions, AnOwnerParserResolvesTheOtherNames)
@@ -94,7 +96,7 @@ TEST_F(UserFunctions, AnOwnerParserResolvesTheOtherNames)
 TEST_F(UserFunctions, ABodyReachingItselfThroughItsOwnerStops)
 {
     TVxIParser owner;
-    auto self = std::make_shared<TVxIParserFunction*>(nullptr);
+    auto self = std::make_shared<TVxIParserFunction *>(nullptr);
     owner.OnEvaluate = [self](TVxIParser *, const std::string &eval, std::vector<Variant> &args, int, bool,
                               Variant &value, bool &done) {
         if (eval == "LOOP") {

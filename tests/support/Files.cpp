@@ -29,10 +29,7 @@ void writeAll(const std::string &path, const char *data, std::size_t size)
 
 } // namespace
 
-void WriteFile(const std::string &path, const std::string &content)
-{
-    writeAll(path, content.data(), content.size());
-}
+void WriteFile(const std::string &path, const std::string &content) { writeAll(path, content.data(), content.size()); }
 
 void WriteFile(const std::string &path, const std::vector<std::uint8_t> &bytes)
 {

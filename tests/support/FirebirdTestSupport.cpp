@@ -39,8 +39,10 @@ void CreateDatabase(const std::string &path, const std::vector<std::string> &sta
     ISC_STATUS_ARRAY status{};
     isc_db_handle db = 0;
     isc_tr_handle tr = 0;
-    const std::string sql = "CREATE DATABASE '" + path + "' USER 'SYSDBA' PAGE_SIZE 8192 DEFAULT CHARACTER SET " + charset;
-    if ((*client.dsql_execute_immediate)(status, &db, &tr, 0, sql.c_str(), static_cast<unsigned short>(dialect), nullptr))
+    const std::string sql = "CREATE DATABASE '" + path + "' USER 'SYSDBA' PAGE_SIZE 8192 DEFAULT CHARACTER SET " +
+                            charset;
+    if ((*client.dsql_execute_immediate)(status, &db, &tr, 0, sql.c_str(), static_cast<unsigned short>(dialect),
+                                         nullptr))
         RaiseInterBaseError(status);
     (*client.detach_database)(status, &db);
     ExecuteStatements(path, statements, dialect);

@@ -34,11 +34,9 @@ TEST(ParseDateTimeByMask, AlignsShortPartsAndReadsNamesAndClock)
 TEST(ParseDateTimeByMask, ImpossibleValuesAreErrors)
 {
     const std::vector<std::pair<const char *, const char *>> cases = {
-        {"31/02/2003", "DD/MM/YYYY"}, // no 31 February
-        {"3x/12/2003", "DD/MM/YYYY"},
-        {"11:30 PM", "HH:NN:SS"},     // PM falls on the seconds
-        {"24:00:00", "HH:NN:SS"},
-        {"hello", "HH:NN:SS"},
+        {"31/02/2003", "DD/MM/YYYY"},                           // no 31 February
+        {"3x/12/2003", "DD/MM/YYYY"}, {"11:30 PM", "HH:NN:SS"}, // PM falls on the seconds
+        {"24:00:00", "HH:NN:SS"},     {"hello", "HH:NN:SS"},
     };
     for (const auto &[text, mask] : cases)
         EXPECT_THROW(ParseDateTimeByMask(text, mask, '/', ':'), EVariantError) << text;

@@ -11,8 +11,8 @@ namespace {
 
 using regional_detail::BuildFormatSettings;
 using regional_detail::FormatFromStrftime;
-using regional_detail::TLocaleTexts;
 using regional_detail::SeparatorOf;
+using regional_detail::TLocaleTexts;
 
 void ExpectSameSettings(const TFormatSettings &actual, const TFormatSettings &expected)
 {
@@ -138,11 +138,9 @@ TEST(RegionalSettings, SeparatorsAndCurrencyMarkers)
         const char *currency;
         const char *expectedCurrency;
     } cases[] = {
-        {".", '.', "-\xE2\x82\xAC", "\xE2\x82\xAC"},
-        {"", '\0', "+kr.", "kr."},
-        {"\xC2\xA0", ' ', ".$", "$"},
-        {"\xE2\x80\x99", '\'', "-CHF", "CHF"},
-        {",", '\0', "-", "$"}, // same as the radix: dropped; a bare marker: default
+        {".", '.', "-\xE2\x82\xAC", "\xE2\x82\xAC"}, {"", '\0', "+kr.", "kr."}, {"\xC2\xA0", ' ', ".$", "$"},
+        {"\xE2\x80\x99", '\'', "-CHF", "CHF"},       {",", '\0', "-", "$"}, // same as the radix: dropped; a bare
+                                                                            // marker: default
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.currency);

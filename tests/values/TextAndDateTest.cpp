@@ -136,10 +136,9 @@ TEST(Dates, EncodeAndDecodeRoundTrip)
         int year, month, day;
         double date;
     } cases[] = {
-        {1899, 12, 30, 0},       {1899, 12, 31, 1},        {1899, 12, 29, -1},
-        {1900, 1, 1, 2},         {1900, 3, 1, 61},         {2000, 1, 1, 36526},
-        {2000, 2, 29, 36585},    {2000, 12, 31, 36891},    {2004, 2, 29, 38046},
-        {1, 1, 1, -693593},      {9999, 12, 31, 2958465},  {1600, 12, 31, -109206},
+        {1899, 12, 30, 0},    {1899, 12, 31, 1},   {1899, 12, 29, -1},      {1900, 1, 1, 2},
+        {1900, 3, 1, 61},     {2000, 1, 1, 36526}, {2000, 2, 29, 36585},    {2000, 12, 31, 36891},
+        {2004, 2, 29, 38046}, {1, 1, 1, -693593},  {9999, 12, 31, 2958465}, {1600, 12, 31, -109206},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.year) + "-" + std::to_string(c.month) + "-" + std::to_string(c.day));
@@ -188,7 +187,7 @@ TEST(Dates, DecodeTimeRoundsToMilliseconds)
         {EncodeTime(23, 59, 59, 999), 23, 59, 59, 999, 1899, 12, 30},
         {1.0 / 3, 8, 0, 0, 0, 1899, 12, 30},
         {36526 + 0.999999999999, 0, 0, 0, 0, 2000, 1, 2}, // within half a millisecond of midnight
-        {-1.25, 6, 0, 0, 0, 1899, 12, 29},               // the fraction counts forward from midnight
+        {-1.25, 6, 0, 0, 0, 1899, 12, 29},                // the fraction counts forward from midnight
         {-0.5, 12, 0, 0, 0, 1899, 12, 30},
     };
     for (const auto &c : cases) {
@@ -223,7 +222,7 @@ TEST(Dates, DateTimeToStr)
         {jan31, {}, "01/31/2000"},
         {jan31 + 0.5, {}, "01/31/2000 12:00:00"},
         {jan31 + EncodeTime(0, 0, 1, 0), {}, "01/31/2000 00:00:01"},
-        {0.25, {}, "12/30/1899 06:00:00"},  // date part 0 still shows the date
+        {0.25, {}, "12/30/1899 06:00:00"}, // date part 0 still shows the date
         {-1.25, {}, "12/29/1899 06:00:00"},
         {jan31 + 0.5, German(), "31.01.2000 12:00:00"},
         {jan31, isoDashes, "2000-01-31"},

@@ -55,8 +55,7 @@ void RunCases(const std::vector<OpCase> &cases)
             continue;
         }
         const V result = c.op();
-        EXPECT_TRUE(result.SameAs(*c.expected)) << "got " << Describe(result) << ", expected "
-                                                << Describe(*c.expected);
+        EXPECT_TRUE(result.SameAs(*c.expected)) << "got " << Describe(result) << ", expected " << Describe(*c.expected);
     }
 }
 
@@ -194,10 +193,10 @@ TEST_F(VariantTest, ToBoolean)
         bool expected;
         bool raises;
     } cases[] = {
-        {V(true), true, false},       {V("TRUE"), true, false},  {V::WideString(" false "), false, false},
-        {V("0"), false, false},       {V("-0.5"), true, false},  {V(0.0), false, false},
-        {V(-1), true, false},         {V::ShortInt(0), false, false},
-        {V("yes"), false, true},      {V(""), false, true},      {V::Array({}), false, true},
+        {V(true), true, false}, {V("TRUE"), true, false},       {V::WideString(" false "), false, false},
+        {V("0"), false, false}, {V("-0.5"), true, false},       {V(0.0), false, false},
+        {V(-1), true, false},   {V::ShortInt(0), false, false}, {V("yes"), false, true},
+        {V(""), false, true},   {V::Array({}), false, true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(Describe(c.value));
@@ -323,10 +322,10 @@ TEST_F(VariantTest, Compare)
         {V(), V(""), 0},
         {V(), V("a"), -1},
         {V("abc"), V("abd"), -1},
-        {V("a"), V("A"), 1},                        // bytes, so case counts
-        {V("\xC3\xA4"), V("z"), 1},                 // bytes compare unsigned
-        {V("10"), V("9"), -1},                      // two strings: text order
-        {V("10"), V(9), 1},                         // string and number: numeric order
+        {V("a"), V("A"), 1},        // bytes, so case counts
+        {V("\xC3\xA4"), V("z"), 1}, // bytes compare unsigned
+        {V("10"), V("9"), -1},      // two strings: text order
+        {V("10"), V(9), 1},         // string and number: numeric order
         {V(" 2.5 "), V(2.5), 0},
         {V(2.5), V(2), 1},
         {I64(9007199254740993LL), I64(9007199254740992LL), 1}, // not via double

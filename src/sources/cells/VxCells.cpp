@@ -20,10 +20,7 @@ TVxICell *TSpreadSheetCols::Cell(int column)
     return &*cells_[static_cast<std::size_t>(column)];
 }
 
-const TVxICell *TSpreadSheetCols::Cell(int column) const
-{
-    return const_cast<TSpreadSheetCols *>(this)->Cell(column);
-}
+const TVxICell *TSpreadSheetCols::Cell(int column) const { return const_cast<TSpreadSheetCols *>(this)->Cell(column); }
 
 TVxICell &TSpreadSheetCols::Ensure(int column)
 {

@@ -41,7 +41,7 @@ class TSpreadSheetRow {
 public:
     explicit TSpreadSheetRow(int rowNumber = 0) : RowNumber(rowNumber), RowIndex(rowNumber) {}
 
-    int RowNumber;                   // the row's 0-based index
+    int RowNumber; // the row's 0-based index
     int RowIndex;
     TSpreadSheetCols Cols;
 };

@@ -57,7 +57,8 @@ using TOnSheet = std::function<void(TCustomSpreadSheetFile *Sender, const std::s
 using TOnRecord = std::function<void(TCustomSpreadSheetFile *Sender, const TRecordHeader &Header,
                                      std::span<const std::uint8_t> Data)>;
 using TErrorParseRecord = std::function<void(TCustomSpreadSheetFile *Sender, const std::exception &Error, bool &Abort)>;
-using TOnLoadProgress = std::function<void(TCustomSpreadSheetFile *Sender, std::int64_t Position, std::int64_t TotalSize)>;
+using TOnLoadProgress =
+    std::function<void(TCustomSpreadSheetFile *Sender, std::int64_t Position, std::int64_t TotalSize)>;
 using TLoadProgressCallback = std::function<void(std::int64_t Position, std::int64_t Total)>;
 
 class TCustomSpreadSheetFile {
@@ -84,7 +85,7 @@ public:
     TVxRange Range;
     bool ByRowMode = false;
     TLoadProgressCallback Progress; // set by the wizard
-    int CurrentRowIndex = -1;      // row mode
+    int CurrentRowIndex = -1;       // row mode
 
     // ---- virtual operations
     virtual bool IsEncrypted() const { return false; }

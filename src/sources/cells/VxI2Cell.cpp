@@ -187,8 +187,7 @@ TVxIDataType dataTypeOf(const Variant &value)
 std::string TVxImportFromCell::ColumnName(int column, const TSpreadSheet &sheet, TAlignment &alignment) const
 {
     const TSpreadSheetCells &cells = sheet.Cells;
-    const bool noNameRow = RowFieldNames <= 0 ||
-                           (RowFieldNames >= cells.LastRow && cells.RowCount < RowFieldNames) ||
+    const bool noNameRow = RowFieldNames <= 0 || (RowFieldNames >= cells.LastRow && cells.RowCount < RowFieldNames) ||
                            !cells.Row(RowFieldNames - 1);
     const TVxICell *cell = noNameRow ? nullptr : cells.Cell(column, RowFieldNames - 1);
     if (!cell)

@@ -97,11 +97,10 @@ struct TCellPreviewColumn {
 // Called once per preview row with the number of columns, the row's display number
 // (1 for the first row shown), the row array (one element per column: Empty, column
 // name, value) and the OEM flag it was given.
-using TCellPreviewRowEvent =
-    std::function<void(int columnCount, int rowNumber, const Variant &row, bool oem)>;
+using TCellPreviewRowEvent = std::function<void(int columnCount, int rowNumber, const Variant &row, bool oem)>;
 
 struct TCellPreviewRequest {
-    TCellReaderFactory CreateReader; // none: the type is not cell-based
+    TCellReaderFactory CreateReader;         // none: the type is not cell-based
     const std::string *ColumnList = nullptr; // "A;C;F"; none lists every column
     TLoadProgressCallback Progress;
     TCellPreviewRowEvent OnRow;

@@ -32,8 +32,8 @@ std::vector<TCellPreviewColumn> previewColumns(const TSpreadSheetFile &reader, c
     return columns;
 }
 
-const TVxICell *previewCell(const TSpreadSheetFile &reader, const TSpreadSheetRow &row,
-                            const TSpreadSheetCells &cells, const TCellPreviewColumn &column)
+const TVxICell *previewCell(const TSpreadSheetFile &reader, const TSpreadSheetRow &row, const TSpreadSheetCells &cells,
+                            const TCellPreviewColumn &column)
 {
     const int index = reader.NameKind == TVxIColumnNameKind::nkFieldName
                           ? column.Index
@@ -69,9 +69,8 @@ void BuildCellPreview(const TCellPreviewRequest &request, std::vector<TCellPrevi
     Variant rowArray = Variant::Array(std::move(items));
 
     const int first = request.FirstRow - 1;
-    for (int index = first; index < first + request.PreviewRowCount && index <= cells.RowCount &&
-                            index < request.LastRow;
-         ++index) {
+    for (int index = first;
+         index < first + request.PreviewRowCount && index <= cells.RowCount && index < request.LastRow; ++index) {
         if (reader->ByRowMode)
             reader->ReadRow(index);
         const TSpreadSheetRow *row = cells.Row(index);

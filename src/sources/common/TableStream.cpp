@@ -1,6 +1,5 @@
 #include "sources/common/TableStream.h"
 
-
 #include <algorithm>
 
 namespace sources {

@@ -63,12 +63,34 @@ std::string SingleByteCodePageName(int codePage)
 {
     switch (codePage) {
     case 367: return "ASCII";
-    case 437: case 737: case 775: case 850: case 852: case 855: case 857: case 860: case 861: case 862: case 863:
-    case 864: case 865: case 866: case 869: case 874:
-    case 1250: case 1251: case 1252: case 1253: case 1254: case 1255: case 1256: case 1257: case 1258:
-        return "CP" + std::to_string(codePage);
+    case 437:
+    case 737:
+    case 775:
+    case 850:
+    case 852:
+    case 855:
+    case 857:
+    case 860:
+    case 861:
+    case 862:
+    case 863:
+    case 864:
+    case 865:
+    case 866:
+    case 869:
+    case 874:
+    case 1250:
+    case 1251:
+    case 1252:
+    case 1253:
+    case 1254:
+    case 1255:
+    case 1256:
+    case 1257:
+    case 1258: return "CP" + std::to_string(codePage);
     case 858: return "IBM858";
-    case 10000: case 32768: return "MACINTOSH";
+    case 10000:
+    case 32768: return "MACINTOSH";
     case 32769: return "CP1252";
     default: return {};
     }

@@ -243,14 +243,22 @@ TAlignment FieldAlignment(char type)
 TVxIDataType FieldDataType(char type, TDBFVersion version)
 {
     switch (type) {
-    case '+': case '2': case '4': case '8': case 'I': return TVxIDataType::itInteger;
-    case 'F': case 'N': case 'O': case 'Y': return TVxIDataType::itFloat;
+    case '+':
+    case '2':
+    case '4':
+    case '8':
+    case 'I': return TVxIDataType::itInteger;
+    case 'F':
+    case 'N':
+    case 'O':
+    case 'Y': return TVxIDataType::itFloat;
     case '@': return TVxIDataType::itDateTime;
     case 'D': return TVxIDataType::itDate;
     case 'T': return TVxIDataType::itTime;
     case 'L': return TVxIDataType::itBoolean;
     case 'B': return IsVisualFoxPro(version) ? TVxIDataType::itFloat : TVxIDataType::itBLOB;
-    case '0': case 'G': return TVxIDataType::itBLOB;
+    case '0':
+    case 'G': return TVxIDataType::itBLOB;
     case 'M': return TVxIDataType::itMEMO;
     case 'P': return TVxIDataType::itGraphic;
     default: return TVxIDataType::itString;

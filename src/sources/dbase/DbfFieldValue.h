@@ -18,7 +18,7 @@ namespace sources::dbase {
 // Whether the field refers to a memo block rather than holding its value: "M", "G" and
 // "P", and "B" outside Visual FoxPro (where "B" is a double).
 bool IsMemoReference(char type, TDBFVersion version);
-bool IsTextMemo(char type) ;
+bool IsTextMemo(char type);
 
 // Every character a blank (or no character at all): such a field has no value.
 bool IsBlank(std::span<const std::uint8_t> bytes);

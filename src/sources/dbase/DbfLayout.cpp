@@ -14,11 +14,20 @@ namespace sources::dbase {
 namespace {
 
 constexpr std::pair<std::uint8_t, TDBFVersion> versionBytes[] = {
-    {0x03, TDBFVersion::dBase3},  {0x83, TDBFVersion::dBase3Memo}, {0x05, TDBFVersion::FoxPro},
-    {0xF5, TDBFVersion::FoxProMemo}, {0x03, TDBFVersion::dBase4}, {0x8B, TDBFVersion::dBase4Memo},
-    {0x30, TDBFVersion::VFP3},    {0x04, TDBFVersion::dBase5},     {0x04, TDBFVersion::dBase7},
-    {0x8C, TDBFVersion::dBase7Memo}, {0x02, TDBFVersion::FoxBASE1}, {0xFB, TDBFVersion::FoxBASE2},
-    {0x31, TDBFVersion::VFP3AutoIncrement}, {0xE5, TDBFVersion::HyperSix},
+    {0x03, TDBFVersion::dBase3},
+    {0x83, TDBFVersion::dBase3Memo},
+    {0x05, TDBFVersion::FoxPro},
+    {0xF5, TDBFVersion::FoxProMemo},
+    {0x03, TDBFVersion::dBase4},
+    {0x8B, TDBFVersion::dBase4Memo},
+    {0x30, TDBFVersion::VFP3},
+    {0x04, TDBFVersion::dBase5},
+    {0x04, TDBFVersion::dBase7},
+    {0x8C, TDBFVersion::dBase7Memo},
+    {0x02, TDBFVersion::FoxBASE1},
+    {0xFB, TDBFVersion::FoxBASE2},
+    {0x31, TDBFVersion::VFP3AutoIncrement},
+    {0xE5, TDBFVersion::HyperSix},
 };
 
 constexpr std::uint8_t descriptorEnd = 0x0D;
@@ -128,13 +137,12 @@ void ReadTableLayout(sources::TTableStream &stream, const sources::TTableText &t
 int CodePageOfLanguageDriver(std::uint8_t driver)
 {
     static constexpr std::pair<std::uint8_t, int> drivers[] = {
-        {0x01, 437},  {0x02, 850},  {0x03, 1252}, {0x08, 865},  {0x09, 437},  {0x0A, 850},  {0x0B, 437},
-        {0x0D, 437},  {0x0E, 850},  {0x0F, 437},  {0x10, 850},  {0x11, 437},  {0x12, 850},  {0x14, 850},
-        {0x15, 437},  {0x16, 850},  {0x17, 865},  {0x18, 437},  {0x19, 437},  {0x1A, 850},  {0x1B, 437},
-        {0x1C, 863},  {0x1D, 850},  {0x1F, 852},  {0x22, 852},  {0x23, 852},  {0x24, 860},  {0x25, 850},
-        {0x26, 866},  {0x37, 850},  {0x40, 852},  {0x50, 874},  {0x57, 1252}, {0x58, 1252}, {0x59, 1252},
-        {0x64, 852},  {0x65, 866},  {0x66, 865},  {0x67, 861},  {0x6A, 737},  {0x6B, 857},  {0x7C, 874},
-        {0x7D, 1255}, {0x7E, 1256}, {0xC8, 1250}, {0xC9, 1251}, {0xCA, 1254}, {0xCB, 1253},
+        {0x01, 437},  {0x02, 850},  {0x03, 1252}, {0x08, 865},  {0x09, 437},  {0x0A, 850},  {0x0B, 437},  {0x0D, 437},
+        {0x0E, 850},  {0x0F, 437},  {0x10, 850},  {0x11, 437},  {0x12, 850},  {0x14, 850},  {0x15, 437},  {0x16, 850},
+        {0x17, 865},  {0x18, 437},  {0x19, 437},  {0x1A, 850},  {0x1B, 437},  {0x1C, 863},  {0x1D, 850},  {0x1F, 852},
+        {0x22, 852},  {0x23, 852},  {0x24, 860},  {0x25, 850},  {0x26, 866},  {0x37, 850},  {0x40, 852},  {0x50, 874},
+        {0x57, 1252}, {0x58, 1252}, {0x59, 1252}, {0x64, 852},  {0x65, 866},  {0x66, 865},  {0x67, 861},  {0x6A, 737},
+        {0x6B, 857},  {0x7C, 874},  {0x7D, 1255}, {0x7E, 1256}, {0xC8, 1250}, {0xC9, 1251}, {0xCA, 1254}, {0xCB, 1253},
     };
     for (const auto &[byte, codePage] : drivers)
         if (byte == driver)

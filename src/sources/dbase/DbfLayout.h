@@ -12,8 +12,20 @@ class TTableText;
 
 // dBase table versions, in the order the header byte is matched against them.
 enum class TDBFVersion {
-    dBase3, dBase3Memo, FoxPro, FoxProMemo, dBase4, dBase4Memo, VFP3, dBase5, dBase7, dBase7Memo,
-    FoxBASE1, FoxBASE2, VFP3AutoIncrement, HyperSix,
+    dBase3,
+    dBase3Memo,
+    FoxPro,
+    FoxProMemo,
+    dBase4,
+    dBase4Memo,
+    VFP3,
+    dBase5,
+    dBase7,
+    dBase7Memo,
+    FoxBASE1,
+    FoxBASE2,
+    VFP3AutoIncrement,
+    HyperSix,
 };
 
 // The memo file to look for.

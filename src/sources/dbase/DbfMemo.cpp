@@ -14,10 +14,7 @@ namespace {
 constexpr std::size_t memoHeaderSize = 512;
 constexpr int defaultBlockSize = 512;
 
-bool hasNoLength(TDBFVersion version)
-{
-    return version == TDBFVersion::dBase3 || version == TDBFVersion::dBase3Memo;
-}
+bool hasNoLength(TDBFVersion version) { return version == TDBFVersion::dBase3 || version == TDBFVersion::dBase3Memo; }
 
 bool usesFoxProMemo(TDBFVersion version, TDBFMemoType memoType)
 {
@@ -59,7 +56,7 @@ std::string MemoExtension(TDBFVersion version, TDBFMemoType memoType)
 }
 
 std::unique_ptr<TDBFMemoFile> TDBFMemoFile::Open(const std::string &tableFileName, TDBFVersion version,
-                                               TDBFMemoType memoType)
+                                                 TDBFMemoType memoType)
 {
     const std::string name = findMemoFile(tableFileName, version, memoType);
     if (name.empty())
@@ -126,7 +123,8 @@ std::string TDBFMemoFile::ReadCounted()
     std::array<std::uint8_t, 8> blockHeader{};
     if (!stream_.Read(blockHeader))
         return {};
-    const std::uint32_t length = foxPro_ ? sources::BE32(blockHeader.data() + 4) : sources::LE32(blockHeader.data() + 4);
+    const std::uint32_t length = foxPro_ ? sources::BE32(blockHeader.data() + 4)
+                                         : sources::LE32(blockHeader.data() + 4);
     if (length == 0)
         return {};
     if ((version_ == TDBFVersion::dBase4 || version_ == TDBFVersion::dBase4Memo) &&

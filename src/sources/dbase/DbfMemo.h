@@ -16,7 +16,7 @@ class TDBFMemoFile {
 public:
     // Nothing when the table has no such file.
     static std::unique_ptr<TDBFMemoFile> Open(const std::string &tableFileName, TDBFVersion version,
-                                             TDBFMemoType memoType);
+                                              TDBFMemoType memoType);
 
     // The bytes of the memo that starts at the block; empty for block 0 and for blocks
     // outside the file. Lengths are taken as the file gives them, up to its end.

@@ -71,7 +71,7 @@ private:
     std::uint32_t recordsRead_ = 0;
     bool pending_ = false; // a wanted record waits in record_
     TVxIRowStatus pendingStatus_ = TVxIRowStatus::rsNormal;
-    int nextRow_ = 0;      // the row the next delivered record belongs to
+    int nextRow_ = 0; // the row the next delivered record belongs to
     std::unique_ptr<sources::dbase::TDBFMemoFile> memo_;
     bool memoLookedFor_ = false;
 };

@@ -7,10 +7,29 @@ namespace sources::excel {
 std::vector<std::string> BuiltInFormats()
 {
     std::vector<std::string> f(50);
-    const char *low[] = {"General", "0", "0.00", "#,##0", "#,##0.00", "($#,##0_);($#,##0)",
-                         "($#,##0_);[Red]($#,##0)", "($#,##0.00_);($#,##0.00)", "($#,##0.00_);[Red]($#,##0.00)",
-                         "0%", "0.00%", "0.00E+00", "# ?/?", "# ?\?/?\?", "m/d/yy", "d-mmm-yy", "d-mmm", "mmm-yy",
-                         "h:mm AM/PM", "h:mm:ss AM/PM", "h:mm", "h:mm:ss", "m/d/yy h:mm"};
+    const char *low[] = {"General",
+                         "0",
+                         "0.00",
+                         "#,##0",
+                         "#,##0.00",
+                         "($#,##0_);($#,##0)",
+                         "($#,##0_);[Red]($#,##0)",
+                         "($#,##0.00_);($#,##0.00)",
+                         "($#,##0.00_);[Red]($#,##0.00)",
+                         "0%",
+                         "0.00%",
+                         "0.00E+00",
+                         "# ?/?",
+                         "# ?\?/?\?",
+                         "m/d/yy",
+                         "d-mmm-yy",
+                         "d-mmm",
+                         "mmm-yy",
+                         "h:mm AM/PM",
+                         "h:mm:ss AM/PM",
+                         "h:mm",
+                         "h:mm:ss",
+                         "m/d/yy h:mm"};
     for (int i = 0; i <= 22; ++i)
         f[static_cast<std::size_t>(i)] = low[i];
     const char *high[] = {"(#,##0_);(#,##0)",

@@ -239,7 +239,7 @@ private:
 class TSheetParser : public TXmlParser {
 public:
     TSheetParser(TOpenXmlSink &sink, int sheet, bool date1904, const std::vector<std::string> &strings,
-                const std::vector<TStylesParser::Style> &styles)
+                 const std::vector<TStylesParser::Style> &styles)
         : sink_(sink), sheet_(sheet), date1904_(date1904), strings_(strings), styles_(styles)
     {
     }
@@ -295,10 +295,7 @@ protected:
         else if (inInline_)
             inline_.Characters(text);
     }
-    void Parsed(std::int64_t bytes, std::int64_t) override
-    {
-        sink_.Progress(progressDone_ + bytes, progressTotal_);
-    }
+    void Parsed(std::int64_t bytes, std::int64_t) override { sink_.Progress(progressDone_ + bytes, progressTotal_); }
 
 private:
     void Dimension(std::string_view ref)

@@ -13,8 +13,7 @@ namespace sources::excel {
 // compressed one-byte form.
 class TSharedStringsReader {
 public:
-    TSharedStringsReader(TBiffStream &stream, std::span<const std::uint8_t> sstData)
-        : stream_(stream), record_(sstData)
+    TSharedStringsReader(TBiffStream &stream, std::span<const std::uint8_t> sstData) : stream_(stream), record_(sstData)
     {
     }
 

@@ -29,7 +29,10 @@ TVxImportFromXLS::TVxImportFromXLS(TVxImportBaseComponent *owner) : TVxImportFro
     ApplyDefaultSourceFileName();
 }
 
-std::unique_ptr<TSpreadSheetFile> TVxImportFromXLS::CreateSpreadSheetFile() { return CreateExcelReader(SourceFileName); }
+std::unique_ptr<TSpreadSheetFile> TVxImportFromXLS::CreateSpreadSheetFile()
+{
+    return CreateExcelReader(SourceFileName);
+}
 
 void TVxImportFromXLS::GetFileFilter(std::string &filter) const
 {

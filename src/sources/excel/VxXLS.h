@@ -85,12 +85,15 @@ private:
     std::size_t RecordLimit() const;
 
     // The record handler: true when it handled the record.
-    bool ProcessRecord(sources::excel::TBiffStream &stream, const TRecordHeader &header, const sources::TByteView &data);
+    bool ProcessRecord(sources::excel::TBiffStream &stream, const TRecordHeader &header,
+                       const sources::TByteView &data);
     bool HandleRecord(sources::excel::TBiffStream &stream, const TRecordHeader &header, const sources::TByteView &data);
     bool HandleCellRecord(const TRecordHeader &header, const sources::TByteView &data);
     bool HandleBiff2CellRecord(const TRecordHeader &header, const sources::TByteView &data);
-    bool HandleWorkbookRecord(sources::excel::TBiffStream &stream, const TRecordHeader &header, const sources::TByteView &data);
-    void HandleFormula(sources::excel::TBiffStream &stream, const TRecordHeader &header, const sources::TByteView &data);
+    bool HandleWorkbookRecord(sources::excel::TBiffStream &stream, const TRecordHeader &header,
+                              const sources::TByteView &data);
+    void HandleFormula(sources::excel::TBiffStream &stream, const TRecordHeader &header,
+                       const sources::TByteView &data);
     bool FormulaStringAhead(sources::excel::TBiffStream &stream, std::string &text);
     void HandleBoolErr(const sources::TByteView &data, std::size_t valueAt, int formatIndex, TAlignment alignment);
     void HandleFormat(const TRecordHeader &header, const sources::TByteView &data);

@@ -147,12 +147,10 @@ bool TMSExcel::HandleBiff2CellRecord(const TRecordHeader &header, const TByteVie
             ReportCell(data.U16(0), data.U16(2), -1, Variant::Null(), biff2Alignment(data));
         return true;
     case rec::INTEGER2:
-        ReportCell(data.U16(0), data.U16(2), -1, Variant(static_cast<std::int32_t>(data.U16(7))),
-                   biff2Alignment(data));
+        ReportCell(data.U16(0), data.U16(2), -1, Variant(static_cast<std::int32_t>(data.U16(7))), biff2Alignment(data));
         return true;
     case rec::NUMBER2:
-        ReportNumber(data.U16(0), data.U16(2), -1, data.F64(7), IsDateFormat(biff2Format(data)),
-                     biff2Alignment(data));
+        ReportNumber(data.U16(0), data.U16(2), -1, data.F64(7), IsDateFormat(biff2Format(data)), biff2Alignment(data));
         return true;
     case rec::LABEL2: {
         const std::size_t count = data.U8(7);

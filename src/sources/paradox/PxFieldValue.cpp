@@ -47,8 +47,8 @@ std::string alphaText(std::span<const std::uint8_t> bytes, const sources::TTable
         ++first;
     while (last != first && *(last - 1) == ' ')
         --last;
-    return text.Decode(bytes.subspan(static_cast<std::size_t>(first - bytes.begin()),
-                                     static_cast<std::size_t>(last - first)));
+    return text.Decode(
+        bytes.subspan(static_cast<std::size_t>(first - bytes.begin()), static_cast<std::size_t>(last - first)));
 }
 
 // Days since 1899-12-30 from a stored date, time or timestamp number.
@@ -76,10 +76,22 @@ bool IsBLOBType(std::uint8_t type) { return type >= pxfMemoBLOb && type <= pxfGr
 bool HasDecoding(std::uint8_t type)
 {
     switch (type) {
-    case pxfAlpha: case pxfDate: case pxfShort: case pxfLong: case pxfCurrency: case pxfNumber: case pxfLogical:
-    case pxfMemoBLOb: case pxfBLOb: case pxfFmtMemoBLOb: case pxfOLE: case pxfGraphic: case pxfTime:
-    case pxfTimestamp: case pxfAutoInc: case pxfBCD:
-        return true;
+    case pxfAlpha:
+    case pxfDate:
+    case pxfShort:
+    case pxfLong:
+    case pxfCurrency:
+    case pxfNumber:
+    case pxfLogical:
+    case pxfMemoBLOb:
+    case pxfBLOb:
+    case pxfFmtMemoBLOb:
+    case pxfOLE:
+    case pxfGraphic:
+    case pxfTime:
+    case pxfTimestamp:
+    case pxfAutoInc:
+    case pxfBCD: return true;
     default: return false;
     }
 }
@@ -119,8 +131,15 @@ Variant DecodeFieldValue(const TPxField &field, std::span<const std::uint8_t> by
     switch (field.Type) {
     case pxfAlpha: return Variant(alphaText(bytes, text));
     case pxfBCD: return Variant(BCDToDouble(bytes));
-    case pxfDate: case pxfShort: case pxfLong: case pxfCurrency: case pxfNumber: case pxfLogical: case pxfTime:
-    case pxfTimestamp: case pxfAutoInc: break;
+    case pxfDate:
+    case pxfShort:
+    case pxfLong:
+    case pxfCurrency:
+    case pxfNumber:
+    case pxfLogical:
+    case pxfTime:
+    case pxfTimestamp:
+    case pxfAutoInc: break;
     default: return {};
     }
     if (bytes.empty() || allZero(bytes))
@@ -158,8 +177,12 @@ Variant DecodeFieldValue(const TPxField &field, std::span<const std::uint8_t> by
 TAlignment FieldAlignment(std::uint8_t type)
 {
     switch (type) {
-    case pxfShort: case pxfLong: case pxfCurrency: case pxfNumber: case pxfAutoInc: case pxfBCD:
-        return TAlignment::taRightJustify;
+    case pxfShort:
+    case pxfLong:
+    case pxfCurrency:
+    case pxfNumber:
+    case pxfAutoInc:
+    case pxfBCD: return TAlignment::taRightJustify;
     default: return TAlignment::taLeftJustify;
     }
 }
@@ -169,11 +192,17 @@ TVxIDataType FieldDataType(std::uint8_t type)
     switch (type) {
     case pxfAlpha: return TVxIDataType::itString;
     case pxfDate: return TVxIDataType::itDate;
-    case pxfShort: case pxfLong: case pxfAutoInc: return TVxIDataType::itInteger;
-    case pxfCurrency: case pxfNumber: return TVxIDataType::itFloat;
+    case pxfShort:
+    case pxfLong:
+    case pxfAutoInc: return TVxIDataType::itInteger;
+    case pxfCurrency:
+    case pxfNumber: return TVxIDataType::itFloat;
     case pxfLogical: return TVxIDataType::itBoolean;
     case pxfMemoBLOb: return TVxIDataType::itMEMO;
-    case pxfBLOb: case pxfFmtMemoBLOb: case pxfOLE: case pxfBytes: return TVxIDataType::itBLOB;
+    case pxfBLOb:
+    case pxfFmtMemoBLOb:
+    case pxfOLE:
+    case pxfBytes: return TVxIDataType::itBLOB;
     case pxfGraphic: return TVxIDataType::itGraphic;
     case pxfTime: return TVxIDataType::itTime;
     case pxfTimestamp: return TVxIDataType::itDateTime;

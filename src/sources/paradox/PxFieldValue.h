@@ -16,9 +16,23 @@ class TTableText;
 namespace sources::paradox {
 
 enum TPxFieldType : std::uint8_t {
-    pxfAlpha = 1, pxfDate = 2, pxfShort = 3, pxfLong = 4, pxfCurrency = 5, pxfNumber = 6, pxfLogical = 9,
-    pxfMemoBLOb = 12, pxfBLOb = 13, pxfFmtMemoBLOb = 14, pxfOLE = 15, pxfGraphic = 16, pxfTime = 20,
-    pxfTimestamp = 21, pxfAutoInc = 22, pxfBCD = 23, pxfBytes = 24,
+    pxfAlpha = 1,
+    pxfDate = 2,
+    pxfShort = 3,
+    pxfLong = 4,
+    pxfCurrency = 5,
+    pxfNumber = 6,
+    pxfLogical = 9,
+    pxfMemoBLOb = 12,
+    pxfBLOb = 13,
+    pxfFmtMemoBLOb = 14,
+    pxfOLE = 15,
+    pxfGraphic = 16,
+    pxfTime = 20,
+    pxfTimestamp = 21,
+    pxfAutoInc = 22,
+    pxfBCD = 23,
+    pxfBytes = 24,
 };
 
 bool IsBLOBType(std::uint8_t type);

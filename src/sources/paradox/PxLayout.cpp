@@ -118,7 +118,8 @@ void ReadTableLayout(sources::TTableStream &stream, TPxTableLayout &layout)
         damaged();
     readFieldInfo(stream, layout);
     const std::int64_t tableName = TableLevelOf(layout.VersionByte) >= 70 ? 261 : 79;
-    const std::int64_t namesAt = stream.Position() + 4 + 4 * static_cast<std::int64_t>(layout.Fields.size()) + tableName;
+    const std::int64_t namesAt = stream.Position() + 4 + 4 * static_cast<std::int64_t>(layout.Fields.size()) +
+                                 tableName;
     if (namesAt > layout.HeaderLength || !stream.Seek(namesAt))
         damaged();
     std::vector<std::uint8_t> rest(static_cast<std::size_t>(layout.HeaderLength - namesAt));

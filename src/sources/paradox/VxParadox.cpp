@@ -131,8 +131,8 @@ bool TDBParadox::ReadBlock(int index)
     if (!table_ || static_cast<std::size_t>(index) >= visited_.size() || visited_[static_cast<std::size_t>(index)])
         return false;
     visited_[static_cast<std::size_t>(index)] = true;
-    const std::int64_t position =
-        static_cast<std::int64_t>(layout_.HeaderLength) + static_cast<std::int64_t>(index) * layout_.BlockSize;
+    const std::int64_t position = static_cast<std::int64_t>(layout_.HeaderLength) +
+                                  static_cast<std::int64_t>(index) * layout_.BlockSize;
     std::vector<std::uint8_t> &whole = wholeBlock_;
     whole.resize(static_cast<std::size_t>(layout_.BlockSize));
     if (position >= table_->Size() || !table_->ReadAt(position, whole))
@@ -203,8 +203,9 @@ void TDBParadox::DeliverRecord(int row, std::span<const std::uint8_t> record)
         if (!sources::paradox::HasDecoding(field.Type))
             continue;
         const auto bytes = record.subspan(field.Offset, field.Size);
-        const Variant value = sources::paradox::IsBLOBType(field.Type) ? BLOBValue(field, bytes)
-                                                              : sources::paradox::DecodeFieldValue(field, bytes, text_);
+        const Variant value = sources::paradox::IsBLOBType(field.Type)
+                                  ? BLOBValue(field, bytes)
+                                  : sources::paradox::DecodeFieldValue(field, bytes, text_);
         OnCellValue(this, 0, row, static_cast<int>(i), 0, value, sources::paradox::FieldAlignment(field.Type));
     }
 }

@@ -283,8 +283,7 @@ bool TVxImportFromText::ProcessRow()
         // here, each with its own result, failures included.
         const bool sameSplit = Fixed == aheadFixed_ && FieldDelimiterCustom() == aheadDelimiter_ &&
                                TextQualifierCustom() == aheadQualifier_;
-        if (sameSplit && PlanHolds(plan_) &&
-            readAhead_->Take(static_cast<std::size_t>(CurrentRowIndex), aheadValues_))
+        if (sameSplit && PlanHolds(plan_) && readAhead_->Take(static_cast<std::size_t>(CurrentRowIndex), aheadValues_))
             return ProcessPlannedRow(aheadValues_);
         readAhead_.reset();
     }
@@ -314,8 +313,8 @@ void TVxImportFromText::StartReadAhead()
     const TPositionUnit unit = PositionUnit();
     // Runs on the reading thread: it reads the lines (kept until the source closes, which
     // stops this thread first) and the plan, nothing else of this component.
-    auto compute = [this, fixed, d, q, unit, positions = std::vector<TTextPosition>()](std::size_t row,
-                                                                                std::vector<Variant> &values) mutable {
+    auto compute = [this, fixed, d, q, unit,
+                    positions = std::vector<TTextPosition>()](std::size_t row, std::vector<Variant> &values) mutable {
         const std::string_view line = text_.Lines[row];
         if (fixed)
             positions.clear();
@@ -426,8 +425,8 @@ void TVxImportFromText::CreateColumns()
             } else {
                 c.Caption = ImpTexts().Field + std::to_string(k + 1);
             }
-            const std::string_view name =
-                Fixed ? CharacterPart(names, p.Start, p.End, PositionUnit()) : DelimitedPart(names, p.Start, p.End);
+            const std::string_view name = Fixed ? CharacterPart(names, p.Start, p.End, PositionUnit())
+                                                : DelimitedPart(names, p.Start, p.End);
             c.FieldName = header ? std::string(name) : c.Caption;
             c.DataType = TVxIDataType::itString;
         }

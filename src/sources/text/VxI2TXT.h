@@ -49,9 +49,8 @@ std::string ReadClipboardLines(const TReadTextOptions &options, TVxIHost &host, 
 // Delimited mode: the fields of the line, as byte positions. Fixed mode: one column per
 // destination field, guessed from its display width in characters (nothing without a
 // dataset).
-void SplitTextLine(const TDataSet *dataSet, bool fixed, char fieldDelimiter, std::string_view line,
-                   char textQualifier, std::vector<TTextPosition> &result,
-                   TPositionUnit unit = TPositionUnit::puCharacter);
+void SplitTextLine(const TDataSet *dataSet, bool fixed, char fieldDelimiter, std::string_view line, char textQualifier,
+                   std::vector<TTextPosition> &result, TPositionUnit unit = TPositionUnit::puCharacter);
 
 // The text a source name reads from a line: "Text" the whole line, "Text<a>-<b>"
 // characters a to b of a fixed-width line, "Field<n>" the n-th delimited field; any other

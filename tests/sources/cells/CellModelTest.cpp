@@ -8,8 +8,8 @@ TEST(ColumnNames, LettersAndIndexesTurnIntoEachOther)
         int number;
         const char *letters;
     };
-    for (const Case &c : {Case{1, "A"}, Case{26, "Z"}, Case{27, "AA"}, Case{52, "AZ"}, Case{53, "BA"},
-                          Case{256, "IV"}, Case{702, "ZZ"}, Case{703, "AAA"}, Case{16384, "XFD"}}) {
+    for (const Case &c : {Case{1, "A"}, Case{26, "Z"}, Case{27, "AA"}, Case{52, "AZ"}, Case{53, "BA"}, Case{256, "IV"},
+                          Case{702, "ZZ"}, Case{703, "AAA"}, Case{16384, "XFD"}}) {
         SCOPED_TRACE(c.letters);
         EXPECT_EQ(ColumnLetters(c.number), c.letters);
         EXPECT_EQ(ColumnIndexFromLetters(c.letters, 20000), c.number - 1);
@@ -24,9 +24,9 @@ TEST(ColumnNames, OnlyLetterNamesWithinTheSheetAreColumns)
         int colCount;
         int index;
     };
-    for (const Case &c : {Case{"iv", 256, 255}, Case{"IW", 256, -1}, Case{"A1", 256, -1}, Case{"", 256, -1},
-                          Case{"Field1", 1000, -1}, Case{"A", 0, -1}, Case{"AAA", 703, 702},
-                          Case{"ZZZZZZZZZZZZZZZZ", 2147483647, -1}}) {
+    for (const Case &c :
+         {Case{"iv", 256, 255}, Case{"IW", 256, -1}, Case{"A1", 256, -1}, Case{"", 256, -1}, Case{"Field1", 1000, -1},
+          Case{"A", 0, -1}, Case{"AAA", 703, 702}, Case{"ZZZZZZZZZZZZZZZZ", 2147483647, -1}}) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ColumnIndexFromLetters(c.name, c.colCount), c.index);
     }
@@ -137,8 +137,8 @@ TEST_F(ModelHandlers, ColumnWidthsLeaveGapsAbsent)
 TEST(ReaderBase, LoadFromFileChecksTheName)
 {
     TSpreadSheetFile reader;
-    for (const auto &[name, message] : {std::pair{"  ", "File is not defined."},
-                                        std::pair{"/no/such/file.xls", "File is not exists."}}) {
+    for (const auto &[name, message] :
+         {std::pair{"  ", "File is not defined."}, std::pair{"/no/such/file.xls", "File is not exists."}}) {
         try {
             reader.LoadFromFile(name);
             ADD_FAILURE() << name;

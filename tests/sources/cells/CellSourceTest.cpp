@@ -67,8 +67,8 @@ TEST(CellSource, RowsRunFromRowFirstToRowLastWithinTheSheet)
         int first, last;
         std::vector<std::string> column;
     };
-    for (const Case &c : {Case{2, 2147483647, {"1", "2", "3"}}, Case{1, 2, {"ID", "1"}}, Case{4, 9, {"3"}},
-                          Case{6, 9, {}}}) {
+    for (const Case &c :
+         {Case{2, 2147483647, {"1", "2", "3"}}, Case{1, 2, {"ID", "1"}}, Case{4, 9, {"3"}}, Case{6, 9, {}}}) {
         TVxImportFromXLS source;
         source.SourceFileName = XlsData("table.xls");
         source.RowFirst = c.first;
@@ -89,7 +89,7 @@ TEST(CellSource, ValuesAreReadByColumnLetters)
     ASSERT_TRUE(source.HasRow());
     EXPECT_EQ(field(source, "b").AsString(), "Zoë Ærø");
     EXPECT_TRUE(field(source, "D").IsDate());
-    EXPECT_TRUE(field(source, "I").IsNull()); // the empty-string formula has no cell
+    EXPECT_TRUE(field(source, "I").IsNull());        // the empty-string formula has no cell
     EXPECT_EQ(field(source, "A1").AsString(), "A1"); // no column: the name stays
     EXPECT_EQ(field(source, "K").AsString(), "K");   // beyond the sheet's columns
 }
@@ -102,9 +102,9 @@ TEST(CellSource, ColumnsAreNamedByTheFieldNameRowAndTyped)
     source.CreateColumns();
     ASSERT_EQ(source.Columns.Count(), 10);
     const std::vector<std::pair<const char *, TVxIDataType>> expected = {
-        {"ID", TVxIDataType::itFloat},      {"NAME", TVxIDataType::itString},     {"AMOUNT", TVxIDataType::itFloat},
-        {"BORN", TVxIDataType::itDateTime}, {"AT", TVxIDataType::itDateTime},     {"PLAIN", TVxIDataType::itFloat},
-        {"TOTAL", TVxIDataType::itFloat},   {"RATIO", TVxIDataType::itString},    {"BLANK", TVxIDataType::itString},
+        {"ID", TVxIDataType::itFloat},      {"NAME", TVxIDataType::itString},  {"AMOUNT", TVxIDataType::itFloat},
+        {"BORN", TVxIDataType::itDateTime}, {"AT", TVxIDataType::itDateTime},  {"PLAIN", TVxIDataType::itFloat},
+        {"TOTAL", TVxIDataType::itFloat},   {"RATIO", TVxIDataType::itString}, {"BLANK", TVxIDataType::itString},
         {"OK", TVxIDataType::itBoolean}};
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(source.Columns[i].FieldName, expected[static_cast<std::size_t>(i)].first);
@@ -165,7 +165,8 @@ TEST(CellSource, LotusAndQuattroReadersAreNotAvailableYet)
 {
     TVxImportFromWKS lotus;
     TVxImportFromQuattro quattro;
-    for (TVxImportFromCell *source : {static_cast<TVxImportFromCell *>(&lotus), static_cast<TVxImportFromCell *>(&quattro)}) {
+    for (TVxImportFromCell *source :
+         {static_cast<TVxImportFromCell *>(&lotus), static_cast<TVxImportFromCell *>(&quattro)}) {
         try {
             source->OpenSource();
             ADD_FAILURE();

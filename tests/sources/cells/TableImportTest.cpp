@@ -17,10 +17,12 @@ protected:
     }
 
     std::string vxiFile(const std::string &type, const std::string &source, const std::vector<std::string> &maps,
-                     const std::string &skipIf = "")
+                        const std::string &skipIf = "")
     {
-        std::string text = "[Common]\r\nTableName=ITEMS\r\nTableType=" + type + "\r\nCommitCount=300\r\nMode=0\r\n"
-                           "SourceFileName=" + source + "\r\nSkipIf=" + skipIf + "\r\n";
+        std::string text = "[Common]\r\nTableName=ITEMS\r\nTableType=" + type +
+                           "\r\nCommitCount=300\r\nMode=0\r\n"
+                           "SourceFileName=" +
+                           source + "\r\nSkipIf=" + skipIf + "\r\n";
         for (std::size_t i = 0; i < maps.size(); ++i)
             text += "Map" + std::to_string(i) + "=" + maps[i] + "\r\n";
         text += "[DataFormat]\r\nDateOrder=2\r\nDateSeparator=2D\r\nTimeSeparator=3A\r\nDecimalSeparator=2E\r\n"
@@ -52,9 +54,9 @@ TEST_F(TableImport, DBaseTableWithMemosLandsInTheTable)
 {
     // LibreOffice's table: five records, the fourth deleted, memos over several blocks; the
     // last holds CP850 text the table does not declare, which a UTF8 connection refuses
-    const RunResult r = run(vxiFile("DBase", DbfData("lo_memo.dbf"),
-                                 {"ID=ID", "NAME=TRIM(NAME)", "BORN=BORN", "PRICE=PRICE", "OK=OK", "NOTES=NOTES"},
-                                 "ID = 5"));
+    const RunResult r =
+        run(vxiFile("DBase", DbfData("lo_memo.dbf"),
+                    {"ID=ID", "NAME=TRIM(NAME)", "BORN=BORN", "PRICE=PRICE", "OK=OK", "NOTES=NOTES"}, "ID = 5"));
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(r.out, "The data import process has completed successfully.\n"
                      "Processed: 4  Added: 3  Updated: 0  Deleted: 0  Skipped: 1  Errors: 0\n");
@@ -67,9 +69,9 @@ TEST_F(TableImport, DBaseTableWithMemosLandsInTheTable)
 
 TEST_F(TableImport, VisualFoxProTableWithTypedFields)
 {
-    const RunResult r = run(vxiFile("DBase", DbfData("pydbf_vfp.dbf"),
-                                 {"ID=QTY", "NAME=TRIM(NAME)", "BORN=BORN", "PRICE=SCORE", "OK=OK", "STAMP=STAMP",
-                                  "NOTES=NOTES"}));
+    const RunResult r =
+        run(vxiFile("DBase", DbfData("pydbf_vfp.dbf"),
+                    {"ID=QTY", "NAME=TRIM(NAME)", "BORN=BORN", "PRICE=SCORE", "OK=OK", "STAMP=STAMP", "NOTES=NOTES"}));
     EXPECT_EQ(r.status, 0) << r.out;
     const std::vector<std::string> got = rows();
     ASSERT_EQ(got.size(), 4u) << r.out;
@@ -82,9 +84,9 @@ TEST_F(TableImport, VisualFoxProTableWithTypedFields)
 
 TEST_F(TableImport, ParadoxTableWithMemosLandsInTheTable)
 {
-    const RunResult r = run(vxiFile("Paradox", ParadoxData("pxlib_types.db"),
-                                 {"ID=Big", "NAME=Name", "BORN=Born", "PRICE=Amount", "OK=Ok", "STAMP=Stamp",
-                                  "NOTES=Notes"}));
+    const RunResult r =
+        run(vxiFile("Paradox", ParadoxData("pxlib_types.db"),
+                    {"ID=Big", "NAME=Name", "BORN=Born", "PRICE=Amount", "OK=Ok", "STAMP=Stamp", "NOTES=Notes"}));
     EXPECT_EQ(r.status, 4) << r.out;
     // the second record has no Big and fails the key; the rest land
     EXPECT_NE(r.out.find("Added: 249"), std::string::npos) << r.out;

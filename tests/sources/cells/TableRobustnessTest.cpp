@@ -28,12 +28,18 @@ void PrintTo(const Fixture &f, std::ostream *out)
 std::vector<Fixture> fixtures()
 {
     return {
-        {"people.dbf", "", false},          {"lo_memo.dbf", "lo_memo.dbt", false},
-        {"memotest.dbf", "memotest.FPT", false}, {"pydbf_db3.dbf", "pydbf_db3.dbt", false},
-        {"pydbf_fp.dbf", "pydbf_fp.fpt", false}, {"pydbf_vfp.dbf", "pydbf_vfp.fpt", false},
-        {"pxlib_types.db", "pxlib_types.mb", true}, {"db-CUSTOMER.DB", "db-CUSTOMER.MB", true},
-        {"fields-bcd.db", "", true},         {"fields-fmemo.db", "fields-fmemo.mb", true},
-        {"fields-timestamp.db", "", true},   {"encrypt-encrypted.db", "", true},
+        {"people.dbf", "", false},
+        {"lo_memo.dbf", "lo_memo.dbt", false},
+        {"memotest.dbf", "memotest.FPT", false},
+        {"pydbf_db3.dbf", "pydbf_db3.dbt", false},
+        {"pydbf_fp.dbf", "pydbf_fp.fpt", false},
+        {"pydbf_vfp.dbf", "pydbf_vfp.fpt", false},
+        {"pxlib_types.db", "pxlib_types.mb", true},
+        {"db-CUSTOMER.DB", "db-CUSTOMER.MB", true},
+        {"fields-bcd.db", "", true},
+        {"fields-fmemo.db", "fields-fmemo.mb", true},
+        {"fields-timestamp.db", "", true},
+        {"encrypt-encrypted.db", "", true},
     };
 }
 
@@ -47,7 +53,8 @@ std::string fixturePath(const Fixture &f, const std::string &name)
 void readDamaged(const Fixture &f, const std::string &path)
 {
     try {
-        const TableRows rows = f.paradox ? ReadParadoxRows(path, 20000) : ReadDbfRows(path, {TVxIRowStatus::rsNormal}, true, 20000);
+        const TableRows rows = f.paradox ? ReadParadoxRows(path, 20000)
+                                         : ReadDbfRows(path, {TVxIRowStatus::rsNormal}, true, 20000);
         EXPECT_LE(rows.size(), 20000u);
     } catch (const ESpreadSheetError &) {
     }
@@ -126,7 +133,9 @@ TEST_P(DamagedTable, BitFlippedCopiesEndTheRowsOrAreRefused)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedTable, ::testing::ValuesIn(fixtures()),
-                         [](const ::testing::TestParamInfo<Fixture> &testCase) { return FileCaseName(testCase.param.table); });
+                         [](const ::testing::TestParamInfo<Fixture> &testCase) {
+                             return FileCaseName(testCase.param.table);
+                         });
 
 // Counts and lengths that claim far more than the file holds: the reader takes what is there.
 TEST(DamagedTable, ClaimsBeyondTheFileAreNotBelieved)

@@ -84,7 +84,8 @@ std::vector<std::uint8_t> DbfBuilder::Bytes() const
     std::size_t at = before;
     for (const DbfFieldDef &f : fields_) {
         const std::size_t nameRoom = isDbase7(version_) ? 32 : 11;
-        std::copy_n(f.Name.begin(), std::min(f.Name.size(), nameRoom - 1), out.begin() + static_cast<std::ptrdiff_t>(at));
+        std::copy_n(f.Name.begin(), std::min(f.Name.size(), nameRoom - 1),
+                    out.begin() + static_cast<std::ptrdiff_t>(at));
         const std::size_t typeAt = isDbase7(version_) ? 32 : 11;
         const std::size_t lengthAt = isDbase7(version_) ? 33 : 16;
         out[at + typeAt] = static_cast<std::uint8_t>(f.Type);

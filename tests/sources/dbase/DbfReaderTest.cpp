@@ -47,7 +47,7 @@ TEST(DbfReader, RealTablesReadAsTheirWritersWroteThem)
     const std::vector<Case> cases = {
         {"people.dbf", 0, 0, "String:Alice           "},
         {"people.dbf", 1, 1, "Date:1980-11-12 00:00:00"},
-        {"invalid_value.dbf", 0, 1, "Empty:"}, // "NotAYear" is no date
+        {"invalid_value.dbf", 0, 1, "Empty:"},     // "NotAYear" is no date
         {"memotest.dbf", 1, 2, "String:Bob memo"}, // memo file with an upper-case .FPT
         {"no_memofile.dbf", 0, 2, "String:"},
         {"lo_memo.dbf", 0, 0, "Double:1"},
@@ -57,7 +57,9 @@ TEST(DbfReader, RealTablesReadAsTheirWritersWroteThem)
         {"lo_memo.dbf", 2, 4, "Empty:"},
         {"lo_memo.dbf", 3, 2, "Date:2024-02-29 00:00:00"},
         {"lo_memo.dbf", 3, 3, "Double:99999.99"},
-        {"lo_memo.dbf", 3, 5, "String:Caf\x82 \x81" "ber"}, // no code page named: the bytes pass
+        {"lo_memo.dbf", 3, 5,
+         "String:Caf\x82 \x81"
+         "ber"}, // no code page named: the bytes pass
         {"pydbf_db3.dbf", 0, 2, "Double:12.5"},
         {"pydbf_db3.dbf", 2, 3, "Double:-7"},
         {"pydbf_db3.dbf", 1, 1, "Empty:"},
@@ -68,7 +70,7 @@ TEST(DbfReader, RealTablesReadAsTheirWritersWroteThem)
         {"pydbf_vfp.dbf", 2, 7, "Integer:2147483646"},
         {"pydbf_vfp.dbf", 0, 8, "Double:12.3455"},
         {"pydbf_vfp.dbf", 0, 9, "Date:2020-05-17 13:45:30"},
-        {"pydbf_vfp.dbf", 1, 9, "Empty:"}, // zeros, not a day in 4713 BC
+        {"pydbf_vfp.dbf", 1, 9, "Empty:"},       // zeros, not a day in 4713 BC
         {"pydbf_vfp.dbf", 0, 10, "Double:2.75"}, // "B" is a double in Visual FoxPro
         {"pydbf_vfp.dbf", 3, 10, "Double:1e+300"},
         {"pydbf_vfp.dbf", 0, 11, std::string("String:\x01\x02", 9)},
@@ -110,9 +112,15 @@ TEST(DbfReader, VersionByteChoosesTheLayout)
         TDBFVersion version;
     };
     const std::vector<Case> cases = {
-        {0x03, TDBFVersion::dBase3},    {0x83, TDBFVersion::dBase3Memo}, {0x04, TDBFVersion::dBase5},
-        {0x8C, TDBFVersion::dBase7Memo}, {0x8B, TDBFVersion::dBase4Memo}, {0x30, TDBFVersion::VFP3},
-        {0x31, TDBFVersion::VFP3AutoIncrement}, {0xF5, TDBFVersion::FoxProMemo}, {0x7A, TDBFVersion::dBase3},
+        {0x03, TDBFVersion::dBase3},
+        {0x83, TDBFVersion::dBase3Memo},
+        {0x04, TDBFVersion::dBase5},
+        {0x8C, TDBFVersion::dBase7Memo},
+        {0x8B, TDBFVersion::dBase4Memo},
+        {0x30, TDBFVersion::VFP3},
+        {0x31, TDBFVersion::VFP3AutoIncrement},
+        {0xF5, TDBFVersion::FoxProMemo},
+        {0x7A, TDBFVersion::dBase3},
     };
     TempDir dir;
     for (const Case &c : cases) {
@@ -142,7 +150,8 @@ TEST(DbfReader, DeletedRecordsFollowLoadRowStatuses)
     };
     const std::vector<Case> cases = {
         {"people.dbf", {S::rsNormal}, {"String:Alice           ", "String:Bob             "}},
-        {"people.dbf", {S::rsNormal, S::rsDeleted},
+        {"people.dbf",
+         {S::rsNormal, S::rsDeleted},
          {"String:Alice           ", "String:Bob             ", "String:Deleted Guy     "}},
         {"people.dbf", {S::rsDeleted}, {"String:Deleted Guy     "}},
         {"lo_memo.dbf", {S::rsNormal}, {"Double:1", "Double:2", "Double:3", "Double:5"}},
@@ -212,7 +221,8 @@ TEST(DbfReader, FieldsDecodeByType)
         const sources::dbase::TDBFField field{"F", c.type, 1, static_cast<std::uint8_t>(c.bytes.size()), c.decimals};
         const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t *>(c.bytes.data()),
                                                   c.bytes.size());
-        EXPECT_EQ(ValueText(sources::dbase::DecodeFieldValue(field, bytes, sources::dbase::VersionFromByte(c.versionByte), text)),
+        EXPECT_EQ(ValueText(sources::dbase::DecodeFieldValue(field, bytes,
+                                                             sources::dbase::VersionFromByte(c.versionByte), text)),
                   c.expected);
     }
 }
@@ -228,7 +238,9 @@ TEST(DbfReader, MemoReferencesAndTheirFiles)
         bool parseBLOB;
         std::string expected;
     };
-    const std::vector<MemoDef> memos = {{1, "one\x1A\x1A"}, {3, "three\x1A\x1A" "after the terminator"}};
+    const std::vector<MemoDef> memos = {{1, "one\x1A\x1A"},
+                                        {3, "three\x1A\x1A"
+                                            "after the terminator"}};
     const std::vector<Case> cases = {
         {"block 0", 0x83, "         0", ".dbt", Dbase3MemoFile(memos), true, "String:"},
         {"block 0 unparsed", 0x83, "         0", ".dbt", Dbase3MemoFile(memos), false, "Integer:0"},
@@ -241,8 +253,7 @@ TEST(DbfReader, MemoReferencesAndTheirFiles)
         {"dBase 5 length", 0x04, "         1", ".dbt", DbtFile(512, {{1, "counted"}}), true, "String:counted"},
         {"dBase 7 length", 0x8C, "         2", ".dbt", DbtFile(1024, {{2, "seven"}}), true, "String:seven"},
         {"FoxPro", 0xF5, "         2", ".fpt", FptFile(64, {{2, "fox"}}), true, "String:fox"},
-        {"Visual FoxPro binary", 0x30, LE32Text(8) + "      ", ".fpt", FptFile(64, {{8, "vfp"}}), true,
-         "String:vfp"},
+        {"Visual FoxPro binary", 0x30, LE32Text(8) + "      ", ".fpt", FptFile(64, {{8, "vfp"}}), true, "String:vfp"},
         {"Visual FoxPro autoincrement table", 0x31, LE32Text(8) + "      ", ".FPT", FptFile(64, {{8, "vfp"}}), true,
          "String:vfp"},
         {"length beyond the file", 0xF5, "         1", ".fpt",
@@ -265,8 +276,7 @@ TEST(DbfReader, MemoReferencesAndTheirFiles)
         const std::string path = dir.Write("memo.dbf", table);
         if (!c.memoExtension.empty())
             dir.Write("memo" + c.memoExtension, c.memoFile);
-        EXPECT_EQ(ReadDbfRows(path, {TVxIRowStatus::rsNormal}, c.parseBLOB),
-                  (TableRows{{c.expected, "String:ok"}}));
+        EXPECT_EQ(ReadDbfRows(path, {TVxIRowStatus::rsNormal}, c.parseBLOB), (TableRows{{c.expected, "String:ok"}}));
     }
 }
 
@@ -305,8 +315,8 @@ TEST(DbfReader, DeclaredCodePageBecomesUtf8)
     for (const Case &c : {Case{0x00, "String:Caf\xE9"}, Case{0x57, "String:Caf\xC3\xA9"},
                           Case{0x02, "String:Caf\xC3\x9A"}, Case{0x03, "String:Caf\xC3\xA9"}}) {
         SCOPED_TRACE(static_cast<int>(c.driver));
-        const std::string path =
-            dir.Write("cp.dbf", DbfBuilder(0x03, {{"NAME", 'C', 4}}).LanguageDriver(c.driver).Record({"Caf\xE9"}).Bytes());
+        const std::string path = dir.Write(
+            "cp.dbf", DbfBuilder(0x03, {{"NAME", 'C', 4}}).LanguageDriver(c.driver).Record({"Caf\xE9"}).Bytes());
         EXPECT_EQ(ReadDbfRows(path)[0][0], c.expected);
     }
 }

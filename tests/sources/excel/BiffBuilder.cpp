@@ -74,7 +74,8 @@ void BiffBuilder::patchSheetOffset(std::size_t boundSheet, std::size_t bofOffset
 
 void BiffBuilder::number8(int row, int column, double value)
 {
-    record(0x0203, Bytes().u16(static_cast<std::uint16_t>(row)).u16(static_cast<std::uint16_t>(column)).u16(0).f64(value));
+    record(0x0203,
+           Bytes().u16(static_cast<std::uint16_t>(row)).u16(static_cast<std::uint16_t>(column)).u16(0).f64(value));
 }
 
 namespace {
@@ -104,7 +105,4 @@ void BiffBuilder::writeCompound(const std::string &path, const std::string &stre
     gsf_output_close(file.get());
 }
 
-void BiffBuilder::writePlain(const std::string &path) const
-{
-    WriteFile(path, stream_);
-}
+void BiffBuilder::writePlain(const std::string &path) const { WriteFile(path, stream_); }

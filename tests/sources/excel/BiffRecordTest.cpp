@@ -76,9 +76,9 @@ TEST(BiffValues, RkValuesDecode)
 
 TEST(BiffValues, ErrorCodesHaveTheirTexts)
 {
-    const std::pair<int, const char *> cases[] = {{0x00, "#NULL!"}, {0x07, "#DIV/0!"}, {0x0F, "#VALUE!"},
-                                                  {0x17, "#REF!"},  {0x1D, "#NAME?"},  {0x24, "#NUM!"},
-                                                  {0x2A, "#N/A"},   {0x99, "Unknown error code 153"}};
+    const std::pair<int, const char *> cases[] = {
+        {0x00, "#NULL!"}, {0x07, "#DIV/0!"}, {0x0F, "#VALUE!"}, {0x17, "#REF!"},
+        {0x1D, "#NAME?"}, {0x24, "#NUM!"},   {0x2A, "#N/A"},    {0x99, "Unknown error code 153"}};
     for (const auto &[code, text] : cases)
         EXPECT_EQ(sources::excel::ErrorText(static_cast<std::uint8_t>(code)), text);
 }
@@ -164,8 +164,8 @@ TEST(BiffFormulas, CachedResultsBecomeCellValues)
     });
     const auto reader = w.load();
     const TSpreadSheet &sheet = reader->Sheets[0];
-    const std::vector<std::string> expected = {"Double:12",     "String:#DIV/0!", "-",          "Boolean:True",
-                                               "String:héllo", "String:abc",     "-",          "Double:8"};
+    const std::vector<std::string> expected = {"Double:12",    "String:#DIV/0!", "-", "Boolean:True",
+                                               "String:héllo", "String:abc",     "-", "Double:8"};
     for (int row = 0; row < static_cast<int>(expected.size()); ++row)
         EXPECT_EQ(CellText(sheet, 0, row), expected[static_cast<std::size_t>(row)]) << row;
 }
@@ -213,7 +213,12 @@ TEST(BiffSheets, ChartSheetsTakeNoSheetNumber)
 TEST(BiffPlainStreams, Biff2CellsAndFormats)
 {
     auto attributes = [](int row, int column, std::uint8_t format, std::uint8_t align) {
-        return Bytes().u16(static_cast<std::uint16_t>(row)).u16(static_cast<std::uint16_t>(column)).u8(0).u8(format).u8(align);
+        return Bytes()
+            .u16(static_cast<std::uint16_t>(row))
+            .u16(static_cast<std::uint16_t>(column))
+            .u8(0)
+            .u8(format)
+            .u8(align);
     };
     BiffBuilder b;
     b.record(0x0009, Bytes().u16(2).u16(0x10));
@@ -235,7 +240,8 @@ TEST(BiffPlainStreams, Biff2CellsAndFormats)
 
     TMSExcel reader;
     std::vector<int> dimensions;
-    reader.OnDimensions = [&](TCustomSpreadSheetFile *, int, int firstRow, int lastRow, int firstColumn, int lastColumn) {
+    reader.OnDimensions = [&](TCustomSpreadSheetFile *, int, int firstRow, int lastRow, int firstColumn,
+                              int lastColumn) {
         dimensions = {firstRow, lastRow, firstColumn, lastColumn};
     };
     reader.LoadFromFile(file.path());

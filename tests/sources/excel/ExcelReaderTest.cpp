@@ -52,17 +52,17 @@ TEST_P(SameTable, ReadsTheSameValues)
     EXPECT_EQ(reader->Sheets[1].Caption, "Notes");
     EXPECT_EQ(data.Cells.RowCount, 4);
     EXPECT_EQ(data.Cells.ColCount, 10);
-    EXPECT_EQ(rowTexts(data, 0), (std::vector<std::string>{"String:ID", "String:NAME", "String:AMOUNT", "String:BORN",
-                                                           "String:AT", "String:PLAIN", "String:TOTAL", "String:RATIO",
-                                                           "String:BLANK", "String:OK"}));
+    EXPECT_EQ(rowTexts(data, 0),
+              (std::vector<std::string>{"String:ID", "String:NAME", "String:AMOUNT", "String:BORN", "String:AT",
+                                        "String:PLAIN", "String:TOTAL", "String:RATIO", "String:BLANK", "String:OK"}));
     // 39448 under "DD/MM/YYYY" is 1 January 2008, under "0.00" a number; 0.5 under
     // "H:MM" is noon of the day zero.
     EXPECT_EQ(rowTexts(data, 1),
               (std::vector<std::string>{"Double:1", "String:Zoë Ærø", "Double:12.5", "Date:39448", "Date:0.5",
                                         "Double:39448", "Double:13.5", "String:#DIV/0!", "-", "Boolean:False"}));
     EXPECT_EQ(rowTexts(data, 3),
-              (std::vector<std::string>{"Double:3", "String:2005", "Double:161", "Date:40000", "Date:0.25",
-                                        "Double:0", "Double:164", "Double:1.5", "String:x3", "Boolean:True"}));
+              (std::vector<std::string>{"Double:3", "String:2005", "Double:161", "Date:40000", "Date:0.25", "Double:0",
+                                        "Double:164", "Double:1.5", "String:x3", "Boolean:True"}));
     EXPECT_EQ(CellText(reader->Sheets[1], 0, 0), "String:second sheet");
 }
 

@@ -66,13 +66,14 @@ TEST(ParadoxReader, FieldsDecodeFromTheirSignOrderedForm)
         {2, signOrdered32(693594), "Empty:"},
         {20, signOrdered32(49530000), "Date:1899-12-30 13:45:30"},
         {20, signOrdered32(0), "Date:1899-12-30 00:00:00"}, // midnight is a time, not nothing
-        {20, ByteText({0, 0, 0, 0x80}), "Empty:"},            // the day or time -129 marks none
-        {2, ByteText({0, 0, 0x80, 0}), "Empty:"},             // and so does -32769
+        {20, ByteText({0, 0, 0, 0x80}), "Empty:"},          // the day or time -129 marks none
+        {2, ByteText({0, 0, 0x80, 0}), "Empty:"},           // and so does -32769
         {21, ByteText({0xC2, 0xCC, 0xFA, 0x9D, 0x1A, 0x8E, 0x48, 0x00}), "Date:2020-05-17 13:45:30"},
         {1, std::string("  ab c  \0xyz", 12), "String:ab c"},
         {23, ByteText({0x82, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x01, 0x23, 0x45}), "Double:123.45"},
-        {23, ByteText({0x42, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE,
-                      0xDC}),
+        {23,
+         ByteText(
+             {0x42, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xDC}),
          "Double:-1.23"},
         {23, ByteText({0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x0A, 0x00}), "Double:0"}, // no digit
         {24, ByteText({1, 2, 3}), "Empty:"},
@@ -218,13 +219,14 @@ TEST(ParadoxReader, BlockChainsAreFollowedFromTheFirstBlock)
 
 TEST(ParadoxReader, TableLevelFollowsTheVersionByte)
 {
-    const std::vector<std::pair<int, int>> cases = {{3, 30}, {4, 35}, {5, 40}, {9, 40}, {10, 50},
-                                                    {11, 50}, {12, 70}, {13, 65535}};
+    const std::vector<std::pair<int, int>> cases = {{3, 30},  {4, 35},  {5, 40},  {9, 40},
+                                                    {10, 50}, {11, 50}, {12, 70}, {13, 65535}};
     for (const auto &[versionByte, level] : cases) {
         SCOPED_TRACE(versionByte);
         TempDir dir;
         const std::string path = dir.Write(
-            "level.db", PxBuilder({{"A", 1, 4}}).Version(static_cast<std::uint8_t>(versionByte)).Blocks({{0, {"abcd"}}}).Bytes());
+            "level.db",
+            PxBuilder({{"A", 1, 4}}).Version(static_cast<std::uint8_t>(versionByte)).Blocks({{0, {"abcd"}}}).Bytes());
         TDBParadox reader;
         std::ifstream in(path, std::ios::binary);
         reader.LoadFromStream(in);
@@ -259,10 +261,10 @@ TEST(ParadoxReader, HostEventsOpenAndDecryptAnEncryptedTable)
     };
     TempDir dir;
     const std::string path = dir.Write("secret.db", PxBuilder(memoFields)
-                                                       .Encrypted(checksum)
-                                                       .Blocks({{0, {memoRecord(7, "", 4096 | 0xFF, 21)}}})
-                                                       .TransformBlocks(scramble)
-                                                       .Bytes());
+                                                        .Encrypted(checksum)
+                                                        .Blocks({{0, {memoRecord(7, "", 4096 | 0xFF, 21)}}})
+                                                        .TransformBlocks(scramble)
+                                                        .Bytes());
     std::vector<std::uint8_t> mb = blobFile("twenty-one bytes long", "");
     scramble(mb);
     dir.Write("secret.mb", mb);
@@ -285,7 +287,8 @@ TEST(ParadoxReader, HostEventsOpenAndDecryptAnEncryptedTable)
         scramble(block);
     };
     TableRows rows;
-    reader.OnCellValue = [&](TCustomSpreadSheetFile *, int, int row, int column, int, const Variant &value, TAlignment) {
+    reader.OnCellValue = [&](TCustomSpreadSheetFile *, int, int row, int column, int, const Variant &value,
+                             TAlignment) {
         rows.resize(static_cast<std::size_t>(row) + 1);
         rows[static_cast<std::size_t>(row)].push_back(ValueText(value));
     };

@@ -14,9 +14,9 @@ struct PxFieldDef {
 };
 
 struct PxBlockDef {
-    std::uint16_t Next = 0;                // block number, 0 for none
-    std::vector<std::string> Records;      // raw records, each the record length
-    bool Empty = false;                    // an empty block: its last-record offset is negative
+    std::uint16_t Next = 0;           // block number, 0 for none
+    std::vector<std::string> Records; // raw records, each the record length
+    bool Empty = false;               // an empty block: its last-record offset is negative
 };
 
 class PxBuilder {

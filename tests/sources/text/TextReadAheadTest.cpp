@@ -47,7 +47,9 @@ std::string sampleText()
         default: name = "a name longer than twenty characters"; break;
         }
         const std::string amount = i % 5 == 0 ? "1,234.50" : i % 7 == 0 ? "" : std::to_string(i) + ".25";
-        const std::string born = i % 11 == 0 ? "31/31/2001" : std::to_string(i % 12 + 1) + "/" + std::to_string(i % 28 + 1) + "/19" + std::to_string(50 + i % 50);
+        const std::string born = i % 11 == 0 ? "31/31/2001"
+                                             : std::to_string(i % 12 + 1) + "/" + std::to_string(i % 28 + 1) + "/19" +
+                                                   std::to_string(50 + i % 50);
         text += id + ";" + name + ";" + amount + ";" + born + ";" + (i % 3 ? "note" : "") + "\r\n";
     }
     return text;
@@ -55,10 +57,7 @@ std::string sampleText()
 
 class TextReadAhead : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        file = dir.Write("items.csv", sampleText());
-    }
+    void SetUp() override { file = dir.Write("items.csv", sampleText()); }
 
     // One run over a database of its own; `prepare` may assign handlers before it.
     Outcome run(const std::string &name, bool inStep,
@@ -68,9 +67,9 @@ protected:
         CreateDatabase(path, {"CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), "
                               "AMOUNT NUMERIC(10,2), BORN DATE, NOTE VARCHAR(8))"});
         TestDestination destination;
-        destination.Open(path, "ITEMS",
-                         {"insert into ITEMS (ID, NAME, AMOUNT, BORN, NOTE) values (:ID, :NAME, :AMOUNT, :BORN, :NOTE)"},
-                         {}, {});
+        destination.Open(
+            path, "ITEMS",
+            {"insert into ITEMS (ID, NAME, AMOUNT, BORN, NOTE) values (:ID, :NAME, :AMOUNT, :BORN, :NOTE)"}, {}, {});
         TVxIRecordingHost host;
         TVxImportFromText source;
         source.DataSet = &destination.Query;

@@ -28,10 +28,10 @@ TEST(ReadTextLines, CutsRecordsOutsideQualifiers)
         std::vector<std::string> lines;
     };
     const std::vector<Case> cases = {
-        {"a\r\nb\r\n", {}, {"a", "b"}},                               // no empty line after the last separator
+        {"a\r\nb\r\n", {}, {"a", "b"}}, // no empty line after the last separator
         {"a\r\nb", {}, {"a", "b"}},
-        {"\"x\r\ny\",1\r\nz", {}, {"\"x\r\ny\",1", "z"}},            // a quoted field spans lines
-        {"a\r\nb\x1A\x1A", {}, {"a", "b"}},                           // Ctrl-Z at the end
+        {"\"x\r\ny\",1\r\nz", {}, {"\"x\r\ny\",1", "z"}}, // a quoted field spans lines
+        {"a\r\nb\x1A\x1A", {}, {"a", "b"}},               // Ctrl-Z at the end
         {"a\nb\n", lf, {"a", "b"}},
         {"a\r\nb", noSeparator, {"a\r\nb"}},
         {"\"a\r\nb", none, {"\"a", "b"}},
@@ -44,12 +44,17 @@ TEST(ReadTextLines, CutsRecordsOutsideQualifiers)
 
 TEST(ReadTextLines, Utf16WithByteOrderMarkReadsLikeItsSingleByteText)
 {
-    const std::string little("\xFF\xFE" "a\0;\0\xE9\0\r\0\n\0b\0", 14);
+    const std::string little("\xFF\xFE"
+                             "a\0;\0\xE9\0\r\0\n\0b\0",
+                             14);
     const std::string big("\xFE\xFF\0a\0;\0\xE9\0\r\0\n\0b", 14);
     const std::vector<std::string> expected = {"a;\xC3\xA9", "b"};
     EXPECT_EQ(read(little), expected);
     EXPECT_EQ(read(big), expected);
-    EXPECT_EQ(read(std::string("\xFF\xFE" "a\0b", 5)), std::vector<std::string>{"a"}); // an odd last byte is dropped
+    EXPECT_EQ(read(std::string("\xFF\xFE"
+                               "a\0b",
+                               5)),
+              std::vector<std::string>{"a"}); // an odd last byte is dropped
 }
 
 TEST(ReadTextLines, RowNumbersCountSkippedLines)
@@ -77,21 +82,18 @@ std::vector<std::string> split(const std::string &line, char d = ',', char q = '
     SplitTextLine(nullptr, false, d, line, q, fields);
     std::vector<std::string> texts;
     for (const auto &f : fields)
-        texts.push_back(f.End < f.Start || f.Start > static_cast<int>(line.size())
-                            ? std::string()
-                            : line.substr(static_cast<std::size_t>(f.Start - 1), static_cast<std::size_t>(f.End - f.Start + 1)));
+        texts.push_back(
+            f.End < f.Start || f.Start > static_cast<int>(line.size())
+                ? std::string()
+                : line.substr(static_cast<std::size_t>(f.Start - 1), static_cast<std::size_t>(f.End - f.Start + 1)));
     return texts;
 }
 
 TEST(SplitTextLine, DelimitedFields)
 {
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
-        {"a,,b", {"a", "", "b"}},
-        {"a,b,", {"a", "b", ""}},
-        {",a", {"", "a"}},
-        {"\"x,y\",z", {"x,y", "z"}},
-        {"\"a\"\"b\",c", {"a\"\"b", "c"}},
-        {"", {}},
+        {"a,,b", {"a", "", "b"}},          {"a,b,", {"a", "b", ""}},          {",a", {"", "a"}},
+        {"\"x,y\",z", {"x,y", "z"}},       {"\"a\"\"b\",c", {"a\"\"b", "c"}}, {"", {}},
         {"ab\"c,d\",e", {"ab\"c,d", "e"}}, // a qualifier inside a field opens a section
     };
     for (const auto &[line, fields] : cases)
@@ -100,7 +102,8 @@ TEST(SplitTextLine, DelimitedFields)
 }
 
 // The value of each reference on the first line of a text.
-std::vector<std::string> values(TVxImportFromText &source, const std::string &text, const std::vector<std::string> &names)
+std::vector<std::string> values(TVxImportFromText &source, const std::string &text,
+                                const std::vector<std::string> &names)
 {
     std::istringstream data(text);
     source.SourceStream = &data;
@@ -122,7 +125,8 @@ TEST(TextSource, DelimitedReferences)
 {
     TVxImportFromText source;
     source.SetFieldDelimiter(TVxIFieldDelimiter::fdComma);
-    EXPECT_EQ(values(source, "\"a\"\"b\",\"\"\"\",c,", {"Field1", "Field2", "Field3", "Field4", "Field5", "Text", "Text1-2", "Fieldx"}),
+    EXPECT_EQ(values(source, "\"a\"\"b\",\"\"\"\",c,",
+                     {"Field1", "Field2", "Field3", "Field4", "Field5", "Text", "Text1-2", "Fieldx"}),
               (std::vector<std::string>{"a\"b", "\"", "c", "", "", "\"a\"\"b\",\"\"\"\",c,", "Text1-2", ""}));
 }
 
@@ -137,12 +141,15 @@ TEST(TextSource, FixedWidthReferences)
 TEST(TextSource, FixedWidthPositionsCountCharacters)
 {
     // "é" is two bytes, "Ω" and "€" three, "𝄞" four: none of them shifts a later field.
-    const std::string line = "1\xC3\xA9t\xC3\xA9  \xCE\xA9mega\xE2\x82\xAC" "5 \xF0\x9D\x84\x9Ez";
+    const std::string line = "1\xC3\xA9t\xC3\xA9  \xCE\xA9mega\xE2\x82\xAC"
+                             "5 \xF0\x9D\x84\x9Ez";
     const std::vector<std::string> names = {"Text1-1", "Text2-6", "Text7-11", "Text12-13", "Text14-15", "Text16-99"};
     TVxImportFromText source;
     source.Fixed = true;
-    EXPECT_EQ(values(source, line, names),
-              (std::vector<std::string>{"1", "\xC3\xA9t\xC3\xA9  ", "\xCE\xA9mega", "\xE2\x82\xAC" "5", " \xF0\x9D\x84\x9E", "z"}));
+    EXPECT_EQ(values(source, line, names), (std::vector<std::string>{"1", "\xC3\xA9t\xC3\xA9  ", "\xCE\xA9mega",
+                                                                     "\xE2\x82\xAC"
+                                                                     "5",
+                                                                     " \xF0\x9D\x84\x9E", "z"}));
 
     // A line that is no UTF-8 is single-byte text, and so is every line of a DOS source.
     const std::string latin1 = "1\xE9t\xE9  Omega";
@@ -183,20 +190,32 @@ TEST(TextCharacters, PartsOfLines)
         {"abcdef", 5, 99, C, "ef"},
         {"abcdef", 7, 9, C, ""},
         {"abcdef", 3, 2, C, ""},
-        {"a\xC3\xA9" "bc", 2, 3, C, "\xC3\xA9" "b"},
-        {"a\xC3\xA9" "bc", 4, 4, C, "c"},
-        {"a\xC3\xA9" "bc", 2, 3, TPositionUnit::puByte, "\xC3\xA9"},
+        {"a\xC3\xA9"
+         "bc",
+         2, 3, C,
+         "\xC3\xA9"
+         "b"},
+        {"a\xC3\xA9"
+         "bc",
+         4, 4, C, "c"},
+        {"a\xC3\xA9"
+         "bc",
+         2, 3, TPositionUnit::puByte, "\xC3\xA9"},
         {"\xE2\x82\xAC\xE2\x82\xAC", 2, 2, C, "\xE2\x82\xAC"},
-        {"\xC3\xA9\xC3", 2, 3, C, "\xA9\xC3"},     // cut sequence: bytes
-        {"\xED\xA0\x80x", 4, 4, C, "x"},              // a surrogate is no UTF-8: bytes
-        {"\xC0\xAFx", 3, 3, C, "x"},                    // neither is an overlong form
+        {"\xC3\xA9\xC3", 2, 3, C, "\xA9\xC3"}, // cut sequence: bytes
+        {"\xED\xA0\x80x", 4, 4, C, "x"},       // a surrogate is no UTF-8: bytes
+        {"\xC0\xAFx", 3, 3, C, "x"},           // neither is an overlong form
         {"\xF0\x9D\x84\x9Ex", 2, 2, C, "x"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(CharacterPart(c.line, c.from, c.to, c.unit), c.part) << c.line << " " << c.from << "-" << c.to;
         EXPECT_EQ(TLineCharacters(c.line, c.unit).Part(c.from, c.to), c.part) << c.line;
     }
-    EXPECT_EQ(TLineCharacters("a\xC3\xA9" "b", C).Count(), 3);
+    EXPECT_EQ(TLineCharacters("a\xC3\xA9"
+                              "b",
+                              C)
+                  .Count(),
+              3);
 }
 
 TEST(TextSource, LinesLongerThanTwentyThousandCharactersStayWhole)
