@@ -135,9 +135,16 @@ Variant currencyValue(std::span<const std::uint8_t> bytes)
     return Variant(static_cast<double>(static_cast<std::int64_t>(sources::LE64(bytes.data()))) / 10000.0);
 }
 
+// A date beyond the years 1 to 9999 is no date a destination can take: such a field reads
+// as empty, like one that holds nothing.
 Variant dateTimeFromDayOne(std::int64_t dayNumber, double msOfDay)
 {
-    return Variant::DateTime(static_cast<double>(dayNumber - dayOneToEngineDays) + msOfDay / msPerDay);
+    constexpr double firstDay = -693593.0; // 0001-01-01
+    constexpr double lastDay = 2958466.0;  // the day after 9999-12-31
+    const double days = static_cast<double>(dayNumber - dayOneToEngineDays) + msOfDay / msPerDay;
+    if (!(days >= firstDay && days < lastDay))
+        return {};
+    return Variant::DateTime(days);
 }
 
 Variant timestampValue(std::span<const std::uint8_t> bytes)
@@ -146,7 +153,8 @@ Variant timestampValue(std::span<const std::uint8_t> bytes)
         return {};
     // writers that sign-order the double leave its sign bit set; the count is never negative
     const double ms = std::round(std::fabs(sources::DoubleFromBits(sources::BE64(bytes.data()))));
-    if (ms == 0 || !std::isfinite(ms))
+    // Beyond any 64-bit count (and far beyond the last date) the count has no integer.
+    if (ms == 0 || !std::isfinite(ms) || ms >= 9.0e18)
         return {};
     const auto total = static_cast<std::int64_t>(ms);
     const std::int64_t perDay = static_cast<std::int64_t>(msPerDay);

@@ -207,6 +207,10 @@ TEST(DbfReader, FieldsDecodeByType)
         // 2020-05-17 13:45:30 as milliseconds since day 0, sign-ordered and plain
         {'@', 0, 0x8C, ByteText({0xC2, 0xCC, 0xFA, 0x9D, 0x1A, 0x8E, 0x48, 0x00}), "Date:2020-05-17 13:45:30"},
         {'@', 0, 0x8C, ByteText({0x42, 0xCC, 0xFA, 0x9D, 0x1A, 0x8E, 0x48, 0x00}), "Date:2020-05-17 13:45:30"},
+        // counts no 64-bit integer holds, and days past 9999-12-31, read as empty
+        {'@', 0, 0x8C, ByteText({0x7E, 0x37, 0xE4, 0x3C, 0x88, 0x00, 0x75, 0x9C}), "Empty:"},
+        {'@', 0, 0x8C, ByteText({0x43, 0xE1, 0x58, 0xE4, 0x60, 0x91, 0x3D, 0x00}), "Empty:"},
+        {'T', 0, 0x30, LE32Text(0x7FFFFFFF) + LE32Text(0), "Empty:"},
         {'T', 0, 0x30, LE32Text(2458987) + LE32Text(49530000), "Date:2020-05-17 13:45:30"},
         {'T', 0, 0x30, std::string(8, '\0'), "Empty:"},
         {'T', 0, 0x30, " " + std::string(7, '\0'), "Empty:"},
