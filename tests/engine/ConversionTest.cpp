@@ -198,7 +198,13 @@ TEST_F(ConversionTest, FixedWidthBreaksAreGuessedFromTheFieldWidths)
     EXPECT_EQ(guess(std::string(200, 'x'), '\0'),
               (P{{1, 11}, {12, 26}, {27, 36}, {37, 46}, {47, 51}, {52, 71}, {72, 81}}));
     EXPECT_EQ(guess(std::string(30, 'x'), '\0'), (P{{1, 11}, {12, 26}, {27, 30}}));
-    EXPECT_TRUE(guess("", '\0').size() <= 1);
+    // An empty line, held on the heap so that a read before it shows under the sanitizers
+    // (an empty field-name row once made the guess read the byte before the line).
+    const std::unique_ptr<char[]> empty(new char[1]);
+    std::vector<TTextPosition> breaks;
+    SplitTextLine(&query, true, ',', std::string_view(empty.get(), 0), '\0', breaks);
+    ASSERT_EQ(breaks.size(), 1u);
+    EXPECT_EQ(breaks[0].End, 0);
     // Widths count characters: "é" takes one position of the integer's eleven.
     const std::string accented = "\xC3\xA9" + std::string(29, 'x');
     EXPECT_EQ(guess(accented, '\0'), (P{{1, 11}, {12, 26}, {27, 30}}));

@@ -179,7 +179,7 @@ void SplitTextLine(const TDataSet *dataSet, bool fixed, char d, std::string_view
             result.push_back({previous + 1, brk});
             previous = brk;
             s = q != '\0' ? e + 1 : e;
-            if (s <= len && L(s) == d)
+            if (s >= 1 && s <= len && L(s) == d) // an empty line leaves s at 0
                 ++s;
             if (s >= len)
                 break;
