@@ -6,7 +6,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-asan run demo example bench format format-check clean
+.PHONY: all deps configure build test test-asan fuzz fuzz-build run demo example bench format format-check clean
 
 all: build
 
@@ -19,8 +19,25 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-test: build
+# The suite, the layout check, and every fuzz target for a short while so they keep working.
+test: build format-check fuzz-build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	bash fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SMOKE_SECONDS)
+
+# The fuzz targets (fuzz/README.md), built with clang in build-fuzz: make fuzz runs each
+# for FUZZ_SECONDS, growing its corpus there; make fuzz FUZZ_TARGETS="dbase text" some.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 300
+FUZZ_SMOKE_SECONDS ?= 20
+FUZZ_TARGETS ?=
+
+fuzz-build: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DFERROVANE_FUZZ=ON -DFERROVANE_TESTS=OFF -DFERROVANE_APP=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+fuzz: fuzz-build
+	bash fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 # The whole suite again with AddressSanitizer and UBSan, in build-asan (the "asan" preset).
 # A Debug build: it compiles in far less time than an optimised one, and nothing is inlined
@@ -65,4 +82,4 @@ format-check: deps
 	$(CXX_FILES) | xargs -0 $(CLANG_FORMAT) --dry-run --Werror
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(FUZZ_DIR)

@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libgl-dev fonts-dejavu-core
   libgsf-1-dev libgtest-dev libzip-dev libexpat1-dev
   time locales clang-format
+  clang libclang-rt-14-dev
 )
 
 SUDO=""
