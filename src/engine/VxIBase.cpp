@@ -259,6 +259,16 @@ bool TVxImportBaseComponent::CheckProperties(std::string &propertyName)
     return true;
 }
 
+bool TVxImportBaseComponent::CheckPropertiesAndSourceFile(std::string &propertyName)
+{
+    if (TVxImportBaseComponent::CheckProperties(propertyName))
+        return true;
+    if (!SourceFileName.empty())
+        return false;
+    propertyName = "SourceFileName";
+    return true;
+}
+
 TVxIDataType TVxImportBaseComponent::FieldTypeToDataType(TFieldType type)
 {
     switch (type) {

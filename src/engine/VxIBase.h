@@ -147,6 +147,8 @@ public:
     virtual void EvaluateExpression(const Variant &expression, int columnIndex, Variant &value);
     virtual bool ShortSourceNames() { return false; }
     virtual bool CheckProperties(std::string &propertyName);
+    // The base check, then the source file: for the readers that read one.
+    bool CheckPropertiesAndSourceFile(std::string &propertyName);
     virtual bool IsBLOBEncoded() { return false; }
     virtual void GetDefaultExt(std::string &ext) const { ext = ".VXI"; }
     virtual void GetFileFilter(std::string &filter) const;

@@ -155,12 +155,7 @@ void TVxImportFromCell::GetFieldValue(const Variant &name, Variant &value)
 
 bool TVxImportFromCell::CheckProperties(std::string &propertyName)
 {
-    if (TVxImportBaseComponent::CheckProperties(propertyName))
-        return true;
-    if (!SourceFileName.empty())
-        return false;
-    propertyName = "SourceFileName";
-    return true;
+    return CheckPropertiesAndSourceFile(propertyName);
 }
 
 // ---------------------------------------------------------------- columns and mappings

@@ -390,12 +390,7 @@ void TVxImportFromText::GetFieldValue(const Variant &nameValue, Variant &value)
 
 bool TVxImportFromText::CheckProperties(std::string &propertyName)
 {
-    if (TVxImportBaseComponent::CheckProperties(propertyName))
-        return true;
-    if (!SourceFileName.empty())
-        return false;
-    propertyName = "SourceFileName";
-    return true;
+    return CheckPropertiesAndSourceFile(propertyName);
 }
 
 void TVxImportFromText::GetFileFilter(std::string &filter) const
