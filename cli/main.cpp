@@ -65,7 +65,8 @@ const char *usage =
     "The result text and a line of counters go to stdout. Exit status: 0 completed,\n"
     "1 failed, 2 bad arguments or configuration, 3 cancelled, 4 completed but some rows\n"
     "failed (--errors lists them). A completed run commits its rows, with status 4 too;\n"
-    "a failed or cancelled run rolls back.\n";
+    "a failed or cancelled run rolls back. Ctrl+C (or a termination signal) cancels a run\n"
+    "before its next row; a second one ends the program at once.\n";
 
 // Lists the tables as the main window loads them, each with its record count.
 int listTables(const TCommandLine &args)
@@ -100,8 +101,6 @@ int listTables(const TCommandLine &args)
     return status;
 }
 
-} // namespace
-
 // The source types a specification may name here, from the source registry.
 std::string readableTypes()
 {
@@ -111,6 +110,8 @@ std::string readableTypes()
             names += (names.empty() ? "" : ", ") + type.Name();
     return "\nSource types (TableType in a specification): " + names + ".\n";
 }
+
+} // namespace
 
 int main(int argc, char **argv)
 {
