@@ -101,5 +101,16 @@ std::string_view CharacterPart(std::string_view line, int from, int to, TPositio
         const std::size_t start = static_cast<std::size_t>(from - 1);
         return line.substr(start, reach - start);
     }
-    return TLineCharacters(line, unit).Part(from, to);
+    if (!IsValidUtf8(line))
+        return line.substr(std::min<std::size_t>(static_cast<std::size_t>(from - 1), line.size()),
+                           static_cast<std::size_t>(to - from + 1));
+    // Walk the characters up to the part's end, without keeping where each one starts.
+    std::size_t begin = 0;
+    int character = 1;
+    for (; begin < line.size() && character < from; ++character)
+        begin += sequenceLength(line, begin);
+    std::size_t end = begin;
+    for (; end < line.size() && character <= to; ++character)
+        end += sequenceLength(line, end);
+    return line.substr(begin, end - begin);
 }
