@@ -11,3 +11,6 @@ using TableRows = std::vector<std::vector<std::string>>;
 TableRows ReadDbfRows(const std::string &path, TVxIRowStatuses statuses = {TVxIRowStatus::rsNormal},
                       bool parseBLOB = true, int maxRows = 100000);
 TableRows ReadParadoxRows(const std::string &path, int maxRows = 100000);
+// The same from bytes in memory: the table and its memo or BLOB file (empty: none).
+TableRows ReadDbfRowsFromMemory(const std::string &table, const std::string &memo);
+TableRows ReadParadoxRowsFromMemory(const std::string &table, const std::string &blobs);

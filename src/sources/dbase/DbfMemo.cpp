@@ -64,13 +64,22 @@ std::unique_ptr<TDBFMemoFile> TDBFMemoFile::Open(const std::string &tableFileNam
     auto file = sources::OpenSharedForReading(name);
     if (!file)
         return nullptr;
-    std::unique_ptr<TDBFMemoFile> memo(new TDBFMemoFile(std::move(file), version, usesFoxProMemo(version, memoType)));
+    std::istream &stream = *file;
+    std::unique_ptr<TDBFMemoFile> memo(
+        new TDBFMemoFile(std::move(file), stream, version, usesFoxProMemo(version, memoType)));
     memo->ReadHeader();
     return memo;
 }
 
-TDBFMemoFile::TDBFMemoFile(std::unique_ptr<std::ifstream> file, TDBFVersion version, bool foxPro)
-    : file_(std::move(file)), stream_(*file_), version_(version), foxPro_(foxPro)
+std::unique_ptr<TDBFMemoFile> TDBFMemoFile::FromStream(std::istream &stream, TDBFVersion version, TDBFMemoType memoType)
+{
+    std::unique_ptr<TDBFMemoFile> memo(new TDBFMemoFile(nullptr, stream, version, usesFoxProMemo(version, memoType)));
+    memo->ReadHeader();
+    return memo;
+}
+
+TDBFMemoFile::TDBFMemoFile(std::unique_ptr<std::istream> file, std::istream &stream, TDBFVersion version, bool foxPro)
+    : file_(std::move(file)), stream_(stream), version_(version), foxPro_(foxPro)
 {
 }
 

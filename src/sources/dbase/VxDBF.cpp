@@ -180,7 +180,8 @@ void TDBF::ReadMemo(std::int64_t block, int length, std::string &text)
         return;
     if (!memoLookedFor_) {
         memoLookedFor_ = true;
-        memo_ = sources::dbase::TDBFMemoFile::Open(FileName, DBFVersion, DBFMemoType);
+        memo_ = MemoStream ? sources::dbase::TDBFMemoFile::FromStream(*MemoStream, DBFVersion, DBFMemoType)
+                           : sources::dbase::TDBFMemoFile::Open(FileName, DBFVersion, DBFMemoType);
     }
     if (memo_)
         text = memo_->Read(static_cast<std::uint64_t>(block));

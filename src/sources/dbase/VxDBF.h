@@ -29,6 +29,9 @@ public:
     // ---- published
     TDBFVersion DBFVersion = TDBFVersion::dBase3;
     TDBFMemoType DBFMemoType = TDBFMemoType::dmDBT;
+    // The memo file's bytes, when they do not come from the file beside the table (a
+    // table read from memory); the caller keeps the stream open while the table is read.
+    std::istream *MemoStream = nullptr;
 
     // ---- the reader's operations
     bool IsEncrypted() const override;

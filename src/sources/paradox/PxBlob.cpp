@@ -24,10 +24,19 @@ std::unique_ptr<TPxBLOBFile> TPxBLOBFile::Open(const std::string &tableFileName)
     auto file = sources::OpenSharedForReading(name);
     if (!file)
         return nullptr;
-    return std::unique_ptr<TPxBLOBFile>(new TPxBLOBFile(std::move(file)));
+    std::istream &stream = *file;
+    return std::unique_ptr<TPxBLOBFile>(new TPxBLOBFile(std::move(file), stream));
 }
 
-TPxBLOBFile::TPxBLOBFile(std::unique_ptr<std::ifstream> file) : file_(std::move(file)), stream_(*file_) {}
+std::unique_ptr<TPxBLOBFile> TPxBLOBFile::FromStream(std::istream &stream)
+{
+    return std::unique_ptr<TPxBLOBFile>(new TPxBLOBFile(nullptr, stream));
+}
+
+TPxBLOBFile::TPxBLOBFile(std::unique_ptr<std::istream> file, std::istream &stream)
+    : file_(std::move(file)), stream_(stream)
+{
+}
 
 std::vector<std::uint8_t> TPxBLOBFile::ReadBytes(std::int64_t position, std::int64_t length, const TDecrypt &decrypt)
 {

@@ -22,15 +22,17 @@ public:
 
     // Nothing when the table has no BLOB file.
     static std::unique_ptr<TPxBLOBFile> Open(const std::string &tableFileName);
+    // The BLOB file's bytes from a stream the caller keeps open while this object lives.
+    static std::unique_ptr<TPxBLOBFile> FromStream(std::istream &stream);
 
     // The BLOB's bytes; what lies beyond the file's end is not there to read.
     std::string Read(const TPxBLOBRef &ref, const TDecrypt &decrypt);
 
 private:
-    explicit TPxBLOBFile(std::unique_ptr<std::ifstream> file);
+    TPxBLOBFile(std::unique_ptr<std::istream> file, std::istream &stream);
     std::vector<std::uint8_t> ReadBytes(std::int64_t position, std::int64_t length, const TDecrypt &decrypt);
 
-    std::unique_ptr<std::ifstream> file_;
+    std::unique_ptr<std::istream> file_; // none when the stream is the caller's
     sources::TTableStream stream_;
 };
 

@@ -231,7 +231,8 @@ std::string TDBParadox::ReadBLOB(const sources::paradox::TPxField &field, std::s
 {
     if (!blobsLookedFor_) {
         blobsLookedFor_ = true;
-        blobs_ = sources::paradox::TPxBLOBFile::Open(FileName);
+        blobs_ = BLOBStream ? sources::paradox::TPxBLOBFile::FromStream(*BLOBStream)
+                            : sources::paradox::TPxBLOBFile::Open(FileName);
     }
     if (!blobs_)
         return {};

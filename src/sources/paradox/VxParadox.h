@@ -35,6 +35,9 @@ public:
     // ---- published
     std::uint16_t TableLevel() const { return sources::paradox::TableLevelOf(layout_.VersionByte); }
     std::string Password;
+    // The BLOB file's bytes, when they do not come from the .mb file beside the table (a
+    // table read from memory); the caller keeps the stream open while the table is read.
+    std::istream *BLOBStream = nullptr;
     TOnParadoxPassword OnPassword;
     TOnGetPasswordChecksum OnGetPasswordChecksum;
     TOnDecryptDBBlock OnDecryptDBBlock;

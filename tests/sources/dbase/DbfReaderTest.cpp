@@ -1,6 +1,7 @@
 #include "ByteText.h"
 #include "CellText.h"
 #include "DbfBuilder.h"
+#include "Files.h"
 #include "TableRows.h"
 #include "TempDir.h"
 #include "TestData.h"
@@ -82,6 +83,18 @@ TEST(DbfReader, RealTablesReadAsTheirWritersWroteThem)
         ASSERT_LT(c.row, rows.size());
         ASSERT_LT(c.column, rows[c.row].size());
         EXPECT_EQ(rows[c.row][c.column], c.expected);
+    }
+}
+
+// A table and its memo file given as bytes read as the same files on disk do.
+TEST(DbfReader, TablesAndMemosFromMemory)
+{
+    for (const auto &[table, memo] : {std::pair{"pydbf_db3.dbf", "pydbf_db3.dbt"},
+                                      {"pydbf_fp.dbf", "pydbf_fp.fpt"},
+                                      {"memotest.dbf", "memotest.FPT"}}) {
+        SCOPED_TRACE(table);
+        EXPECT_EQ(ReadDbfRowsFromMemory(ReadFile(DbfData(table)), ReadFile(DbfData(memo))),
+                  ReadDbfRows(DbfData(table)));
     }
 }
 

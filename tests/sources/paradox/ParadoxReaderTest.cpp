@@ -1,3 +1,4 @@
+#include "Files.h"
 #include "ByteText.h"
 #include "CellText.h"
 #include "PxBuilder.h"
@@ -133,6 +134,17 @@ TEST(ParadoxReader, RealTablesReadAsTheirWritersWroteThem)
         ASSERT_LT(c.row, rows.size());
         ASSERT_LT(c.column, rows[c.row].size());
         EXPECT_EQ(rows[c.row][c.column], c.expected);
+    }
+}
+
+// A table and its BLOB file given as bytes read as the same files on disk do.
+TEST(ParadoxReader, TablesAndBLOBsFromMemory)
+{
+    for (const auto &[table, blobs] :
+         {std::pair{"pxlib_types.db", "pxlib_types.mb"}, {"fields-memo.db", "fields-memo.mb"}}) {
+        SCOPED_TRACE(table);
+        EXPECT_EQ(ReadParadoxRowsFromMemory(ReadFile(ParadoxData(table)), ReadFile(ParadoxData(blobs))),
+                  ReadParadoxRows(ParadoxData(table)));
     }
 }
 
