@@ -97,7 +97,13 @@ void TMSExcel::PrepareLoad()
 void TMSExcel::LoadFromFile(const std::string &fileName)
 {
     TCustomSpreadSheetFile::LoadFromFile(fileName);
-    std::vector<std::uint8_t> bytes = readFile(fileName);
+    LoadBytes(readFile(fileName));
+}
+
+// A compound document holds the workbook stream; anything else is taken for a plain
+// record stream (Excel 2 to 4 write nothing else).
+void TMSExcel::LoadBytes(std::vector<std::uint8_t> bytes)
+{
     if (!TCompoundFile::HasSignature(bytes)) {
         TBiffStream stream(std::move(bytes));
         readGuarded([&] { ReadPlainStream(stream); });
@@ -112,11 +118,7 @@ void TMSExcel::LoadFromFile(const std::string &fileName)
 void TMSExcel::LoadFromStream(std::istream &stream)
 {
     PrepareLoad();
-    const std::vector<std::uint8_t> bytes = readAll(stream);
-    const auto file = TCompoundFile::Open(bytes);
-    if (!file)
-        throw ESpreadSheetError(SpreadSheetTexts().NotValidWorkbook);
-    readGuarded([&] { ReadCompound(*file); });
+    LoadBytes(readAll(stream));
 }
 
 void TMSExcel::ReadCompound(const TCompoundFile &file)

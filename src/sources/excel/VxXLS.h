@@ -76,6 +76,7 @@ public:
     const std::vector<std::string> &SharedStrings() const { return sharedStrings_; }
 
 private:
+    void LoadBytes(std::vector<std::uint8_t> bytes);
     void ReadCompound(const sources::excel::TCompoundFile &file);
     void ReadWorkbookStream(sources::excel::TBiffStream &stream);
     void ReadPlainStream(sources::excel::TBiffStream &stream);

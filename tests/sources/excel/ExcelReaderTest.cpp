@@ -43,6 +43,26 @@ std::vector<std::string> rowTexts(const TSpreadSheet &sheet, int row)
 // reads the same everywhere: text in UTF-8, dates by their format, formula results.
 class SameTable : public ::testing::TestWithParam<const char *> {};
 
+// Every kind of workbook reads from memory as from its file: plain record streams (which
+// only a file could give before), compound documents and Open XML packages.
+TEST(ExcelReader, WorkbooksFromMemory)
+{
+    for (const char *name : {"xlrd-biff4_no_format_no_window2.xls", "table.xls", "table.xlsx"}) {
+        SCOPED_TRACE(name);
+        const auto fromFile = load(name);
+        const auto fromMemory = CreateExcelReader(name);
+        std::ifstream in(XlsData(name), std::ios::binary);
+        fromMemory->LoadFromStream(in);
+        ASSERT_EQ(fromMemory->Sheets.Count(), fromFile->Sheets.Count());
+        const TSpreadSheet &expected = fromFile->Sheets[0];
+        const TSpreadSheet &got = fromMemory->Sheets[0];
+        ASSERT_EQ(got.Cells.RowCount, expected.Cells.RowCount);
+        ASSERT_GT(expected.Cells.RowCount, 0);
+        for (int row = 0; row <= expected.Cells.RowCount; ++row)
+            EXPECT_EQ(rowTexts(got, row), rowTexts(expected, row)) << row;
+    }
+}
+
 TEST_P(SameTable, ReadsTheSameValues)
 {
     const auto reader = load(GetParam());
