@@ -5,13 +5,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    if (size == 0)
-        return 0;
+    TFuzzInput input(data, size);
     TDBF reader;
-    reader.LoadRowStatuses = {TVxIRowStatus::rsNormal, TVxIRowStatus::rsDeleted};
-    // dBase looks for a .dbt memo file, FoxPro for .fpt: the first byte decides which one is there.
-    const bool fox = data[0] & 1;
-    RemoveFuzzFile(fox ? "t.dbt" : "t.fpt");
-    FuzzTable(data + 1, size - 1, "t.dbf", fox ? "t.fpt" : "t.dbt", reader);
+    // The first byte chooses what is delivered: deleted records too, memo texts or block numbers.
+    const std::uint8_t choice = input.Byte();
+    if (choice & 1)
+        reader.LoadRowStatuses = {TVxIRowStatus::rsNormal, TVxIRowStatus::rsDeleted};
+    reader.ParseBLOB = !(choice & 2);
+    FuzzTable(input, reader, reader.MemoStream);
     return 0;
 }

@@ -2,11 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 // A harness's view of libFuzzer's bytes: a few leading bytes choose the variant to try,
 // the rest is the file.
@@ -35,27 +32,3 @@ public:
 private:
     std::string_view rest_;
 };
-
-// One folder per process for the files a reader insists on finding by name.
-inline const std::string &FuzzFolder()
-{
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/ferrovane-fuzz-XXXXXX";
-        const char *made = mkdtemp(pattern);
-        if (!made)
-            std::abort();
-        return std::string(made);
-    }();
-    return folder;
-}
-
-// Writes the bytes to a file of that name in the folder; returns its path.
-inline std::string FuzzFile(const std::string &name, std::string_view bytes)
-{
-    const std::string path = FuzzFolder() + "/" + name;
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path;
-}
-
-inline void RemoveFuzzFile(const std::string &name) { unlink((FuzzFolder() + "/" + name).c_str()); }

@@ -5,7 +5,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
+    TFuzzInput input(data, size);
     TDBParadox reader;
-    FuzzTable(data, size, "t.db", "t.mb", reader);
+    FuzzTable(input, reader, reader.BLOBStream);
     return 0;
 }

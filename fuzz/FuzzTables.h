@@ -4,19 +4,18 @@
 #include "sources/cells/VxCellsFile.h"
 
 #include <exception>
-#include <fstream>
+#include <sstream>
 
-// A table file and its companion (memo or BLOB file) from one input: a length byte pair
-// says where the table ends. The records are read in row mode, as an import reads them,
-// every value converted to text as the engine would.
-template <class TReader>
-void FuzzTable(const std::uint8_t *data, std::size_t size, const char *table, const char *companion, TReader &reader)
+// A table file and its companion (memo or BLOB file) from one input, both read from
+// memory: three bytes say where the table ends. The records are read in row mode, as an
+// import reads them, every value turned into text as the engine would.
+template <class TReader> void FuzzTable(TFuzzInput &input, TReader &reader, std::istream *&companionStream)
 {
-    TFuzzInput input(data, size);
     const std::size_t tableSize = input.Byte() | static_cast<std::size_t>(input.Byte()) << 8 |
                                   static_cast<std::size_t>(input.Byte()) << 16;
-    const std::string path = FuzzFile(table, input.Take(tableSize));
-    FuzzFile(companion, input.Rest());
+    std::istringstream table{std::string(input.Take(tableSize))};
+    std::istringstream companion{std::string(input.Rest())};
+    companionStream = &companion;
     reader.OnCellValue = [](TCustomSpreadSheetFile *, int, int, int, int, const Variant &value, TAlignment) {
         try {
             (void)value.AsString();
@@ -24,12 +23,11 @@ void FuzzTable(const std::uint8_t *data, std::size_t size, const char *table, co
         }
     };
     try {
-        reader.FileName = path;
-        std::ifstream in(path, std::ios::binary);
-        reader.LoadFromStream(in);
+        reader.LoadFromStream(table);
         for (int row = 0; row < 100000 && reader.HasRecordFor(row); ++row)
             reader.ReadRow(row);
         reader.EndOfRows();
     } catch (const std::exception &) {
     }
+    companionStream = nullptr;
 }
