@@ -11,7 +11,10 @@ shift 2
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(excel dbase paradox text expression specification)
 
-bash "$here/seeds.sh" "$build/fuzz-seeds"
+# Seeds are made anew for each run, in a folder of its own: runs may go on side by side.
+seeds="$(mktemp -d)"
+trap 'rm -rf "$seeds"' EXIT
+bash "$here/seeds.sh" "$seeds"
 # libgsf keeps a few hundred bytes of a damaged compound directory it refuses; our
 # handles on it are released. Only that library's leak is passed over.
 export LSAN_OPTIONS="suppressions=$here/lsan-suppressions.txt:${LSAN_OPTIONS:-}"
@@ -25,7 +28,7 @@ for t in "${targets[@]}"; do
            -print_final_stats=1 -artifact_prefix="$findings/")
   [ -f "$here/$t.dict" ] && options+=(-dict="$here/$t.dict")
   echo "== fuzz_$t: ${seconds}s"
-  if ! "$build/fuzz/fuzz_$t" "${options[@]}" "$corpus" "$build/fuzz-seeds/$t" > "$build/fuzz-$t.log" 2>&1; then
+  if ! "$build/fuzz/fuzz_$t" "${options[@]}" "$corpus" "$seeds/$t" > "$build/fuzz-$t.log" 2>&1; then
     tail -n 60 "$build/fuzz-$t.log"
     echo "fuzz_$t found a problem: $(ls -t "$findings" | head -n 1)" >&2
     exit 1

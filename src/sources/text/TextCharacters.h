@@ -37,6 +37,6 @@ private:
     std::vector<std::uint32_t> starts_; // empty when characters are bytes
 };
 
-// Characters from..to (1-based, inclusive) of a line, without building a TLineCharacters
-// when the part lies in a pure ASCII stretch at the line's start.
+// Characters from..to (1-based, inclusive) of a line, as TLineCharacters would give them,
+// without its list of offsets: an ASCII start is cut at once, other lines are walked.
 std::string_view CharacterPart(std::string_view line, int from, int to, TPositionUnit unit);
