@@ -1,7 +1,9 @@
-// Delimited and fixed-width text: the line reader, the splitter, the break guess, the
-// column names and every field of every row.
+// Delimited and fixed-width text: the line reader, the splitter, the column names and
+// every field of every row; then a whole import of the text into a destination in memory,
+// with the columns and breaks guessed from its fields.
 
 #include "FuzzInput.h"
+#include "MemoryDataSet.h"
 #include "sources/text/VxI2TXT.h"
 
 #include <exception>
@@ -44,6 +46,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             source.GetFieldValue(Variant("Text"), value);
         }
         source.CloseSource();
+    } catch (const std::exception &) {
+    }
+
+    TMemoryDataSet destination({{"ID", TFieldType::ftInteger, 0, true},
+                                {"NAME", TFieldType::ftString, static_cast<int>(width)},
+                                {"BORN", TFieldType::ftDate},
+                                {"AMOUNT", TFieldType::ftFloat},
+                                {"NOTE", TFieldType::ftString, 8}});
+    TVxIRecordingHost host;
+    host.Recording = false;
+    source.Host = &host;
+    source.DataSet = &destination;
+    source.Mode = (layout & 4) ? TImportMode::imAppendUpdate : TImportMode::imAppend;
+    source.DatasetKeys = "ID";
+    try {
+        text.clear();
+        text.seekg(0);
+        source.ExecuteFromStream(text);
     } catch (const std::exception &) {
     }
     return 0;

@@ -1,3 +1,4 @@
+#include "MemoryDataSet.h"
 #include "sources/text/VxI2TXT.h"
 
 #include <gtest/gtest.h>
@@ -174,6 +175,33 @@ TEST(TextSource, ReadersOptInToReadingAhead)
     EXPECT_FALSE(TOwnFields().ValuesCanBeReadAhead());
     text.LoadCondition.SkipIf = "[Field1] = 'x'";
     EXPECT_FALSE(text.ValuesCanBeReadAhead());
+}
+
+// A whole run into a destination held in memory: a file with no header row above its data
+// maps to the fields by position, and a second run updates by the key.
+TEST(TextSource, RunsIntoADestinationInMemory)
+{
+    TMemoryDataSet destination({{"ID", TFieldType::ftInteger}, {"NAME", TFieldType::ftString, 5}});
+    TVxIRecordingHost host;
+    TVxImportFromText source;
+    source.Host = &host;
+    source.DataSet = &destination;
+    source.SetFieldDelimiter(TVxIFieldDelimiter::fdSemicolon);
+    std::istringstream first("1;Ann\r\n2;Bobby Joe\r\nx;bad\r\n");
+    source.ExecuteFromStream(first);
+    EXPECT_EQ(source.Statistic.TotalAdded, 2);
+    EXPECT_EQ(source.Statistic.TotalErrors, 1); // no integer
+
+    source.Mode = TImportMode::imAppendUpdate;
+    source.DatasetKeys = "ID";
+    std::istringstream second("2;Bob\r\n3;Cid\r\n");
+    source.ExecuteFromStream(second);
+    EXPECT_EQ(source.Statistic.TotalUpdated, 1);
+    EXPECT_EQ(source.Statistic.TotalAdded, 1);
+    std::vector<std::string> rows;
+    for (const auto &row : destination.Rows)
+        rows.push_back(row[0].AsString() + "|" + row[1].AsString());
+    EXPECT_EQ(rows, (std::vector<std::string>{"1|Ann", "2|Bob", "3|Cid"}));
 }
 
 TEST(TextCharacters, PartsOfLines)
