@@ -489,12 +489,7 @@ void TIBTransaction::CommitRetaining()
     ISC_STATUS_ARRAY status{};
     if (!(*client.commit_retaining)(status, &handle_))
         return;
-    if (IsConnectionLost(status)) {
-        for (TIBDatabase *db : std::vector<TIBDatabase *>(databases_))
-            db->ForceClose();
-        handle_ = 0;
-    }
-    RaiseInterBaseError(status);
+    RaiseCallError(status, IsConnectionLost(status));
 }
 
 void TIBTransaction::EndTransaction(TTransactionAction action)
@@ -511,7 +506,13 @@ void TIBTransaction::EndTransaction(TTransactionAction action)
         return;
     }
     const bool networkGone = commit && status[1] == isc_network_error_code && (*client.sqlcode)(status) == -902;
-    if (networkGone || IsConnectionLost(status)) {
+    RaiseCallError(status, networkGone || IsConnectionLost(status));
+}
+
+// A lost connection leaves nothing to end: the databases are dropped without server calls.
+void TIBTransaction::RaiseCallError(const ISC_STATUS *status, bool connectionLost)
+{
+    if (connectionLost) {
         for (TIBDatabase *db : std::vector<TIBDatabase *>(databases_))
             db->ForceClose();
         handle_ = 0;

@@ -154,6 +154,7 @@ public:
 private:
     void CheckInTransaction() const;
     void EndTransaction(TTransactionAction action);
+    [[noreturn]] void RaiseCallError(const ISC_STATUS *status, bool connectionLost);
 
     isc_tr_handle handle_ = 0;
     std::vector<TIBDatabase *> databases_;
