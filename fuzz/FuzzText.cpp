@@ -2,6 +2,7 @@
 // every field of every row; then a whole import of the text into a destination in memory,
 // with the columns and breaks guessed from its fields.
 
+#include "FuzzGlobals.h"
 #include "FuzzInput.h"
 #include "MemoryDataSet.h"
 #include "sources/text/VxI2TXT.h"
@@ -12,9 +13,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     TFuzzInput input(data, size);
+    const std::uint8_t layout = input.Byte();
+    const int fieldNames = input.Byte() % 4;
+    const int first = 1 + input.Byte() % 4;
+    const std::uint8_t characters = input.Byte();
+    const int width = 1 + input.Byte() % 40;
+    // Before the source: it takes the regional settings when it is made.
+    TFuzzGlobals globals(characters >> 2);
     TVxImportFromText source;
     source.ReadAheadAllowed = false;
-    const std::uint8_t layout = input.Byte();
     source.Fixed = layout & 1;
     static const char delimiters[] = {'\t', ';', ',', ' ', '|', '\0'};
     static const char qualifiers[] = {'"', '\'', '\0', '#'};
@@ -22,10 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     source.SetFieldDelimiterCustom(delimiters[(layout >> 1) % 6]);
     source.SetTextQualifierCustom(qualifiers[(layout >> 4) & 3]);
     source.SetRecordSeparatorCustom(separators[(layout >> 6) & 3]);
-    source.RowFieldNames = input.Byte() % 4;
-    source.RowFirst = 1 + input.Byte() % 4;
-    source.CharacterSet = static_cast<TVxICharacterSet>(input.Byte() % 3);
-    const int width = 1 + input.Byte() % 40;
+    source.RowFieldNames = fieldNames;
+    source.RowFirst = first;
+    source.CharacterSet = static_cast<TVxICharacterSet>(characters % 3);
     std::istringstream text{std::string(input.Rest())};
     source.SourceStream = &text;
     try {
@@ -54,9 +60,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                 {"BORN", TFieldType::ftDate},
                                 {"AMOUNT", TFieldType::ftFloat},
                                 {"NOTE", TFieldType::ftString, 8}});
-    TVxIRecordingHost host;
-    host.Recording = false;
-    source.Host = &host;
     source.DataSet = &destination;
     source.Mode = (layout & 4) ? TImportMode::imAppendUpdate : TImportMode::imAppend;
     source.DatasetKeys = "ID";

@@ -57,7 +57,8 @@ printf '\x05\x00\x01\x02\x03\xff\xfea\x00;\x00\xe9\x00\r\x00\n\x00b\x00' > "$out
 i=0
 while IFS= read -r expression; do
   i=$((i + 1))
-  printf '%s' "$expression" > "$out/expression/seed$i"
+  # A leading byte: the regional settings (i % 4), and whether a function is defined first.
+  printf "\\x0$((i % 4))%s" "$expression" > "$out/expression/seed$i"
 done <<'EXPRESSIONS'
 1 + 2 * 3 - 4 / 5
 IIF([Field1] > 2, 'big', 'small')
@@ -72,6 +73,8 @@ SUBSTITUTE(Field3, 'a;b', 'x;y')
 STRTOINT('12') + STRTOFLOAT('1.5') + LENGTH('abc')
 POS('b', 'abc') * 10 % 3
 EXPRESSIONS
+printf '\x04TWICE(x, y)=x*2 + IIF(y > 1, y, 0)\nTWICE(3, 4) + SQR1(PI)' > "$out/expression/function"
+printf '\x05ONE=1\nONE + ONE' > "$out/expression/constant"
 
 cp "$root/examples/customers.vxi" "$out/specification/customers"
 printf '[Common]\r\nTableType=XLS\r\nMap0=ID=B\r\n[Sheet]\r\nSheetIndex=1\r\n[Text]\r\nFixed=1\r\nRecordSeparator=7C7C\r\n' \

@@ -1,5 +1,7 @@
 #include "engine/VxIHost.h"
 
+#include <utility>
+
 bool TVxIRecordingHost::AskYesNo(const std::string &text, const std::string &caption)
 {
     Note("ask: " + text);
@@ -73,4 +75,4 @@ TVxIHost &DefaultHost()
     return installedHost ? *installedHost : silent;
 }
 
-void SetDefaultHost(TVxIHost *host) { installedHost = host; }
+TVxIHost *SetDefaultHost(TVxIHost *host) { return std::exchange(installedHost, host); }

@@ -107,4 +107,5 @@ private:
 
 // The host the engine uses when a component has none of its own.
 TVxIHost &DefaultHost();
-void SetDefaultHost(TVxIHost *host); // nullptr restores the built-in recorder
+// Installs the host (nullptr: the built-in silent recorder) and returns the one it replaces.
+TVxIHost *SetDefaultHost(TVxIHost *host);

@@ -163,15 +163,18 @@ const std::shared_ptr<TVxIParserFunction> *TVxIParserFunctions::Find(const std::
     return nullptr;
 }
 
+TVxIParserFunctions DefaultParserFunctions()
+{
+    const TVxIExprCatalogue &texts = ExprCatalogue();
+    TVxIParserFunctions list;
+    list.Add("SQR1(x)=x*x", texts.KindName(ckFunctions), texts.GroupName(30002));
+    list.Add("SQRT1(x)=x^(1/2)", texts.KindName(ckFunctions), texts.GroupName(30002));
+    list.Add("PI=3.14", texts.KindName(ckConstants), texts.GroupName(10000));
+    return list;
+}
+
 TVxIParserFunctions &ParserFunctions()
 {
-    static TVxIParserFunctions functions = [] {
-        const TVxIExprCatalogue &texts = ExprCatalogue();
-        TVxIParserFunctions list;
-        list.Add("SQR1(x)=x*x", texts.KindName(ckFunctions), texts.GroupName(30002));
-        list.Add("SQRT1(x)=x^(1/2)", texts.KindName(ckFunctions), texts.GroupName(30002));
-        list.Add("PI=3.14", texts.KindName(ckConstants), texts.GroupName(10000));
-        return list;
-    }();
+    static TVxIParserFunctions functions = DefaultParserFunctions();
     return functions;
 }

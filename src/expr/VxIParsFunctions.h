@@ -69,4 +69,7 @@ private:
 };
 
 // The process-wide list, created on first use with SQR1(x)=x*x, SQRT1(x)=x^(1/2) and PI=3.14.
+// Assign to it to start from a known list (DefaultParserFunctions() for the first one).
 TVxIParserFunctions &ParserFunctions();
+// A new list holding just the three built-in functions above.
+TVxIParserFunctions DefaultParserFunctions();

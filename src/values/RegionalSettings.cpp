@@ -253,6 +253,12 @@ void RegionalSettings::override(const TFormatSettings &settings)
     current_ = &*CurrentSlot();
 }
 
+void RegionalSettings::reset()
+{
+    current_ = nullptr;
+    CurrentSlot().reset();
+}
+
 TFormatSettings RegionalSettings::fromLocale(const char *localeName)
 {
     const char *name = localeName != nullptr ? localeName : "";

@@ -30,6 +30,8 @@ public:
     static const TFormatSettings &current() { return current_ ? *current_ : load(); }
     // Replaces the current settings (tests, and callers that must force a convention).
     static void override(const TFormatSettings &settings);
+    // Forgets an override: the next use reads the process locale again.
+    static void reset();
     // Reads the settings of a named locale ("" = the environment's); falls back to the
     // defaults above for anything the locale does not provide.
     static TFormatSettings fromLocale(const char *localeName);
