@@ -3,6 +3,11 @@
 # before (kept in the build folder). Stops at the first target that finds something,
 # naming the input that shows it.
 #   fuzz/run.sh BUILD_DIR SECONDS_PER_TARGET [TARGET...]
+# SECONDS_PER_TARGET 0 runs without a time limit. A campaign counts executions instead and
+# may keep inputs short, for many more executions a second:
+#   FUZZ_RUNS=1000000 FUZZ_MAX_LEN=65536 fuzz/run.sh build-fuzz 0 dbase
+# Without FUZZ_MAX_LEN inputs grow up to 1 MiB at once (-len_control=0), so that slowness
+# that comes with size is reachable.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$1"
@@ -24,10 +29,16 @@ for t in "${targets[@]}"; do
   corpus="$build/fuzz-corpus/$t"
   findings="$build/fuzz-findings/$t"
   mkdir -p "$corpus" "$findings"
-  options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=1048576 -len_control=0
-           -print_final_stats=1 -artifact_prefix="$findings/")
+  options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+           -artifact_prefix="$findings/")
+  if [ -n "${FUZZ_MAX_LEN:-}" ]; then
+    options+=(-max_len="$FUZZ_MAX_LEN")
+  else
+    options+=(-max_len=1048576 -len_control=0)
+  fi
+  [ -z "${FUZZ_RUNS:-}" ] || options+=(-runs="$FUZZ_RUNS")
   [ -f "$here/$t.dict" ] && options+=(-dict="$here/$t.dict")
-  echo "== fuzz_$t: ${seconds}s"
+  echo "== fuzz_$t: ${seconds}s${FUZZ_RUNS:+, $FUZZ_RUNS runs}${FUZZ_MAX_LEN:+, inputs up to $FUZZ_MAX_LEN bytes}"
   if ! "$build/fuzz/fuzz_$t" "${options[@]}" "$corpus" "$seeds/$t" > "$build/fuzz-$t.log" 2>&1; then
     tail -n 60 "$build/fuzz-$t.log"
     echo "fuzz_$t found a problem: $(ls -t "$findings" | head -n 1)" >&2

@@ -5,7 +5,8 @@
 #include <utility>
 
 TRunGlobals::TRunGlobals(const TFormatSettings &settings, TVxIHost *host, TVxIParserFunctions functions)
-    : settings_(RegionalSettings::current()), host_(SetDefaultHost(host)),
+    : settings_(RegionalSettings::current()),
+      host_(SetDefaultHost(host)),
       functions_(std::exchange(ParserFunctions(), std::move(functions)))
 {
     RegionalSettings::override(settings);

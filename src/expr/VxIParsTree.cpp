@@ -4,6 +4,10 @@
 #include "expr/VxIParsErrors.h"
 #include "expr/VxIParsText.h"
 
+#include <algorithm>
+#include <limits>
+#include <tuple>
+
 namespace {
 
 std::string StripEnclosing(std::string_view name)
@@ -49,7 +53,11 @@ TExpNode::TArgSlots::~TArgSlots()
 
 class TExpCompiler {
 public:
-    explicit TExpCompiler(std::vector<TExpToken> tokens) : tokens_(std::move(tokens)) { MatchParentheses(); }
+    explicit TExpCompiler(std::vector<TExpToken> tokens) : tokens_(std::move(tokens))
+    {
+        MatchParentheses();
+        IndexSplits();
+    }
 
     std::unique_ptr<TExpNode> CompileRoot()
     {
@@ -116,34 +124,89 @@ private:
 
     // The loosest-binding operator outside parentheses, the leftmost among equals. NOT is
     // never a split point (it prefixes what follows it), and neither is a "!" that has
-    // something after it: a postfix operator can only close its operand.
+    // something after it: a postfix operator can only close its operand. Chains of equal
+    // rank group to the right, so a long chain asks again for almost the whole range at
+    // every level: the answers come from a tree of minima built once, never from a scan.
     std::ptrdiff_t FindSplit(std::size_t lo, std::size_t hi) const
     {
+        const int base = lo == 0 ? 0 : depthAfter_[lo - 1];
+        if (lowestDepth_.Min(lo, hi) < base)
+            ThrowParserError(vxipars_text::ParenthesisMismatch);
         std::ptrdiff_t best = kNone;
         int bestRank = 0;
-        int depth = 0;
-        for (std::size_t i = lo; i < hi; ++i) {
-            const TExpToken &t = tokens_[i];
-            if (t.IsOpen()) {
-                ++depth;
-                continue;
-            }
-            if (t.IsClose()) {
-                if (--depth < 0)
-                    ThrowParserError(vxipars_text::ParenthesisMismatch);
-                continue;
-            }
-            if (depth != 0 || t.Kind != tkOperator || IsNot(t))
-                continue;
-            if (t.Text == "!" && i + 1 != hi)
-                continue;
-            const int rank = RankOf(t);
-            if (best == kNone || rank < bestRank) {
-                best = static_cast<std::ptrdiff_t>(i);
-                bestRank = rank;
-            }
+        const TSplitKey key = splitKeys_.Min(lo, hi);
+        if (key.Depth == base) {
+            best = static_cast<std::ptrdiff_t>(key.Index);
+            bestRank = key.Rank;
+        }
+        const TExpToken &last = tokens_[hi - 1];
+        if (last.Kind == tkOperator && last.Text == "!" && depthAfter_[hi - 1] == base) {
+            const int rank = RankOf(last);
+            if (best == kNone || rank < bestRank)
+                best = static_cast<std::ptrdiff_t>(hi - 1);
         }
         return best;
+    }
+
+    // An operator that may split the range it lies in, ordered so that the least is the
+    // split: outermost first, then loosest, then leftmost.
+    struct TSplitKey {
+        int Depth = std::numeric_limits<int>::max();
+        int Rank = 0;
+        std::size_t Index = 0;
+        bool operator<(const TSplitKey &o) const
+        {
+            return std::tie(Depth, Rank, Index) < std::tie(o.Depth, o.Rank, o.Index);
+        }
+    };
+
+    // Minimum over any range of a fixed sequence, in logarithmic time.
+    template <class T> class TRangeMin {
+    public:
+        void Assign(std::vector<T> values)
+        {
+            size_ = values.size();
+            tree_.assign(2 * size_, T{});
+            std::move(values.begin(), values.end(), tree_.begin() + static_cast<std::ptrdiff_t>(size_));
+            for (std::size_t i = size_; i-- > 1;)
+                tree_[i] = std::min(tree_[2 * i], tree_[2 * i + 1]);
+        }
+        T Min(std::size_t lo, std::size_t hi) const // over [lo, hi), which is not empty
+        {
+            T result = tree_[lo + size_];
+            for (lo += size_, hi += size_; lo < hi; lo /= 2, hi /= 2) {
+                if (lo & 1)
+                    result = std::min(result, tree_[lo++]);
+                if (hi & 1)
+                    result = std::min(result, tree_[--hi]);
+            }
+            return result;
+        }
+
+    private:
+        std::size_t size_ = 0;
+        std::vector<T> tree_;
+    };
+
+    // depthAfter_[i] is the parenthesis depth after token i; a range is at the depth
+    // before its first token, and a ")" in it that goes below that depth is a mismatch.
+    void IndexSplits()
+    {
+        depthAfter_.resize(tokens_.size());
+        std::vector<TSplitKey> keys(tokens_.size());
+        int depth = 0;
+        for (std::size_t i = 0; i < tokens_.size(); ++i) {
+            const TExpToken &t = tokens_[i];
+            if (t.IsOpen())
+                ++depth;
+            else if (t.IsClose())
+                --depth;
+            else if (t.Kind == tkOperator && !IsNot(t) && t.Text != "!")
+                keys[i] = {depth, RankOf(t), i};
+            depthAfter_[i] = depth;
+        }
+        lowestDepth_.Assign(depthAfter_);
+        splitKeys_.Assign(std::move(keys));
     }
 
     void CompileOperator(TExpNode &node, std::size_t lo, std::size_t at, std::size_t hi)
@@ -234,6 +297,9 @@ private:
 
     std::vector<TExpToken> tokens_;
     std::vector<std::ptrdiff_t> match_;
+    std::vector<int> depthAfter_;
+    TRangeMin<int> lowestDepth_;
+    TRangeMin<TSplitKey> splitKeys_;
 };
 
 // ------------------------------------------------------------------ tree

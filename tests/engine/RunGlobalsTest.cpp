@@ -28,8 +28,8 @@ TEST(RunGlobalsTest, ARunUsesItsOwnSettingsFunctionsAndHostAndLeavesTheOnesBefor
         TRunGlobals run(DayFirstWithDecimalComma(), &host, std::move(functions));
         EXPECT_EQ(ParserFunctions().FindByName("SQR1"), nullptr);
 
-        TMemoryDataSet destination({{"ID", TFieldType::ftInteger}, {"BORN", TFieldType::ftDate},
-                                    {"AMOUNT", TFieldType::ftFloat}});
+        TMemoryDataSet destination(
+            {{"ID", TFieldType::ftInteger}, {"BORN", TFieldType::ftDate}, {"AMOUNT", TFieldType::ftFloat}});
         TListSource source; // no host of its own: the run's
         source.DataSet = &destination;
         source.Mappings = {"ID=TWICE(STRTOINT(Field1))", "BORN=Field2", "AMOUNT=Field3"};

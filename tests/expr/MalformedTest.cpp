@@ -60,6 +60,9 @@ TEST_F(Malformed, DeepNestingIsRefusedNotFatal)
         {Repeat("(", 100000) + "1" + Repeat(")", 99999), "error: Compile error: syntax fault."},
         {Repeat("1 + ", 900) + "1", "901"},
         {Repeat("1 + ", 20000) + "1", tooDeep},
+        // Refused without reading the chain once per level of the tree: that took minutes.
+        {Repeat("1 - ", 300000) + "1", tooDeep},
+        {"(" + Repeat("2 * ", 300000) + "1) + 1", tooDeep},
         {Repeat("-(", 20000) + "1" + Repeat(")", 20000), tooDeep},
         {Repeat("ABS(", 20000) + "1" + Repeat(")", 20000), tooDeep},
         {Repeat("NOT(", 20000) + "1" + Repeat(")", 20000), tooDeep},
