@@ -1,0 +1,68 @@
+#pragma once
+
+#include "engine/VxIBase.h"
+#include "values/StringList.h"
+#include "wizard/VxIWizardTypes.h"
+
+#include <QIcon>
+#include <QPixmap>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+// The header style of the wizard window: a step number over the logo, or a white band.
+enum class TVxIWizardStyle { wsWindows95, wsWindows2000 };
+
+// What Execute returns, with the values of the window's modal results.
+enum class TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3 };
+
+class TVxIWizardDlg;
+using TVxIGetListEvent = std::function<void(TVxIWizardDlg *Sender, TStringList &List)>;
+using TVxICloseEvent = std::function<void(TVxIWizardDlg *Sender, TModalResult &Action)>;
+using TVxIShowEvent = std::function<void(QWidget *Sender)>;
+using TVxIStepChangeEvent = std::function<void(QWidget *Sender, bool &AllowChange)>;
+
+// The import component through which the desktop program imports: it carries every
+// setting of an import, lets the user walk through the wizard window filled from them,
+// takes the user's choices back and runs the import with the source the user chose.
+class TVxIWizardDlg : public TVxImportBaseComponent {
+public:
+    TVxIWizardDlg();
+    ~TVxIWizardDlg() override;
+
+    std::string Title; // empty: "Import Wizard"
+    QIcon Icon;
+    QPixmap Picture;
+    bool ShowPicture = true;
+    TVxIWizardStyle WizardStyle = TVxIWizardStyle::wsWindows2000;
+    TVxICategories Categories;
+    TVxIUserAccess UserAccess;
+    TTableTypeImports Formats = TTableTypeImports::All();
+    std::string InitialDir;
+    int SheetIndex = 0;
+    int PreviewRowCount = 20;
+    bool ShowFileHeader = false;
+    bool ConfirmCancelExit = true;
+    bool ConfirmExecuteStart = false;
+    bool SetupSpecificationOnly = false;
+    int HelpContext = 0;
+
+    TVxIGetListEvent OnGetSpecifications;
+    TVxIGetListEvent OnGetFieldList;
+    TVxICloseEvent OnClose;
+    TVxIShowEvent OnShow;
+    TVxIStepChangeEvent OnStepChange;
+
+    // Creates the source component of TableType, hands it this component's settings, runs
+    // it and takes its statistic back. A type without a reader is refused by name.
+    void RunImport();
+    // The source component of the last run, kept until this component goes.
+    TVxImportBaseComponent *LastSource() const { return sources_.empty() ? nullptr : sources_.back().get(); }
+
+private:
+    std::vector<std::unique_ptr<TVxImportBaseComponent>> sources_;
+};
