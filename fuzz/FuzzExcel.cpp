@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         source.CreateColumns();
         Variant value;
         int rows = 0;
-        for (source.FirstRow(); source.HasRow() && rows < 10000; source.NextRow(), ++rows)
-            for (int c = 0; c < source.Columns.Count() && c < 256; ++c) {
+        for (source.FirstRow(); source.HasRow() && rows < 500; source.NextRow(), ++rows)
+            for (int c = 0; c < source.Columns.Count() && c < 64; ++c) {
                 source.GetFieldValue(Variant(source.Columns[c].FieldName), value);
                 (void)value.AsString();
             }

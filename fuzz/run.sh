@@ -37,11 +37,26 @@ for t in "${targets[@]}"; do
     options+=(-max_len=1048576 -len_control=0)
   fi
   [ -z "${FUZZ_RUNS:-}" ] || options+=(-runs="$FUZZ_RUNS")
+  # glib and libgsf are built without frame pointers: the fast unwinder loses a leak's
+  # stack inside them, and the suppression above cannot know it for libgsf's. Their
+  # targets look for leaks once the run is over, replaying every input the run kept with
+  # full stacks (four times slower, so not on every execution).
+  replay=
+  if [ "$t" = excel ]; then
+    options+=(-detect_leaks=0)
+    replay=1
+  fi
   [ -f "$here/$t.dict" ] && options+=(-dict="$here/$t.dict")
   echo "== fuzz_$t: ${seconds}s${FUZZ_RUNS:+, $FUZZ_RUNS runs}${FUZZ_MAX_LEN:+, inputs up to $FUZZ_MAX_LEN bytes}"
   if ! "$build/fuzz/fuzz_$t" "${options[@]}" "$corpus" "$seeds/$t" > "$build/fuzz-$t.log" 2>&1; then
     tail -n 60 "$build/fuzz-$t.log"
     echo "fuzz_$t found a problem: $(ls -t "$findings" | head -n 1)" >&2
+    exit 1
+  fi
+  if [ -n "$replay" ] && ! LSAN_OPTIONS="fast_unwind_on_malloc=0:$LSAN_OPTIONS" "$build/fuzz/fuzz_$t" -runs=0 \
+      -artifact_prefix="$findings/" "$corpus" > "$build/fuzz-$t-leaks.log" 2>&1; then
+    tail -n 60 "$build/fuzz-$t-leaks.log"
+    echo "fuzz_$t: an input of its corpus leaks" >&2
     exit 1
   fi
   grep -E '^stat::(number_of_executed_units|new_units_added|peak_rss_mb)|cov: ' "$build/fuzz-$t.log" | tail -n 4
