@@ -41,7 +41,7 @@ void TDataSetTableModel::Reset()
     currentRow_ = -1;
     fetchFailed_ = false;
     endResetModel();
-    emit dataSetChanged();
+    Q_EMIT dataSetChanged();
 }
 
 // Rows someone else fetched (the cursor went to the last row, an import ran).
@@ -68,10 +68,10 @@ void TDataSetTableModel::FollowCursor()
     const int previous = currentRow_;
     currentRow_ = row;
     if (previous >= 0 && previous < rows_)
-        emit headerDataChanged(Qt::Vertical, previous, previous);
+        Q_EMIT headerDataChanged(Qt::Vertical, previous, previous);
     if (row >= 0 && row < rows_)
-        emit headerDataChanged(Qt::Vertical, row, row);
-    emit currentRowChanged(row);
+        Q_EMIT headerDataChanged(Qt::Vertical, row, row);
+    Q_EMIT currentRowChanged(row);
 }
 
 void TDataSetTableModel::MoveToRow(int row)

@@ -35,7 +35,7 @@ public:
     bool canFetchMore(const QModelIndex &parent) const override;
     void fetchMore(const QModelIndex &parent) override;
 
-signals:
+Q_SIGNALS:
     // The dataset opened, closed or changed its rows.
     void dataSetChanged();
     void currentRowChanged(int row);

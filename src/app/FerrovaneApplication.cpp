@@ -1,6 +1,6 @@
 #include "app/FerrovaneApplication.h"
 
-#include "app/MessageBoxes.h"
+#include "wizard/MessageBoxes.h"
 
 #include <stdexcept>
 

@@ -1,6 +1,6 @@
 #include "app/JvFilenameEdit.h"
 
-#include "app/FileDialogFilter.h"
+#include "wizard/FileDialogFilter.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>

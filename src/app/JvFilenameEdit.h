@@ -32,7 +32,7 @@ public:
     // Opens the dialog; the chosen file becomes the text.
     void Browse();
 
-signals:
+Q_SIGNALS:
     void textChanged(const QString &text);
     void returnPressed();
 

@@ -2,7 +2,7 @@
 
 #include "app/DataSetTableModel.h"
 #include "app/FerrovaneApplication.h"
-#include "app/MessageBoxes.h"
+#include "wizard/MessageBoxes.h"
 #include "app/AppFolders.h"
 #include "ui_MainFerrovaneUnit.h"
 

@@ -81,7 +81,7 @@ void Assign(const Binding &b, const QVariant &value)
     if (!click || button->isChecked() == before)
         return;
     if (button->isChecked() || !button->autoExclusive())
-        emit button->clicked(button->isChecked());
+        Q_EMIT button->clicked(button->isChecked());
 }
 
 bool onSomeScreen(const QRect &rect)

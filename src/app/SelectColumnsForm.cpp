@@ -1,6 +1,6 @@
 #include "app/SelectColumnsForm.h"
 
-#include "app/MessageBoxes.h"
+#include "wizard/MessageBoxes.h"
 #include "ui_SelectColumnsForm.h"
 
 #include <algorithm>

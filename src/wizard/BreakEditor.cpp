@@ -191,7 +191,7 @@ void TBreakEditor::SetBreaks(std::vector<int> breaks)
     breaks_ = std::move(breaks);
     dragged_ = -1; // an index into the list that is gone
     update();
-    emit BreaksChanged();
+    Q_EMIT BreaksChanged();
 }
 
 void TBreakEditor::SetSampleLines(std::vector<std::string> lines)
@@ -243,7 +243,7 @@ void TBreakEditor::PressAt(int x, bool doubleClick)
         breaks_.push_back(position);
         update();
     }
-    emit BreaksChanged();
+    Q_EMIT BreaksChanged();
 }
 
 void TBreakEditor::DragTo(int x)
@@ -260,7 +260,7 @@ void TBreakEditor::DragTo(int x)
         return;
     dragged = position;
     update();
-    emit BreaksChanged();
+    Q_EMIT BreaksChanged();
 }
 
 // ---------------------------------------------------------------- scroll bars

@@ -72,7 +72,7 @@ public:
     // Back to the first column and the first line, bars included.
     void ResetScroll();
 
-signals:
+Q_SIGNALS:
     // On every button down (the user has handled the breaks, even when the list stays as
     // it was) and whenever the list changes.
     void BreaksChanged();

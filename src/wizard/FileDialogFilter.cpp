@@ -1,4 +1,4 @@
-#include "app/FileDialogFilter.h"
+#include "wizard/FileDialogFilter.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "app/MessageBoxes.h"
+#include "wizard/MessageBoxes.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -41,8 +41,11 @@ bool showBox(const TMessage &message)
     QMessageBox box(iconOf(message.Kind), texts.Caption, texts.Text,
                     question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
-    if (!texts.Details.isEmpty())
-        box.setDetailedText(texts.Details);
+    QString details = texts.Details;
+    if (!message.Details.isEmpty())
+        details = details.isEmpty() ? message.Details : details + QStringLiteral("\n\n") + message.Details;
+    if (!details.isEmpty())
+        box.setDetailedText(details);
     const int answer = box.exec();
     return !question || answer == QMessageBox::Yes;
 }
@@ -60,9 +63,9 @@ TMessageBoxTexts MessageBoxTexts(const QString &caption, const QString &text)
     return result;
 }
 
-bool ShowMessageBox(TMessageKind kind, const QString &text, const QString &caption)
+bool ShowMessageBox(TMessageKind kind, const QString &text, const QString &caption, const QString &details)
 {
-    const TMessage message{kind, caption.isEmpty() ? QApplication::applicationDisplayName() : caption, text};
+    const TMessage message{kind, caption.isEmpty() ? QApplication::applicationDisplayName() : caption, text, details};
     if (const TMessageHandler &handler = installedHandler())
         return handler(message);
     return showBox(message);

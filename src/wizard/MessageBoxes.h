@@ -17,6 +17,7 @@ struct TMessage {
     TMessageKind Kind = TMessageKind::mkPlain;
     QString Caption;
     QString Text;
+    QString Details; // behind the box's "Show Details..." button; empty: none
 };
 
 // A box carries a caption of at most 100 and a text of at most 200 characters. Longer
@@ -34,7 +35,8 @@ TMessageBoxTexts MessageBoxTexts(const QString &caption, const QString &text);
 
 // Shows a modal box over the application's window. A question returns true on Yes,
 // the other kinds return true when closed. An empty caption is the application title.
-bool ShowMessageBox(TMessageKind kind, const QString &text, const QString &caption = {});
+// Details, when given, wait behind the box's details button.
+bool ShowMessageBox(TMessageKind kind, const QString &text, const QString &caption = {}, const QString &details = {});
 
 inline bool AskYesNo(const QString &text, const QString &caption)
 {

@@ -1,7 +1,10 @@
-#include "wizard/VxIWizardDlg.h"
+#include "wizard/VxIWiz.h"
 
 #include "session/SourceRegistry.h"
 #include "sources/cells/VxI2Cell.h"
+#include "ui_VxIWizForm.h"
+#include "wizard/MessageBoxes.h"
+#include "wizard/VxIWizForm.h"
 
 TVxIWizardDlg::TVxIWizardDlg() = default;
 TVxIWizardDlg::~TVxIWizardDlg() = default;
@@ -23,4 +26,85 @@ void TVxIWizardDlg::RunImport()
         cells->SetSheetIndex(SheetIndex);
     source.Execute();
     Statistic.Assign(source.Statistic);
+}
+
+TModalResult TVxIWizardDlg::Execute(QWidget *parent)
+{
+    auto window = std::make_unique<TfrmVxIWizard>(this, parent);
+    window_ = window.get();
+    // Whatever happens from here on, the window goes and OnAfterExecute is raised.
+    auto finish = [this, &window] {
+        if (OnAfterExecute)
+            OnAfterExecute(this);
+        window.reset();
+        window_ = nullptr;
+    };
+    try {
+        if (OnBeforeExecute)
+            OnBeforeExecute(this);
+    } catch (...) {
+        finish();
+        throw;
+    }
+    TModalResult result = TModalResult::mrNone;
+    std::string error;
+    try {
+        ConfigureWindow(*window);
+        window->LoadIntoWindow(*this);
+        window->setMinimumSize(window->size());
+        if (Categories.ShowCategories)
+            window->resize(window->width(), window->height() + 50);
+        if (OnShow)
+            OnShow(window.get());
+        window->ApplyUserAccess();
+        window->GoToStep(1);
+        window->exec();
+        result = window->Cancelled() ? TModalResult::mrCancel : TModalResult::mrOk;
+        if (result == TModalResult::mrOk)
+            window->ApplyToImport(this);
+        if (OnClose)
+            OnClose(this, result);
+        if (result == TModalResult::mrOk && !SetupSpecificationOnly)
+            RunImport();
+    } catch (const std::exception &e) {
+        result = TModalResult::mrAbort;
+        error = e.what();
+    }
+    finish();
+    if (result == TModalResult::mrAbort && Options.Has(TVxIOption::soShowMessage))
+        ShowMessageBox(TMessageKind::mkPlain, "An error has occurred during the data import process.", {},
+                       QString::fromStdString(error));
+    return result;
+}
+
+void TVxIWizardDlg::ConfigureWindow(TfrmVxIWizard &window)
+{
+    Ui::TfrmVxIWizard &form = window.Form();
+    form.chkShowFileHeader->setChecked(ShowFileHeader);
+    const bool band = WizardStyle == TVxIWizardStyle::wsWindows2000;
+    form.pnlDescription->setVisible(band);
+    form.pnlStepHeader->setVisible(!band);
+    window.setWindowTitle(Title.empty() ? QString("Import Wizard") : QString::fromStdString(Title));
+    if (!Icon.isNull())
+        window.setWindowIcon(Icon);
+    const bool logo = ShowPicture && !Picture.isNull();
+    if (logo)
+        form.imgLogo->setPixmap(Picture);
+    else
+        form.imgLogo->clear();
+    form.imgLogo->setVisible(logo);
+}
+
+void TVxIWizardDlg::SaveSpecificationFromWindow(const std::string &specName, const std::string &fileName)
+{
+    if (window_ != nullptr)
+        window_->ApplyToImport(this);
+    SaveSpecification(specName, fileName, false);
+}
+
+void TVxIWizardDlg::LoadSpecificationIntoWindow(const std::string &fileName)
+{
+    LoadSpecification(fileName);
+    if (window_ != nullptr)
+        window_->LoadIntoWindow(*this);
 }

@@ -2,7 +2,7 @@
 
 #include "engine/VxIBase.h"
 #include "values/StringList.h"
-#include "wizard/VxIWizardTypes.h"
+#include "wizard/VxIWizTypes.h"
 
 #include <QIcon>
 #include <QPixmap>
@@ -13,6 +13,7 @@
 #include <vector>
 
 class QWidget;
+class TfrmVxIWizard;
 
 // The header style of the wizard window: a step number over the logo, or a white band.
 enum class TVxIWizardStyle { wsWindows95, wsWindows2000 };
@@ -57,12 +58,26 @@ public:
     TVxIShowEvent OnShow;
     TVxIStepChangeEvent OnStepChange;
 
+    // Shows the wizard over the parent and, when the user finishes it, runs the import.
+    // Ok when the wizard was finished, cancel when the user left it, abort when an error
+    // ended it (shown to the user with its own text as the details).
+    TModalResult Execute(QWidget *parent = nullptr);
     // Creates the source component of TableType, hands it this component's settings, runs
     // it and takes its statistic back. A type without a reader is refused by name.
     void RunImport();
+    // The specification list's two hooks: the window's settings saved under a name, and a
+    // saved specification loaded into this component and the window.
+    void SaveSpecificationFromWindow(const std::string &specName, const std::string &fileName);
+    void LoadSpecificationIntoWindow(const std::string &fileName);
+    // The window while Execute runs, none otherwise.
+    TfrmVxIWizard *Window() const { return window_; }
+    TVxIHost &WizardHost() const { return HostRef(); }
     // The source component of the last run, kept until this component goes.
     TVxImportBaseComponent *LastSource() const { return sources_.empty() ? nullptr : sources_.back().get(); }
 
 private:
+    void ConfigureWindow(TfrmVxIWizard &window);
+
     std::vector<std::unique_ptr<TVxImportBaseComponent>> sources_;
+    TfrmVxIWizard *window_ = nullptr;
 };

@@ -1,4 +1,4 @@
-#include "wizard/VxIWizardTypes.h"
+#include "wizard/VxIWizTypes.h"
 
 #include "session/SourceRegistry.h"
 

@@ -92,12 +92,11 @@ struct TVxICategories {
     bool ShowCategories = true;
     TTableTypeImports DocumentFormats{TTableTypeImport::teText, TTableTypeImport::teWord,
                                       TTableTypeImport::teClipboard};
-    TTableTypeImports SpreadsheetFormats{TTableTypeImport::teXLS, TTableTypeImport::teWKS,
-                                         TTableTypeImport::teQuattro, TTableTypeImport::teSPSS};
-    TTableTypeImports DatabaseFormats{TTableTypeImport::teParadox, TTableTypeImport::teDBase,
-                                      TTableTypeImport::teAccess,  TTableTypeImport::teADO,
-                                      TTableTypeImport::teADT,     TTableTypeImport::teDBISAM,
-                                      TTableTypeImport::teClarion};
+    TTableTypeImports SpreadsheetFormats{TTableTypeImport::teXLS, TTableTypeImport::teWKS, TTableTypeImport::teQuattro,
+                                         TTableTypeImport::teSPSS};
+    TTableTypeImports DatabaseFormats{
+        TTableTypeImport::teParadox, TTableTypeImport::teDBase,  TTableTypeImport::teAccess, TTableTypeImport::teADO,
+        TTableTypeImport::teADT,     TTableTypeImport::teDBISAM, TTableTypeImport::teClarion};
     TTableTypeImports WEBFormats{TTableTypeImport::teHTML, TTableTypeImport::teXML, TTableTypeImport::teWAB,
                                  TTableTypeImport::teVCalendar};
     TTableTypeImports OtherFormats;

@@ -86,7 +86,7 @@ void MainWindowTest::chooseTable(const QString &name)
     const int index = tables->findText(name, Qt::MatchExactly);
     ASSERT_GE(index, 0) << name.toStdString();
     tables->setCurrentIndex(index);
-    emit tables->activated(index); // as the user's choice from the list
+    Q_EMIT tables->activated(index); // as the user's choice from the list
 }
 
 QStringList MainWindowTest::tableList() const

@@ -2,7 +2,7 @@
 
 #include "FirebirdTestSupport.h"
 #include "app/MainFerrovaneUnit.h"
-#include "app/MessageBoxes.h"
+#include "wizard/MessageBoxes.h"
 #include "QtPrinters.h"
 
 #include <QString>

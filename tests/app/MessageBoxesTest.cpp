@@ -1,6 +1,6 @@
 #include "AppTestSupport.h"
 #include "app/FerrovaneApplication.h"
-#include "app/MessageBoxes.h"
+#include "wizard/MessageBoxes.h"
 
 #include <QAbstractButton>
 #include <QApplication>

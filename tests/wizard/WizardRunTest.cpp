@@ -1,6 +1,6 @@
 #include "FirebirdTestSupport.h"
 #include "Files.h"
-#include "wizard/VxIWizardDlg.h"
+#include "wizard/VxIWiz.h"
 
 #include <gtest/gtest.h>
 

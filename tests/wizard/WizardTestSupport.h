@@ -1,0 +1,70 @@
+#pragma once
+
+#include "ui_VxIWizForm.h"
+#include "wizard/MessageBoxes.h"
+#include "wizard/VxIWiz.h"
+#include "wizard/VxIWizForm.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Works the wizard window the way a user does while Execute holds it modally: the steps
+// run once the window is up, and whatever they leave open is closed at the end.
+inline void WhileWizardShows(TVxIWizardDlg &wizard, std::function<void(TfrmVxIWizard &, Ui::TfrmVxIWizard &)> steps)
+{
+    QTimer::singleShot(0, [&wizard, steps] {
+        TfrmVxIWizard *window = wizard.Window();
+        ASSERT_NE(window, nullptr);
+        steps(*window, window->Form());
+        if (window->isVisible())
+            window->done(QDialog::Rejected);
+    });
+}
+
+// Answers every message box, and keeps what they said.
+class TMessageRecorder {
+public:
+    explicit TMessageRecorder(bool answer = true)
+        : previous_(SetMessageHandler([this, answer](const TMessage &m) {
+              Messages.push_back(m.Text.toStdString());
+              Details.push_back(m.Details.toStdString());
+              return answer;
+          }))
+    {
+    }
+    ~TMessageRecorder() { SetMessageHandler(previous_); }
+    std::vector<std::string> Messages;
+    std::vector<std::string> Details;
+
+private:
+    TMessageHandler previous_;
+};
+
+// A step that has just appeared is laid out before the user can reach into it.
+inline void Settle() { QApplication::processEvents(); }
+
+inline void TypeInto(QLineEdit *box, const QString &text)
+{
+    Settle();
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
+}
+
+// Radio buttons and check boxes answer on their mark and text only: click the mark.
+inline void Click(QWidget *control)
+{
+    Settle();
+    const bool marked = qobject_cast<QRadioButton *>(control) != nullptr || qobject_cast<QCheckBox *>(control) != nullptr;
+    QTest::mouseClick(control, Qt::LeftButton, {}, marked ? QPoint(8, control->height() / 2) : QPoint());
+}
