@@ -52,6 +52,7 @@ constexpr TStepText stepTexts[TfrmVxIWizard::LastStep] = {
 
 constexpr const char *noMapping = "You did not map any fields.";
 constexpr const char *notSpecified = "Property %1 wasn't specified.";
+constexpr const char *spssRefused = "Ferrovane cannot read SPSS files yet. Please choose another file format.";
 constexpr const char *startQuestion = "Do you want to start the import process?";
 constexpr const char *quitQuestion = "The Import Wizard has not completed. If you quit the Import Wizard now, the "
                                      "import process will not complete. Do you want to quit the Import Wizard?";
@@ -69,9 +70,9 @@ const QStringList modeItems = {
 };
 
 // The order of the plain type list, which is not the order of the type values.
-constexpr T plainListOrder[] = {T::teParadox, T::teDBase, T::teText,   T::teHTML,   T::teXLS,       T::teWord,
-                                T::teWKS,     T::teQuattro, T::teXML,  T::teAccess, T::teADO,       T::teADT,
-                                T::teSPSS,    T::teDBISAM, T::teClarion, T::teClipboard, T::teWAB, T::teVCalendar};
+constexpr T plainListOrder[] = {T::teParadox, T::teDBase,   T::teText,    T::teHTML,      T::teXLS, T::teWord,
+                                T::teWKS,     T::teQuattro, T::teXML,     T::teAccess,    T::teADO, T::teADT,
+                                T::teSPSS,    T::teDBISAM,  T::teClarion, T::teClipboard, T::teWAB, T::teVCalendar};
 
 // A control's own enabled state, whatever the state of the panel it sits on.
 bool ownEnabled(const QWidget *control) { return !control->testAttribute(Qt::WA_ForceDisabled); }
@@ -275,8 +276,7 @@ void TfrmVxIWizard::BuildTypeList()
         qDeleteAll(box->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly));
         const TVxICategories categories = owner_ ? owner_->Categories : TVxICategories{};
         const QStyle::StandardPixmap pictures[] = {QStyle::SP_FileIcon, QStyle::SP_FileDialogDetailedView,
-                                                   QStyle::SP_DriveHDIcon, QStyle::SP_DriveNetIcon,
-                                                   QStyle::SP_DirIcon};
+                                                   QStyle::SP_DriveHDIcon, QStyle::SP_DriveNetIcon, QStyle::SP_DirIcon};
         int top = 5;
         int width = 0, height = 0;
         for (TVxICategory category : {TVxICategory::vcDocuments, TVxICategory::vcSpreadsheets,
@@ -429,15 +429,21 @@ void TfrmVxIWizard::LoadIntoWindow(TVxIWizardDlg &source)
     ui_->cbCharacterSet->setCurrentIndex(static_cast<int>(source.CharacterSet));
 
     switch (source.RecordSeparator()) {
-    case TVxIRecordSeparator::rsCustom: ui_->cbRecSeparator->setCurrentText(fromStd(source.RecordSeparatorCustom())); break;
+    case TVxIRecordSeparator::rsCustom: {
+        // The list offers the usual three; a separator of the user's own joins them, or
+        // it would be lost on the way back.
+        const QString custom = fromStd(source.RecordSeparatorCustom());
+        if (ui_->cbRecSeparator->findText(custom) < 0)
+            ui_->cbRecSeparator->addItem(custom);
+        ui_->cbRecSeparator->setCurrentText(custom);
+        break;
+    }
     case TVxIRecordSeparator::rsCR: ui_->cbRecSeparator->setCurrentIndex(1); break;
     case TVxIRecordSeparator::rsLF: ui_->cbRecSeparator->setCurrentIndex(2); break;
     default: ui_->cbRecSeparator->setCurrentIndex(0); break;
     }
     switch (source.TextQualifier()) {
-    case TVxITextQualifier::tqCustom:
-        ui_->cbQualifier->setCurrentText(charText(source.TextQualifierCustom()));
-        break;
+    case TVxITextQualifier::tqCustom: ui_->cbQualifier->setCurrentText(charText(source.TextQualifierCustom())); break;
     case TVxITextQualifier::tqQuot: ui_->cbQualifier->setCurrentIndex(1); break;
     case TVxITextQualifier::tqApos: ui_->cbQualifier->setCurrentIndex(2); break;
     default: ui_->cbQualifier->setCurrentIndex(0); break;
@@ -571,7 +577,7 @@ void TfrmVxIWizard::ApplyToImport(TVxImportBaseComponent *target)
     formats.DecimalSeparator = firstChar(ui_->edDecimalSymbol->text(), system.DecimalSeparator);
     formats.ThousandSeparator = firstChar(ui_->edThousandSymbol->text(), system.ThousandSeparator);
     formats.CurrencyString = ui_->edCurrencyString->text().isEmpty() ? system.CurrencyString
-                                                                      : ui_->edCurrencyString->text().toStdString();
+                                                                     : ui_->edCurrencyString->text().toStdString();
     formats.BooleanTrue = ui_->edTrue->text().toStdString();
     formats.BooleanFalse = ui_->edFalse->text().toStdString();
     target->Mode = static_cast<TImportMode>(std::max(0, ui_->rgModeType->ItemIndex()));
@@ -680,6 +686,11 @@ void TfrmVxIWizard::GoToStep(int target)
 
 bool TfrmVxIWizard::CheckForwardMove(int target)
 {
+    // There is no reader for it: the wizard would end without importing and without a word.
+    if (step_ == 1 && SelectedTableType() == T::teSPSS) {
+        ShowMessageBox(TMessageKind::mkError, spssRefused);
+        return false;
+    }
     if (target == 8) {
         bool mapped = false;
         for (int i = 0; i < mappings_.Count() && !mapped; ++i)
@@ -793,7 +804,7 @@ void TfrmVxIWizard::UpdateStepControls()
     }
     ui_->lblStep->setText(QString("Step %1 of %2  ").arg(step_).arg(LastStep));
 
-    QWidget *panels[] = {ui_->pnlStep1, ui_->pnlStep2, ui_->pnlStep3,      ui_->pnlStep4, ui_->pnlStep5Fixed,
+    QWidget *panels[] = {ui_->pnlStep1,    ui_->pnlStep2, ui_->pnlStep3, ui_->pnlStep4, ui_->pnlStep5Fixed,
                          ui_->pnlStep6CSV, ui_->pnlStep7, ui_->pnlStep8, ui_->pnlStep9};
     for (QWidget *panel : panels)
         panel->setEnabled(false);
@@ -902,7 +913,7 @@ void TfrmVxIWizard::ChooseFile()
     if (file.Ext.size() > 1)
         dialog.setDefaultSuffix(fromStd(file.Ext.substr(1)));
     const QString start = owner_ && !owner_->InitialDir.empty() ? fromStd(owner_->InitialDir)
-                                                                 : QFileInfo(proposed).absolutePath();
+                                                                : QFileInfo(proposed).absolutePath();
     dialog.setDirectory(start);
     if (!proposed.isEmpty())
         dialog.selectFile(QFileInfo(proposed).fileName());

@@ -92,7 +92,8 @@ std::string BracketSourceName(const std::string &name)
 
 std::string UnbracketSourceName(const std::string &name)
 {
-    if (name.size() >= 2 && ((name.front() == '[' && name.back() == ']') || (name.front() == '"' && name.back() == '"')))
+    if (name.size() >= 2 &&
+        ((name.front() == '[' && name.back() == ']') || (name.front() == '"' && name.back() == '"')))
         return name.substr(1, name.size() - 2);
     return name;
 }
@@ -377,8 +378,8 @@ void TfrmVxIWizard::FitPreviewColumns()
             const QString text = cellText(grid, r, c);
             if (text.trimmed().isEmpty())
                 continue;
-            width = std::max(width, r == 0 ? heavy.horizontalAdvance(text) + 16 + 25
-                                           : plain.horizontalAdvance(text) + 15);
+            width = std::max(width,
+                             r == 0 ? heavy.horizontalAdvance(text) + 16 + 25 : plain.horizontalAdvance(text) + 15);
         }
         width = std::min(width, 150);
         if (width != defaultWidth)
@@ -446,7 +447,8 @@ void TfrmVxIWizard::BuildFieldList()
             if (column < 0)
                 column = match(DisplayName(name));
             if (column > 0)
-                mappings_[i] = mappings_.Names(i) + "=" + BracketSourceName(sourceColumns_[static_cast<std::size_t>(column)]);
+                mappings_[i] = mappings_.Names(i) + "=" +
+                               BracketSourceName(sourceColumns_[static_cast<std::size_t>(column)]);
         }
     }
     ui_->cbFields->clear();

@@ -65,6 +65,7 @@ inline void TypeInto(QLineEdit *box, const QString &text)
 inline void Click(QWidget *control)
 {
     Settle();
-    const bool marked = qobject_cast<QRadioButton *>(control) != nullptr || qobject_cast<QCheckBox *>(control) != nullptr;
+    const bool marked = qobject_cast<QRadioButton *>(control) != nullptr ||
+                        qobject_cast<QCheckBox *>(control) != nullptr;
     QTest::mouseClick(control, Qt::LeftButton, {}, marked ? QPoint(8, control->height() / 2) : QPoint());
 }
