@@ -130,8 +130,8 @@ TEST_F(WizardStepsTest, StepTwoRefusesAMissingSource)
         EXPECT_EQ(ui.edFileName->isEnabled(), c.type != T::teClipboard);
         Click(ui.btnNext);
         EXPECT_EQ(window->CurrentStep() == 2, !c.message.empty());
-        EXPECT_EQ(messages.Messages, c.message.empty() ? std::vector<std::string>{}
-                                                       : std::vector<std::string>{c.message});
+        EXPECT_EQ(messages.Messages,
+                  c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
     }
 }
 
@@ -158,7 +158,9 @@ TEST_F(WizardStepsTest, ModesNeedAKeyAndHiddenModesStayDisabled)
     const std::vector<ModeCase> cases = {
         {"no key", false, {}, {true, false, false, false, true, false}},
         {"a key", true, {}, {true, true, true, true, true, true}},
-        {"a key, three hidden", true, {M::imAppendUpdate, M::imCopy, M::imAppendNewOnly},
+        {"a key, three hidden",
+         true,
+         {M::imAppendUpdate, M::imCopy, M::imAppendNewOnly},
          {true, true, false, true, true, false}},
     };
     for (const ModeCase &c : cases) {
