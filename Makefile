@@ -6,7 +6,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-asan fuzz fuzz-build run demo example bench format format-check clean
+.PHONY: all deps configure build test test-asan fuzz fuzz-build run demo example bench screenshots format format-check clean
 
 all: build
 
@@ -74,6 +74,16 @@ bench: build
 # lists what it would change and fails if anything would.
 CLANG_FORMAT ?= clang-format
 CXX_FILES = git ls-files -z -- '*.cpp' '*.h' '*.hpp' '*.cc'
+
+# Pictures of the windows as a user first sees them, rendered offscreen into
+# docs/screenshots (the README shows some of them). Look at them after a change to a window.
+SHOTS_DIR ?= $(CURDIR)/docs/screenshots
+screenshots: build
+	mkdir -p $(SHOTS_DIR)
+	FERROVANE_SCREENSHOT=$(SHOTS_DIR) QT_QPA_PLATFORM=offscreen \
+	  $(BUILD_DIR)/tests/wizard/wizard_tests --gtest_filter='WizardScreenshots.*'
+	FERROVANE_SCREENSHOT=$(SHOTS_DIR) QT_QPA_PLATFORM=offscreen \
+	  $(BUILD_DIR)/tests/app/app_tests --gtest_filter='MainWindowTest.LaidOutAtTheSmallestSize'
 
 format: deps
 	$(CXX_FILES) | xargs -0 $(CLANG_FORMAT) -i

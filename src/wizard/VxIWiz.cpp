@@ -49,15 +49,7 @@ TModalResult TVxIWizardDlg::Execute(QWidget *parent)
     TModalResult result = TModalResult::mrNone;
     std::string error;
     try {
-        ConfigureWindow(*window);
-        window->LoadIntoWindow(*this);
-        window->setMinimumSize(window->size());
-        if (Categories.ShowCategories)
-            window->resize(window->width(), window->height() + 50);
-        if (OnShow)
-            OnShow(window.get());
-        window->ApplyUserAccess();
-        window->GoToStep(1);
+        PrepareWindow(*window);
         window->exec();
         result = window->Cancelled() ? TModalResult::mrCancel : TModalResult::mrOk;
         if (result == TModalResult::mrOk)
@@ -75,6 +67,20 @@ TModalResult TVxIWizardDlg::Execute(QWidget *parent)
         ShowMessageBox(TMessageKind::mkPlain, "An error has occurred during the data import process.", {},
                        QString::fromStdString(error));
     return result;
+}
+
+void TVxIWizardDlg::PrepareWindow(TfrmVxIWizard &window)
+{
+    ConfigureWindow(window);
+    window.LoadIntoWindow(*this);
+    // The smallest size is the one the settings were laid out in.
+    window.setMinimumSize(window.size());
+    if (Categories.ShowCategories)
+        window.resize(window.width(), window.height() + 50);
+    if (OnShow)
+        OnShow(&window);
+    window.ApplyUserAccess();
+    window.GoToStep(1);
 }
 
 void TVxIWizardDlg::ConfigureWindow(TfrmVxIWizard &window)

@@ -62,6 +62,9 @@ public:
     // Ok when the wizard was finished, cancel when the user left it, abort when an error
     // ended it (shown to the user with its own text as the details).
     TModalResult Execute(QWidget *parent = nullptr);
+    // Everything Execute does to the window before it shows it: style, settings, the
+    // user's access, step 1.
+    void PrepareWindow(TfrmVxIWizard &window);
     // Creates the source component of TableType, hands it this component's settings, runs
     // it and takes its statistic back. A type without a reader is refused by name.
     void RunImport();

@@ -158,6 +158,7 @@ TfrmVxIWizard::TfrmVxIWizard(TVxIWizardDlg *owner, QWidget *parent)
     ui_->imgAutoArrange->setPixmap(style()->standardIcon(QStyle::SP_BrowserReload).pixmap(16, 16));
     ui_->imgAutoArrange->setCursor(Qt::PointingHandCursor);
     ui_->imgAutoArrange->installEventFilter(this);
+    ui_->sbCategory->viewport()->installEventFilter(this);
     ui_->pnlFields->setParent(ui_->sgMappings->viewport());
     ui_->cbKey->setParent(ui_->sgMappings->viewport());
     ui_->pnlFields->installEventFilter(this);
@@ -173,6 +174,10 @@ TfrmVxIWizard::TfrmVxIWizard(TVxIWizardDlg *owner, QWidget *parent)
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     ui_->sgPreviewFile->setFont(fixed);
     ui_->sgPreview->setFont(fixed);
+    for (QTableWidget *grid : {ui_->sgPreviewFile, ui_->sgMappings, ui_->sgPreview}) {
+        grid->verticalHeader()->setMinimumSectionSize(1);
+        grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    }
     ui_->sgMappings->setColumnCount(4);
     ui_->sgMappings->setRowCount(1);
     ui_->sgMappings->setColumnHidden(0, true);
@@ -277,8 +282,11 @@ void TfrmVxIWizard::BuildTypeList()
         const TVxICategories categories = owner_ ? owner_->Categories : TVxICategories{};
         const QStyle::StandardPixmap pictures[] = {QStyle::SP_FileIcon, QStyle::SP_FileDialogDetailedView,
                                                    QStyle::SP_DriveHDIcon, QStyle::SP_DriveNetIcon, QStyle::SP_DirIcon};
+        // Captions are as wide as the widest item needs, and never narrower than 155.
+        int captionWidth = 155;
+        for (const TSourceType &type : SourceTypes())
+            captionWidth = std::max(captionWidth, QRadioButton(fromStd(type.Step1Text)).sizeHint().width() - 20);
         int top = 5;
-        int width = 0, height = 0;
         for (TVxICategory category : {TVxICategory::vcDocuments, TVxICategory::vcSpreadsheets,
                                       TVxICategory::vcDatabases, TVxICategory::vcWEB, TVxICategory::vcOther}) {
             const TTableTypeImports &types = categories.Formats(category);
@@ -287,7 +295,7 @@ void TfrmVxIWizard::BuildTypeList()
             const int groupTop = top;
             auto *caption = new QLabel(" " + fromStd(CategoryCaption(category)), box);
             caption->setObjectName(QString("lblCategory%1").arg(static_cast<int>(category)));
-            caption->setGeometry(27, top, 155, 18);
+            caption->setGeometry(27, top, captionWidth, 18);
             caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
             caption->setAutoFillBackground(true);
             QPalette palette = caption->palette();
@@ -310,12 +318,9 @@ void TfrmVxIWizard::BuildTypeList()
                 button->setChecked(type.Type == chosen);
                 connect(button, &QRadioButton::clicked, this, [this] { TableTypeChosen(); });
                 top += button->height() + 1;
-                width = std::max(width, 5 + button->sizeHint().width());
             }
             caption->setProperty("groupHeight", top - groupTop);
-            height = std::max(height, top);
         }
-        box->resize(std::max(width, 27 + 155), height + 5);
         LayOutCategories();
         return;
     }
@@ -339,7 +344,7 @@ void TfrmVxIWizard::LayOutCategories()
 {
     QWidget *box = ui_->sbCategoryContents;
     const int clientHeight = ui_->sbCategory->viewport()->height();
-    int top = 5, left = 27, right = 0;
+    int top = 5, left = 27, right = 0, bottom = 0;
     for (QObject *child : box->children()) {
         auto *control = qobject_cast<QWidget *>(child);
         if (control == nullptr)
@@ -359,8 +364,10 @@ void TfrmVxIWizard::LayOutCategories()
             top += control->height() + 1;
         }
         right = std::max(right, control->geometry().right());
+        bottom = std::max(bottom, control->geometry().bottom());
     }
-    box->resize(std::max(right + 5, box->width()), std::max(box->height(), 10));
+    // The box is as large as what it holds: scroll bars only when that does not fit.
+    box->resize(right + 5, bottom + 5);
 }
 
 TTableTypeImport TfrmVxIWizard::SelectedTableType() const
@@ -708,7 +715,7 @@ bool TfrmVxIWizard::CheckForwardMove(int target)
             ShowMessageBox(TMessageKind::mkError, QString(notSpecified).arg("File Name"));
             return false;
         }
-        if (ui_->cbTableNames->isEnabled() && ui_->cbTableNames->currentText().isEmpty()) {
+        if (ownEnabled(ui_->cbTableNames) && ui_->cbTableNames->currentText().isEmpty()) {
             ShowMessageBox(TMessageKind::mkError, QString(notSpecified).arg("Table Name"));
             return false;
         }
@@ -786,7 +793,7 @@ void TfrmVxIWizard::UpdateStepControls()
     if (step_ == 2) {
         ui_->edFileName->setEnabled(SelectedTableType() != T::teClipboard &&
                                     !(owner_ && owner_->UserAccess.SourceFileName != TVxIRestriction::irReadWrite));
-        ui_->btnFileName->setEnabled(ui_->edFileName->isEnabled());
+        ui_->btnFileName->setEnabled(ownEnabled(ui_->edFileName));
     }
     if (step_ < LastStep) {
         ui_->btnCancel->setText("&Cancel");
@@ -888,12 +895,7 @@ void TfrmVxIWizard::changeEvent(QEvent *event)
     }
 }
 
-void TfrmVxIWizard::resizeEvent(QResizeEvent *event)
-{
-    QDialog::resizeEvent(event);
-    if (showCategories_)
-        LayOutCategories();
-}
+void TfrmVxIWizard::resizeEvent(QResizeEvent *event) { QDialog::resizeEvent(event); }
 
 // ---------------------------------------------------------------- steps 2 to 4
 

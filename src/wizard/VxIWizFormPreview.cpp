@@ -468,7 +468,9 @@ void TfrmVxIWizard::ShowMappedColumns()
                                        : cellText(grid, 0, c).toStdString();
         const int mapping = FindMapping(header, false);
         if (QTableWidgetItem *item = grid->item(0, c)) {
-            item->setText(mapping >= 0 ? fromStd(DisplayName(mappings_.Names(mapping))) : fromStd(header));
+            // The drop-down marker says a click here chooses the destination.
+            const QString shown = mapping >= 0 ? fromStd(DisplayName(mappings_.Names(mapping))) : fromStd(header);
+            item->setText(shown + QString::fromUtf8(" \u25BE"));
             item->setToolTip(fromStd(header));
             item->setData(Qt::UserRole, fromStd(header));
         }
@@ -753,6 +755,8 @@ void TfrmVxIWizard::BuildDataPreview()
 
 bool TfrmVxIWizard::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ui_->sbCategory->viewport() && event->type() == QEvent::Resize && showCategories_)
+        LayOutCategories();
     if (watched == ui_->imgAutoArrange && event->type() == QEvent::MouseButtonPress) {
         AutoMapByPosition();
         return true;

@@ -25,9 +25,7 @@ protected:
     Ui::TfrmVxIWizard &Open()
     {
         window = std::make_unique<TfrmVxIWizard>(&wizard);
-        window->LoadIntoWindow(wizard);
-        window->ApplyUserAccess();
-        window->GoToStep(1);
+        wizard.PrepareWindow(*window);
         window->show();
         Settle();
         return window->Form();
