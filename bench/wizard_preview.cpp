@@ -2,7 +2,7 @@
 // prepared as Execute prepares it and walked to the preview step, which reads the source.
 //   bench_wizard_preview FILE...   (.csv: delimited by ";", a header row; .xlsx: a sheet)
 
-#include "MemoryDataSet.h"
+#include "engine/MemoryDataSet.h"
 #include "ui_VxIWizForm.h"
 #include "wizard/MessageBoxes.h"
 #include "wizard/VxIWiz.h"
@@ -26,8 +26,8 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         const std::string file = argv[i];
         const bool sheet = file.size() > 5 && file.substr(file.size() - 5) == ".xlsx";
-        TMemoryDataSet destination({{"ID", TFieldType::ftInteger}, {"NAME", TFieldType::ftString, 30},
-                                    {"AMOUNT", TFieldType::ftFloat}});
+        TMemoryDataSet destination(
+            {{"ID", TFieldType::ftInteger}, {"NAME", TFieldType::ftString, 30}, {"AMOUNT", TFieldType::ftFloat}});
         TVxIWizardDlg wizard;
         wizard.DataSet = &destination;
         wizard.TableType = sheet ? TTableTypeImport::teXLS : TTableTypeImport::teText;
@@ -43,8 +43,7 @@ int main(int argc, char **argv)
             if (window.CurrentStep() == before)
                 break;
         }
-        const double ms =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         std::printf("%s: step %d in %.0f ms, %d preview rows\n", file.c_str(), window.CurrentStep(), ms,
                     window.Form().sgPreviewFile->rowCount() - 2);
     }

@@ -4,7 +4,7 @@
 
 #include "FuzzGlobals.h"
 #include "FuzzInput.h"
-#include "MemoryDataSet.h"
+#include "engine/MemoryDataSet.h"
 #include "sources/text/VxI2TXT.h"
 
 #include <exception>

@@ -104,6 +104,8 @@ private:
     void BuildFieldList();
     void BuildMappingGrid();
     void BuildDataPreview();
+    bool FillConvertedPreview(const std::vector<int> &mappedRows);
+    void FillEvaluatedPreview(const std::vector<int> &mappedRows);
     void SheetChanged(int index);
     void FillSheetTabs(const std::vector<std::string> &sheets);
     void ResetBreakScroll();

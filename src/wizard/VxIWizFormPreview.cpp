@@ -1,7 +1,9 @@
 // The wizard window's steps 6 to 8: the file preview, the mapping grid and the data
 // preview, with the automatic mappings.
 
+#include "engine/MemoryDataSet.h"
 #include "engine/VxIConvert.h"
+#include "engine/VxIHost.h"
 #include "expr/VxIPars.h"
 #include "session/SourceRegistry.h"
 #include "sources/cells/VxI2Cell.h"
@@ -695,18 +697,106 @@ void TfrmVxIWizard::BuildDataPreview()
 {
     sourceChanged_ = false;
     QTableWidget *grid = ui_->sgPreview;
-    QTableWidget *file = ui_->sgPreviewFile;
     QTableWidget *map = ui_->sgMappings;
     clearFrom(grid, 1, 1);
     grid->setColumnCount(1);
+    std::vector<int> mapped;
     for (int row = 1; row < map->rowCount(); ++row)
         if (!cellText(map, row, 2).isEmpty()) {
+            mapped.push_back(row);
             grid->setColumnCount(grid->columnCount() + 1);
             setCell(grid, 0, grid->columnCount() - 1, cellText(map, row, 1));
         }
+    if (!FillConvertedPreview(mapped))
+        FillEvaluatedPreview(mapped);
+    for (int r = 1; r < grid->rowCount(); ++r)
+        setCell(grid, r, 0, QString::number(r));
+    markHeaderRow(grid);
+    markNumberColumn(grid, 1);
+}
+
+// The preview runs the import itself, into a copy of the destination held in memory: the
+// rows are read, converted by the data formats and filtered by the load conditions exactly
+// as the run will, and a row the run would refuse shows why.
+bool TfrmVxIWizard::FillConvertedPreview(const std::vector<int> &mappedRows)
+{
+    const T type = SelectedTableType();
+    if (dataSet_ == nullptr || !SourceTypeOf(type).Readable() || mappedRows.empty())
+        return false;
+    QTableWidget *map = ui_->sgMappings;
+    std::vector<TMemoryDataSet::TFieldDef> fields;
+    TStringList mappings;
+    for (int row : mappedRows) {
+        const std::string name = Text::Trim(cellText(map, row, 0).toStdString());
+        const TField *field = dataSet_->FindField(name);
+        if (field == nullptr)
+            return false;
+        fields.push_back({field->FieldName(), field->DataType(), std::max(field->Size(), 1), false});
+        mappings.Add(name + "=" + cellText(map, row, 2).toStdString());
+    }
+    TMemoryDataSet converted(fields, dataSet_->Name());
+    TVxIRecordingHost silent;
+    silent.Recording = false;
+    std::vector<std::pair<std::size_t, std::string>> refused; // before which row, and why
+    try {
+        std::unique_ptr<TVxImportBaseComponent> source = SourceTypeOf(type).Create();
+        source->TableName = tableName_;
+        ApplyToImport(source.get());
+        if (owner_ != nullptr) {
+            source->UseDisplayNames = owner_->UseDisplayNames;
+            source->Parameters.Assign(owner_->Parameters);
+        }
+        source->Mappings.Assign(mappings);
+        source->DataSet = &converted;
+        source->DatasetKeys.clear();
+        source->Mode = TImportMode::imAppend;
+        source->ActionKind = TVxIActionKind::akDatasetApply;
+        source->Options = TVxIOptions{};
+        source->Host = &silent;
+        source->AbortOnProblem = false;
+        const long long last = static_cast<long long>(std::max(source->RowFirst, 1)) + previewRowCount_ - 1;
+        source->RowLast = static_cast<std::int32_t>(std::min<long long>(source->RowLast, last));
+        source->OnErrorEvent = [&](TVxImportBaseComponent *, const std::exception &error, bool &abort) {
+            refused.emplace_back(converted.Rows.size(), error.what());
+            abort = false;
+        };
+        source->Execute();
+    } catch (const std::exception &e) {
+        refused.emplace_back(converted.Rows.size(), e.what());
+    }
+    QTableWidget *grid = ui_->sgPreview;
+    grid->setRowCount(1);
+    std::size_t next = 0;
+    auto showRefused = [&](std::size_t before) {
+        for (; next < refused.size() && refused[next].first <= before; ++next) {
+            grid->setRowCount(grid->rowCount() + 1);
+            setCell(grid, grid->rowCount() - 1, 1, fromStd(refused[next].second));
+            grid->item(grid->rowCount() - 1, 1)->setForeground(Qt::red);
+            grid->setSpan(grid->rowCount() - 1, 1, 1, std::max(1, grid->columnCount() - 1));
+        }
+    };
+    grid->clearSpans();
+    for (std::size_t r = 0; r < converted.Rows.size(); ++r) {
+        showRefused(r);
+        grid->setRowCount(grid->rowCount() + 1);
+        for (std::size_t c = 0; c < converted.Rows[r].size(); ++c)
+            setCell(grid, grid->rowCount() - 1, static_cast<int>(c) + 1, fromStd(converted.Rows[r][c].AsString()));
+    }
+    showRefused(converted.Rows.size());
+    return true;
+}
+
+// Without a destination to convert for, each expression is evaluated over the previewed
+// texts: a column name stands for the column's text in the row.
+void TfrmVxIWizard::FillEvaluatedPreview(const std::vector<int> &mappedRows)
+{
+    QTableWidget *grid = ui_->sgPreview;
+    QTableWidget *file = ui_->sgPreviewFile;
+    QTableWidget *map = ui_->sgMappings;
+    grid->clearSpans();
     grid->setRowCount(std::max(1, file->rowCount() - 1));
     int column = 0;
-    for (int row = 1; row < map->rowCount(); ++row) {
+    for (int row : mappedRows) {
         const std::string expression = UnbracketSourceName(cellText(map, row, 2).toStdString());
         if (expression.empty())
             continue;
@@ -745,10 +835,6 @@ void TfrmVxIWizard::BuildDataPreview()
             setCell(grid, r, column, shown);
         }
     }
-    for (int r = 1; r < grid->rowCount(); ++r)
-        setCell(grid, r, 0, QString::number(r));
-    markHeaderRow(grid);
-    markNumberColumn(grid, 1);
 }
 
 // ---------------------------------------------------------------- mouse and focus

@@ -1,7 +1,7 @@
 #include "engine/RunGlobals.h"
 #include "engine/VxIHost.h"
 #include "ListSource.h"
-#include "MemoryDataSet.h"
+#include "engine/MemoryDataSet.h"
 
 #include <gtest/gtest.h>
 

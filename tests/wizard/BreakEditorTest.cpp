@@ -1,4 +1,4 @@
-#include "MemoryDataSet.h"
+#include "engine/MemoryDataSet.h"
 
 #include "wizard/BreakEditor.h"
 

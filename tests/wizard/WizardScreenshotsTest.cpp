@@ -1,5 +1,5 @@
 #include "Files.h"
-#include "MemoryDataSet.h"
+#include "engine/MemoryDataSet.h"
 #include "TestData.h"
 #include "WizardTestSupport.h"
 

@@ -1,5 +1,5 @@
 #include "Files.h"
-#include "MemoryDataSet.h"
+#include "engine/MemoryDataSet.h"
 #include "TempDir.h"
 #include "TestData.h"
 #include "values/RegionalSettings.h"
@@ -368,6 +368,37 @@ TEST_F(WizardStepsTest, TheMappingGridKeepsKeysAndEditsSources)
     TVxIWizardDlg back;
     window->ApplyToImport(&back);
     EXPECT_EQ(back.DatasetKeys, "ID");
+}
+
+TEST_F(WizardStepsTest, TheDataPreviewConvertsAndFiltersAsTheRunWill)
+{
+    WriteFile(text, "1;31/12/2020;1,5\r\n2;30/02/2021;2,25\r\n3;01/03/2021;3\r\n4;02/03/2021;4\r\n");
+    TMemoryDataSet dated({{"ID", TFieldType::ftInteger}, {"BORN", TFieldType::ftDate}, {"AMOUNT", TFieldType::ftFloat}},
+                         "DATED");
+    wizard.DataSet = &dated;
+    wizard.SourceFileName = text;
+    wizard.SetFieldDelimiter(TVxIFieldDelimiter::fdSemicolon);
+    wizard.DataFormats.DateOrder = TVxIDateOrder::doDMY;
+    wizard.DataFormats.DecimalSeparator = ',';
+    wizard.DataFormats.ThousandSeparator = '.';
+    wizard.Mappings = {"ID=Field1", "BORN=Field2", "AMOUNT=Field3"};
+    wizard.LoadCondition.SkipIf = "Field1 = '4'";
+    Ui::TfrmVxIWizard &ui = Open();
+    QTest::keyClick(window.get(), Qt::Key_8, Qt::AltModifier);
+    ASSERT_EQ(window->CurrentStep(), 8);
+
+    auto cell = [&](int row, int column) {
+        const QTableWidgetItem *item = ui.sgPreview->item(row, column);
+        return item ? item->text().toStdString() : std::string();
+    };
+    EXPECT_EQ(cell(0, 2), "BORN");
+    EXPECT_EQ(cell(1, 1), "1");
+    EXPECT_EQ(cell(1, 2), Variant::DateTime(EncodeDate(2020, 12, 31)).AsString());
+    EXPECT_EQ(cell(1, 3), Variant(1.5).AsString());
+    EXPECT_FALSE(cell(2, 1).empty()); // 30 February: the row the run refuses, with its reason
+    EXPECT_EQ(cell(2, 2), "");
+    EXPECT_EQ(cell(3, 1), "3");
+    EXPECT_EQ(ui.sgPreview->rowCount(), 4); // the skipped fourth row is not there
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "MemoryDataSet.h"
+#include "engine/MemoryDataSet.h"
 #include "sources/text/VxI2TXT.h"
 
 #include <gtest/gtest.h>

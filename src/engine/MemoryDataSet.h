@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-// A destination held in memory: typed fields and rows of values. For tests and fuzz
-// targets that run the engine without a database. Values are converted for their field
+// A destination held in memory: typed fields and rows of values. The wizard's data
+// preview converts into one exactly as the run will write; tests and fuzz targets run the
+// engine into one without a database. Values are converted for their field
 // as they are set (a text for an integer field must read as one), and the key search
 // compares values as the engine gives them.
 class TMemoryDataSet : public TDataSet {
