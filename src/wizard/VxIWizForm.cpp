@@ -163,6 +163,8 @@ TfrmVxIWizard::TfrmVxIWizard(TVxIWizardDlg *owner, QWidget *parent)
     ui_->cbKey->setParent(ui_->sgMappings->viewport());
     ui_->pnlFields->installEventFilter(this);
     ui_->cbFields->installEventFilter(this);
+    ui_->cbFields->lineEdit()->installEventFilter(this);
+    ui_->sgMappings->installEventFilter(this);
     ui_->cbKey->installEventFilter(this);
     ui_->sgPreviewFile->horizontalHeader()->hide();
     ui_->sgPreviewFile->verticalHeader()->hide();

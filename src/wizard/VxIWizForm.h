@@ -122,6 +122,7 @@ private:
     void SelectMappingCell(int row, int column);
     void LeaveFields();
     void LeaveKey();
+    bool MappingKey(QObject *watched, QKeyEvent *key);
     bool IsKeyRow(int row) const;
     void ShowKeyCell(int row);
     void ShowMappedColumns();

@@ -15,6 +15,7 @@
 
 #include <QFontMetrics>
 #include <QMenu>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -855,6 +856,8 @@ bool TfrmVxIWizard::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
+    if (event->type() == QEvent::KeyPress && MappingKey(watched, static_cast<QKeyEvent *>(event)))
+        return true;
     if (event->type() == QEvent::FocusOut) {
         if (watched == ui_->cbFields && !ui_->pnlFields->isAncestorOf(QApplication::focusWidget()) &&
             !ui_->cbFields->view()->isVisible())
@@ -863,6 +866,46 @@ bool TfrmVxIWizard::eventFilter(QObject *watched, QEvent *event)
             LeaveKey();
     }
     return QDialog::eventFilter(watched, event);
+}
+
+// The mapping grid works without a mouse: F2 or Enter opens the editor of the current
+// cell; in an editor Enter keeps the text, Escape drops it, and Up and Down keep it and
+// move to the row above or below.
+bool TfrmVxIWizard::MappingKey(QObject *watched, QKeyEvent *key)
+{
+    QTableWidget *grid = ui_->sgMappings;
+    const int row = grid->currentRow(), column = grid->currentColumn();
+    if (watched == grid) {
+        if ((key->key() == Qt::Key_F2 || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (column == 2 || column == 3)) {
+            SelectMappingCell(row, column);
+            return true;
+        }
+        return false;
+    }
+    const bool fields = watched == ui_->cbFields || watched == ui_->cbFields->lineEdit();
+    if (!fields && watched != ui_->cbKey)
+        return false;
+    if (fields && ui_->cbFields->view()->isVisible())
+        return false; // the open list has the keys
+    switch (key->key()) {
+    case Qt::Key_Escape:
+        if (fields)
+            ui_->cbFields->setCurrentText(cellText(grid, row, 2));
+        [[fallthrough]];
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        grid->setFocus(); // leaving the editor keeps its text
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (key->modifiers() & Qt::AltModifier)
+            return false;
+        grid->setFocus();
+        grid->setCurrentCell(std::clamp(row + (key->key() == Qt::Key_Up ? -1 : 1), 1, grid->rowCount() - 1), column);
+        return true;
+    default: return false;
+    }
 }
 
 void TfrmVxIWizard::ResetBreakScroll() { ui_->pbBreaks->ResetScroll(); }

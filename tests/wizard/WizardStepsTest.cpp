@@ -370,6 +370,44 @@ TEST_F(WizardStepsTest, TheMappingGridKeepsKeysAndEditsSources)
     EXPECT_EQ(back.DatasetKeys, "ID");
 }
 
+TEST_F(WizardStepsTest, TheMappingGridWorksWithTheKeyboardAlone)
+{
+    wizard.SourceFileName = text;
+    wizard.SetFieldDelimiter(TVxIFieldDelimiter::fdSemicolon);
+    wizard.Mappings = {"ID=", "NAME="};
+    wizard.RowFirst = 2;
+    Ui::TfrmVxIWizard &ui = Open();
+    QTest::keyClick(window.get(), Qt::Key_7, Qt::AltModifier);
+    ASSERT_EQ(window->CurrentStep(), 7);
+    QTableWidget *grid = ui.sgMappings;
+    grid->setFocus();
+    grid->setCurrentCell(1, 1);
+    Settle();
+    auto type = [](const char *keys) { QTest::keyClicks(QApplication::focusWidget(), keys); };
+    auto press = [](Qt::Key key) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        Settle();
+    };
+    press(Qt::Key_Right); // into the source column: its editor opens
+    ASSERT_EQ(QApplication::focusWidget(), ui.cbFields);
+    type("Field1");
+    press(Qt::Key_Down); // kept, and on to NAME's source
+    type("Field2");
+    press(Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    press(Qt::Key_Right); // the key column
+    ASSERT_EQ(QApplication::focusWidget(), ui.cbKey);
+    press(Qt::Key_Space);
+    press(Qt::Key_Return);
+    press(Qt::Key_F2); // opens the key editor again; Escape leaves it as it is
+    press(Qt::Key_Escape);
+    EXPECT_EQ(window->MappingList(), (TStringList{"ID=Field1", "NAME=Field2"}));
+    TVxIWizardDlg back;
+    window->ApplyToImport(&back);
+    EXPECT_EQ(back.DatasetKeys, "NAME");
+    EXPECT_EQ(window->CurrentStep(), 7);
+}
+
 TEST_F(WizardStepsTest, TheDataPreviewConvertsAndFiltersAsTheRunWill)
 {
     WriteFile(text, "1;31/12/2020;1,5\r\n2;30/02/2021;2,25\r\n3;01/03/2021;3\r\n4;02/03/2021;4\r\n");
