@@ -107,7 +107,9 @@ private:
     bool FillConvertedPreview(const std::vector<int> &mappedRows);
     void FillEvaluatedPreview(const std::vector<int> &mappedRows);
     void SheetChanged(int index);
+    std::vector<std::string> ReadCellPreview(int sheet);
     void FillSheetTabs(const std::vector<std::string> &sheets);
+    void FillSourceColumnList();
     void ResetBreakScroll();
     void FillPreviewRow(QTableWidget *grid, int columnCount, int rowNumber, const Variant &values, bool oem);
     void SetPreviewFixedRows();

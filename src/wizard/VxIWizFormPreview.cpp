@@ -228,31 +228,7 @@ void TfrmVxIWizard::BuildFilePreview()
                 sourceColumns_ = names;
             }
         } else if (type != T::teSPSS && SourceTypeOf(type).CreateCellReader) {
-            TCellPreviewRequest request;
-            request.CreateReader = SourceTypeOf(type).CreateCellReader;
-            request.Oem = oem;
-            request.PreviewRowCount = previewRowCount_;
-            request.LastRow = LastRowNumber();
-            request.FirstRow = ui_->chkShowFileHeader->isChecked() ? 1 : FirstRowNumber();
-            request.SheetIndex = 0;
-            request.FileName = ui_->edFileName->text().toStdString();
-            request.OnRow = [this, grid](int columnCount, int rowNumber, const Variant &row, bool oemRow) {
-                FillPreviewRow(grid, columnCount, rowNumber, row, oemRow);
-            };
-            std::vector<TCellPreviewColumn> columns;
-            std::vector<std::string> sheets;
-            // The names come even when a later row fails: keep what was read.
-            try {
-                BuildCellPreview(request, columns, sheets);
-            } catch (...) {
-                for (const TCellPreviewColumn &column : columns)
-                    sourceColumns_.push_back(column.Name);
-                FillSheetTabs(sheets);
-                throw;
-            }
-            for (const TCellPreviewColumn &column : columns)
-                sourceColumns_.push_back(column.Name);
-            FillSheetTabs(sheets);
+            FillSheetTabs(ReadCellPreview(0));
         } else if (type != T::teSPSS) {
             ShowPreviewStatus(QString("Ferrovane cannot read sources of the type \"%1\" yet.")
                                   .arg(fromStd(TableTypeStep1Text(type))));
@@ -277,6 +253,35 @@ void TfrmVxIWizard::BuildFilePreview()
     BuildFieldList();
 }
 
+// One sheet of a cell-based source into the file preview, its column names onto the
+// source column list; the names of every sheet come back. What was read before a failure
+// stays, and the status line says why the rest is missing.
+std::vector<std::string> TfrmVxIWizard::ReadCellPreview(int sheet)
+{
+    QTableWidget *grid = ui_->sgPreviewFile;
+    TCellPreviewRequest request;
+    request.CreateReader = SourceTypeOf(SelectedTableType()).CreateCellReader;
+    request.Oem = ui_->cbCharacterSet->currentIndex() == 1;
+    request.PreviewRowCount = previewRowCount_;
+    request.LastRow = LastRowNumber();
+    request.FirstRow = ui_->chkShowFileHeader->isChecked() ? 1 : FirstRowNumber();
+    request.SheetIndex = sheet;
+    request.FileName = ui_->edFileName->text().toStdString();
+    request.OnRow = [this, grid](int columnCount, int rowNumber, const Variant &row, bool oem) {
+        FillPreviewRow(grid, columnCount, rowNumber, row, oem);
+    };
+    std::vector<TCellPreviewColumn> columns;
+    std::vector<std::string> sheets;
+    try {
+        BuildCellPreview(request, columns, sheets);
+    } catch (const std::exception &e) {
+        ShowPreviewStatus(QString("The preview stops here: %1").arg(QString::fromUtf8(e.what())));
+    }
+    for (const TCellPreviewColumn &column : columns)
+        sourceColumns_.push_back(column.Name);
+    return sheets;
+}
+
 void TfrmVxIWizard::FillSheetTabs(const std::vector<std::string> &sheets)
 {
     const QSignalBlocker quiet(ui_->tsSheets);
@@ -298,33 +303,22 @@ void TfrmVxIWizard::SheetChanged(int index)
     const T type = SelectedTableType();
     if (!SourceTypeOf(type).CreateCellReader || index < 0)
         return;
-    TCellPreviewRequest request;
-    request.CreateReader = SourceTypeOf(type).CreateCellReader;
-    request.Oem = ui_->cbCharacterSet->currentIndex() == 1;
-    request.PreviewRowCount = previewRowCount_;
-    request.LastRow = LastRowNumber();
-    request.FirstRow = ui_->chkShowFileHeader->isChecked() ? 1 : FirstRowNumber();
-    request.SheetIndex = index;
-    request.FileName = ui_->edFileName->text().toStdString();
-    request.OnRow = [this, grid](int columnCount, int rowNumber, const Variant &row, bool oem) {
-        FillPreviewRow(grid, columnCount, rowNumber, row, oem);
-    };
-    std::vector<TCellPreviewColumn> columns;
-    std::vector<std::string> sheets;
-    try {
-        BuildCellPreview(request, columns, sheets);
-    } catch (const std::exception &e) {
-        ShowPreviewStatus(QString("The preview stops here: %1").arg(QString::fromUtf8(e.what())));
-    }
-    for (const TCellPreviewColumn &column : columns)
-        sourceColumns_.push_back(column.Name);
+    ReadCellPreview(index);
     grid->setColumnCount(std::max<int>(2, static_cast<int>(sourceColumns_.size()) + 1));
     for (std::size_t c = 0; c < sourceColumns_.size(); ++c)
         setCell(grid, 0, static_cast<int>(c) + 1, fromStd(sourceColumns_[c]));
     sourceColumns_.insert(sourceColumns_.begin(), std::string());
-    SetPreviewFixedRows();
     markHeaderRow(grid);
     markNumberColumn(grid, 1);
+    FillSourceColumnList();
+    ShowMappedColumns();
+}
+
+void TfrmVxIWizard::FillSourceColumnList()
+{
+    ui_->cbFields->clear();
+    for (const std::string &column : sourceColumns_)
+        ui_->cbFields->addItem(fromStd(column));
 }
 
 void TfrmVxIWizard::FillPreviewRow(QTableWidget *grid, int columnCount, int rowNumber, const Variant &values, bool oem)
@@ -454,9 +448,7 @@ void TfrmVxIWizard::BuildFieldList()
                                BracketSourceName(sourceColumns_[static_cast<std::size_t>(column)]);
         }
     }
-    ui_->cbFields->clear();
-    for (const std::string &column : sourceColumns_)
-        ui_->cbFields->addItem(fromStd(column));
+    FillSourceColumnList();
     ShowMappedColumns();
 }
 

@@ -1,6 +1,6 @@
 #include "FirebirdTestSupport.h"
 #include "Files.h"
-#include "wizard/VxIWiz.h"
+#include "WizardTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -8,25 +8,7 @@ namespace {
 
 // The run the wizard makes once the user has finished: the source of the chosen type gets
 // the wizard's settings, imports into the destination and hands its statistic back.
-class WizardRunTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        path = dir.File("wizard.fdb");
-        CreateDatabase(path, {"CREATE TABLE PEOPLE (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20))"});
-        destination.Open(path, "PEOPLE", {"insert into PEOPLE (ID, NAME) values (:ID, :NAME)"}, {}, {});
-        wizard.DataSet = &destination.Query;
-        wizard.Host = &host;
-    }
-
-    std::vector<std::string> rows() { return QueryColumn(path, "SELECT ID || ':' || NAME FROM PEOPLE ORDER BY ID"); }
-
-    TempDir dir;
-    std::string path;
-    TestDestination destination;
-    TVxIRecordingHost host;
-    TVxIWizardDlg wizard;
-};
+using WizardRunTest = TWizardOverPeople;
 
 TEST_F(WizardRunTest, TheChosenSourceImportsWithTheWizardsSettingsAndItsStatisticComesBack)
 {

@@ -25,14 +25,7 @@ protected:
         wizard.DataSet = &destination;
     }
 
-    Ui::TfrmVxIWizard &Open()
-    {
-        window = std::make_unique<TfrmVxIWizard>(&wizard);
-        wizard.PrepareWindow(*window);
-        window->show();
-        Settle();
-        return window->Form();
-    }
+    Ui::TfrmVxIWizard &Open() { return OpenWizardWindow(wizard, window); }
 
     void Keep(const char *name)
     {

@@ -22,14 +22,7 @@ protected:
         wizard.DataSet = &destination;
     }
 
-    Ui::TfrmVxIWizard &Open()
-    {
-        window = std::make_unique<TfrmVxIWizard>(&wizard);
-        wizard.PrepareWindow(*window);
-        window->show();
-        Settle();
-        return window->Form();
-    }
+    Ui::TfrmVxIWizard &Open() { return OpenWizardWindow(wizard, window); }
 
     // Next (or Back) until nothing changes, with the steps passed on the way.
     std::vector<int> Walk(QPushButton *button)

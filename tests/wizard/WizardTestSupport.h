@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FirebirdTestSupport.h"
 #include "ui_VxIWizForm.h"
 #include "wizard/MessageBoxes.h"
 #include "wizard/VxIWiz.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,37 @@ inline void WhileWizardShows(TVxIWizardDlg &wizard, std::function<void(TfrmVxIWi
             window->done(QDialog::Rejected);
     });
 }
+
+// The window alone, prepared as Execute prepares it and shown without its modal loop.
+inline Ui::TfrmVxIWizard &OpenWizardWindow(TVxIWizardDlg &wizard, std::unique_ptr<TfrmVxIWizard> &window)
+{
+    window = std::make_unique<TfrmVxIWizard>(&wizard);
+    wizard.PrepareWindow(*window);
+    window->show();
+    QApplication::processEvents();
+    return window->Form();
+}
+
+// A wizard over an embedded table PEOPLE(ID, NAME), as the program sets one up.
+class TWizardOverPeople : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = dir.File("wizard.fdb");
+        CreateDatabase(path, {"CREATE TABLE PEOPLE (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20))"});
+        destination.Open(path, "PEOPLE", {"insert into PEOPLE (ID, NAME) values (:ID, :NAME)"}, {}, {});
+        wizard.DataSet = &destination.Query;
+        wizard.Host = &host;
+    }
+
+    std::vector<std::string> rows() { return QueryColumn(path, "SELECT ID || ':' || NAME FROM PEOPLE ORDER BY ID"); }
+
+    TempDir dir;
+    std::string path;
+    TestDestination destination;
+    TVxIRecordingHost host;
+    TVxIWizardDlg wizard;
+};
 
 // Answers every message box, and keeps what they said.
 class TMessageRecorder {

@@ -10,25 +10,7 @@
 
 namespace {
 
-class WizardWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        path = dir.File("wizard.fdb");
-        CreateDatabase(path, {"CREATE TABLE PEOPLE (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20))"});
-        destination.Open(path, "PEOPLE", {"insert into PEOPLE (ID, NAME) values (:ID, :NAME)"}, {}, {});
-        wizard.DataSet = &destination.Query;
-        wizard.Host = &host;
-    }
-
-    std::vector<std::string> rows() { return QueryColumn(path, "SELECT ID || ':' || NAME FROM PEOPLE ORDER BY ID"); }
-
-    TempDir dir;
-    std::string path;
-    TestDestination destination;
-    TVxIRecordingHost host;
-    TVxIWizardDlg wizard;
-};
+using WizardWindowTest = TWizardOverPeople;
 
 TEST_F(WizardWindowTest, ADelimitedFileWithAHeaderRowIsImportedStepByStep)
 {
