@@ -177,6 +177,7 @@ TfrmVxIWizard::TfrmVxIWizard(TVxIWizardDlg *owner, QWidget *parent)
     ui_->sgPreviewFile->setFont(fixed);
     ui_->sgPreview->setFont(fixed);
     for (QTableWidget *grid : {ui_->sgPreviewFile, ui_->sgMappings, ui_->sgPreview}) {
+        grid->setTabKeyNavigation(false); // Tab leaves a grid, the arrows move in it
         grid->verticalHeader()->setMinimumSectionSize(1);
         grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
     }
@@ -412,18 +413,18 @@ void TfrmVxIWizard::TableTypeChosen()
 
 void TfrmVxIWizard::LoadIntoWindow(TVxIWizardDlg &source)
 {
-    // The settings arrive as they were saved: no change handler may discard what another
-    // setting brought (breaks restored from the mappings, above all).
-    std::vector<std::unique_ptr<QSignalBlocker>> quiet;
-    for (QObject *control : findChildren<QObject *>())
-        quiet.push_back(std::make_unique<QSignalBlocker>(control));
-
     ui_->pbBreaks->ClearBreaks();
     mappings_.Assign(source.Mappings);
     keys_ = source.DatasetKeys;
     previewRowCount_ = source.PreviewRowCount;
     showCategories_ = source.Categories.ShowCategories;
-    BuildTypeList();
+    BuildTypeList(); // makes the category panel's controls anew: before the blockers below
+
+    // The settings arrive as they were saved: no change handler may discard what another
+    // setting brought (breaks restored from the mappings, above all).
+    std::vector<std::unique_ptr<QSignalBlocker>> quiet;
+    for (QObject *control : findChildren<QObject *>())
+        quiet.push_back(std::make_unique<QSignalBlocker>(control));
     (source.Fixed ? ui_->rbText2 : ui_->rbText1)->setChecked(true);
     ui_->pbBreaks->ClearBreaks();
     if (SelectedTableType() == T::teText && ui_->rbText2->isChecked()) {

@@ -765,7 +765,8 @@ bool TfrmVxIWizard::FillConvertedPreview(const std::vector<int> &mappedRows)
             grid->setRowCount(grid->rowCount() + 1);
             setCell(grid, grid->rowCount() - 1, 1, fromStd(refused[next].second));
             grid->item(grid->rowCount() - 1, 1)->setForeground(Qt::red);
-            grid->setSpan(grid->rowCount() - 1, 1, 1, std::max(1, grid->columnCount() - 1));
+            if (grid->columnCount() > 2)
+                grid->setSpan(grid->rowCount() - 1, 1, 1, grid->columnCount() - 1);
         }
     };
     grid->clearSpans();

@@ -7,6 +7,8 @@
 
 #include <QMenu>
 
+#include <set>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -399,6 +401,120 @@ TEST_F(WizardStepsTest, TheMappingGridWorksWithTheKeyboardAlone)
     window->ApplyToImport(&back);
     EXPECT_EQ(back.DatasetKeys, "NAME");
     EXPECT_EQ(window->CurrentStep(), 7);
+}
+
+struct TypeChangeCase {
+    const char *name;
+    std::string before;
+    T type;
+    std::string after;
+};
+
+TEST_F(WizardStepsTest, ChoosingATypeRenamesTheSourceForIt)
+{
+    const std::vector<TypeChangeCase> cases = {
+        {"extension", "/data/people.txt", T::teDBase, "/data/people.DBF"},
+        {"connection to file", "Provider=X;Data Source=/data/old.mdb;Mode=1", T::teParadox, "/data/old.DB"},
+        {"file to connection", "/data/old.mdb", T::teADO, "Data Source=\"/data/old.mdb\""},
+    };
+    for (const TypeChangeCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        wizard.SourceFileName = c.before;
+        Ui::TfrmVxIWizard &ui = Open();
+        QRadioButton *button = nullptr;
+        for (QRadioButton *b : ui.sbCategoryContents->findChildren<QRadioButton *>())
+            if (b->property("tableType").toInt() == static_cast<int>(c.type))
+                button = b;
+        ASSERT_NE(button, nullptr);
+        Click(button);
+        EXPECT_EQ(window->SelectedTableType(), c.type);
+        EXPECT_EQ(ui.edFileName->text().toStdString(), c.after);
+        EXPECT_EQ(ui.cbTableNames->isEnabledTo(ui.pnlStep2), c.type == T::teADO);
+    }
+}
+
+TEST_F(WizardStepsTest, ThePlainTypeListHasTwoColumnsFromSixTypesOn)
+{
+    wizard.Categories.ShowCategories = false;
+    wizard.Formats = {T::teParadox, T::teDBase, T::teText, T::teHTML, T::teXLS};
+    Ui::TfrmVxIWizard &ui = Open();
+    EXPECT_EQ(ui.rgTableType->Count(), 5);
+    EXPECT_EQ(ui.rgTableType->Columns(), 1);
+    EXPECT_EQ(window->SelectedTableType(), T::teText);
+    wizard.Formats.Include(T::teWord);
+    wizard.TableType = T::teVCalendar; // not offered: the first item is chosen
+    Ui::TfrmVxIWizard &six = Open();
+    EXPECT_EQ(six.rgTableType->Columns(), 2);
+    EXPECT_EQ(window->SelectedTableType(), T::teParadox);
+}
+
+TEST_F(WizardStepsTest, FirstAndLastButtonsAndBothHeaderStyles)
+{
+    wizard.SourceFileName = text;
+    wizard.Mappings = {"ID=Field1"};
+    Ui::TfrmVxIWizard &ui = Open();
+    EXPECT_TRUE(ui.pnlDescription->isVisible());
+    EXPECT_FALSE(ui.lblStep->isVisible());
+    Click(ui.btnLast);
+    EXPECT_EQ(window->CurrentStep(), 9);
+    EXPECT_FALSE(ui.btnLast->isEnabled());
+    Click(ui.btnFirst);
+    EXPECT_EQ(window->CurrentStep(), 1);
+
+    wizard.WizardStyle = TVxIWizardStyle::wsWindows95;
+    Ui::TfrmVxIWizard &old = Open();
+    EXPECT_FALSE(old.pnlDescription->isVisible());
+    EXPECT_EQ(old.lblStep->text(), "Step 1 of 9  ");
+}
+
+TEST_F(WizardStepsTest, EveryControlOfAStepIsReachedWithTab)
+{
+    wizard.SourceFileName = text;
+    wizard.Mappings = {"ID=Field1", "NAME=Field2"};
+    Ui::TfrmVxIWizard &ui = Open();
+    QWidget *panels[] = {ui.pnlCategory, ui.pnlStep2, ui.pnlStep3, ui.pnlStep4, nullptr,
+                         ui.pnlStep6CSV, ui.pnlStep7, ui.pnlStep8, ui.pnlStep9};
+    for (int step = 1; step <= 9; ++step) {
+        if (step == 5)
+            continue; // a delimited file has no breaks
+        SCOPED_TRACE(step);
+        window->GoToStep(step);
+        ASSERT_EQ(window->CurrentStep(), step);
+        Settle();
+        ui.btnNext->setFocus();
+        std::set<QWidget *> reached;
+        for (int i = 0; i < 80; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached.insert(QApplication::focusWidget());
+        }
+        for (QWidget *control : panels[step - 1]->findChildren<QWidget *>()) {
+            // Radio buttons share one stop per group, reached by the arrow keys.
+            const bool stop = (control->focusPolicy() & Qt::TabFocus) && control->isVisible() && control->isEnabled() &&
+                              qobject_cast<QRadioButton *>(control) == nullptr && control->focusProxy() == nullptr;
+            if (stop) {
+                EXPECT_TRUE(reached.count(control)) << control->objectName().toStdString();
+            }
+        }
+        EXPECT_TRUE(reached.count(ui.btnNext) || step == 9);
+    }
+}
+
+TEST_F(WizardStepsTest, ASavedSpecificationComesBackIntoTheWindow)
+{
+    wizard.SourceFileName = text;
+    wizard.ConfirmCancelExit = false;
+    const std::string file = dir.File("saved.vxi");
+    WhileWizardShows(wizard, [&](TfrmVxIWizard &window, Ui::TfrmVxIWizard &ui) {
+        QTest::keyClick(&window, Qt::Key_4, Qt::AltModifier);
+        TypeInto(ui.edFirstRow, "3");
+        wizard.SaveSpecificationFromWindow("saved", file);
+        TypeInto(ui.edFirstRow, "5");
+        wizard.LoadSpecificationIntoWindow(file);
+        EXPECT_EQ(ui.edFirstRow->text(), "3");
+        Click(ui.btnCancel);
+    });
+    EXPECT_EQ(wizard.Execute(), TModalResult::mrCancel);
+    EXPECT_EQ(wizard.RowFirst, 3); // loaded into the component as well
 }
 
 TEST_F(WizardStepsTest, TheDataPreviewConvertsAndFiltersAsTheRunWill)
