@@ -4,6 +4,7 @@
 #include "TestData.h"
 #include "WizardTestSupport.h"
 
+#include <QFileDialog>
 #include <QRadioButton>
 
 #include <gtest/gtest.h>
@@ -141,6 +142,59 @@ TEST_F(WizardWindowTest, ADBaseTableMappedByItsFieldNames)
     EXPECT_EQ(steps, (std::vector<int>{1, 2, 6, 7, 8, 9}));
     EXPECT_EQ(QueryColumn(dir.File("dbf.fdb"), "SELECT TRIM(NAME) || ':' || BIRTHDATE FROM FRIENDS ORDER BY NAME"),
               (std::vector<std::string>{"Alice:1987-03-01", "Bob:1980-11-12"}));
+}
+
+TEST_F(WizardWindowTest, TheClipboardIsImportedLikeAFile)
+{
+    host.Clipboard = "1;Ann\r\n2;Bob\r\n";
+    wizard.TableType = TTableTypeImport::teClipboard;
+    wizard.SourceFileName = "clipboard";
+    wizard.SetFieldDelimiter(TVxIFieldDelimiter::fdSemicolon);
+    WhileWizardShows(wizard, [&](TfrmVxIWizard &window, Ui::TfrmVxIWizard &ui) {
+        NextTo(window, ui, 6);
+        ASSERT_EQ(window.CurrentStep(), 6);
+        EXPECT_EQ(ui.sgPreviewFile->item(3, 2)->text(), "Bob");
+        Click(ui.imgAutoArrange);
+        NextTo(window, ui, 9);
+        Click(ui.btnCancel);
+    });
+    EXPECT_EQ(wizard.Execute(), TModalResult::mrOk);
+    destination.Transaction.Commit();
+    EXPECT_EQ(rows(), (std::vector<std::string>{"1:Ann", "2:Bob"}));
+}
+
+TEST_F(WizardWindowTest, TheFileDialogOffersTheChosenTypesFiles)
+{
+    wizard.TableType = TTableTypeImport::teDBase;
+    wizard.SourceFileName = dir.File("old.dbf");
+    const std::string chosen = DbfData("people.dbf");
+    QStringList filters;
+    QString title;
+    WhileWizardShows(wizard, [&](TfrmVxIWizard &window, Ui::TfrmVxIWizard &ui) {
+        Click(ui.btnNext);
+        Settle();
+        QTimer::singleShot(0, [&] {
+            auto *dialog = window.findChild<QFileDialog *>("dlgOpenFile");
+            if (dialog == nullptr) { // never leave a modal loop waiting for nobody
+                if (QWidget *modal = QApplication::activeModalWidget())
+                    modal->close();
+                FAIL() << "no file dialog";
+            }
+            filters = dialog->nameFilters();
+            title = dialog->windowTitle();
+            dialog->selectFile(QString::fromStdString(chosen));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QTest::mouseClick(ui.btnFileName, Qt::LeftButton); // the dialog opens, the timer answers it
+        EXPECT_EQ(ui.edFileName->text().toStdString(), chosen);
+        EXPECT_EQ(window.minimumSize(), QSize(640, 450)); // as laid out before the categories' 50
+        Click(ui.btnCancel);
+    });
+    wizard.ConfirmCancelExit = false;
+    EXPECT_EQ(wizard.Execute(), TModalResult::mrCancel);
+    EXPECT_EQ(title, "Select a file for data importing");
+    ASSERT_EQ(filters.size(), 2);
+    EXPECT_TRUE(filters[0].contains("*.DBF")) << filters[0].toStdString();
 }
 
 // What Execute returns, what it runs, and the order of its events.
