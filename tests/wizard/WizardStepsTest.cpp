@@ -60,17 +60,21 @@ TEST_F(WizardStepsTest, EachSourceTypeWalksItsOwnSteps)
         {"fixed", T::teText, true, {1, 2, 3, 4, 5, 6, 7, 8, 9}, {9, 8, 7, 6, 5, 4, 3, 2, 1}},
         {"dBase", T::teDBase, false, {1, 2, 6, 7, 8, 9}, {9, 8, 7, 6, 2, 1}},
         {"sheet", T::teXLS, false, {1, 2, 4, 6, 7, 8, 9}, {9, 8, 7, 6, 4, 2, 1}},
+        {"Paradox", T::teParadox, false, {1, 2, 6, 7, 8, 9}, {9, 8, 7, 6, 2, 1}},
     };
     for (const SequenceCase &c : cases) {
         SCOPED_TRACE(c.name);
         wizard.TableType = c.type;
         wizard.Fixed = c.fixed;
-        wizard.SourceFileName = c.type == T::teDBase ? DbfData("people.dbf")
-                                : c.type == T::teXLS ? XlsData("three-sheets.xlsx")
-                                                     : text;
+        wizard.SourceFileName = c.type == T::teDBase     ? DbfData("people.dbf")
+                                : c.type == T::teXLS     ? XlsData("three-sheets.xlsx")
+                                : c.type == T::teParadox ? ParadoxData("db-AREACODES.DB")
+                                                         : text;
         wizard.Mappings = {"ID=Field1", "NAME=Field2"};
         Ui::TfrmVxIWizard &ui = Open();
         EXPECT_EQ(Walk(ui.btnNext), c.forward);
+        if (c.type != T::teText) // the file preview showed the source's rows
+            EXPECT_GT(ui.sgPreviewFile->rowCount(), 2);
         EXPECT_EQ(Walk(ui.btnPrev), c.backward);
     }
     EXPECT_TRUE(messages.Messages.empty());
