@@ -898,8 +898,6 @@ void TfrmVxIWizard::changeEvent(QEvent *event)
     }
 }
 
-void TfrmVxIWizard::resizeEvent(QResizeEvent *event) { QDialog::resizeEvent(event); }
-
 // ---------------------------------------------------------------- steps 2 to 4
 
 void TfrmVxIWizard::ChooseFile()

@@ -56,7 +56,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void reject() override;
-    void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -148,5 +147,4 @@ private:
     std::vector<std::string> sourceColumns_; // the source column list, its empty top item first
     QMenu *pmFieldList_;
     int popupColumn_ = -1;
-    QSize minimumSize_;
 };

@@ -73,8 +73,9 @@ TEST_F(WizardStepsTest, EachSourceTypeWalksItsOwnSteps)
         wizard.Mappings = {"ID=Field1", "NAME=Field2"};
         Ui::TfrmVxIWizard &ui = Open();
         EXPECT_EQ(Walk(ui.btnNext), c.forward);
-        if (c.type != T::teText) // the file preview showed the source's rows
+        if (c.type != T::teText) { // the file preview showed the source's rows
             EXPECT_GT(ui.sgPreviewFile->rowCount(), 2);
+        }
         EXPECT_EQ(Walk(ui.btnPrev), c.backward);
     }
     EXPECT_TRUE(messages.Messages.empty());
@@ -508,8 +509,8 @@ TEST_F(WizardStepsTest, ASavedSpecificationComesBackIntoTheWindow)
     wizard.SourceFileName = text;
     wizard.ConfirmCancelExit = false;
     const std::string file = dir.File("saved.vxi");
-    WhileWizardShows(wizard, [&](TfrmVxIWizard &window, Ui::TfrmVxIWizard &ui) {
-        QTest::keyClick(&window, Qt::Key_4, Qt::AltModifier);
+    WhileWizardShows(wizard, [&](TfrmVxIWizard &shown, Ui::TfrmVxIWizard &ui) {
+        QTest::keyClick(&shown, Qt::Key_4, Qt::AltModifier);
         TypeInto(ui.edFirstRow, "3");
         wizard.SaveSpecificationFromWindow("saved", file);
         TypeInto(ui.edFirstRow, "5");
