@@ -6,6 +6,7 @@
 #include "sources/text/VxI2TXT.h"
 
 #include "wizard/BreakEditor.h"
+#include "wizard/SourceNames.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -29,19 +30,6 @@ namespace {
 constexpr int columnsMaximum = 1000;
 // Lines the vertical bar moves for a page: the editor shows five.
 constexpr int shownLines = 5;
-
-// A mapping value as it names a source column: "[Text1-10]" and "\"Text1-10\"" are
-// Text1-10.
-std::string_view unbracket(std::string_view value)
-{
-    if (value.empty())
-        return value;
-    const bool bracketed = value.front() == '[' && value.back() == ']';
-    const bool quoted = value.front() == '"' && value.back() == '"';
-    if (!bracketed && !quoted)
-        return value;
-    return value.size() < 2 ? std::string_view() : value.substr(1, value.size() - 2);
-}
 
 // A whole text read as a 32-bit integer; 0 when it is anything else.
 int integerOrZero(std::string_view text)
@@ -114,7 +102,8 @@ std::vector<int> RestoreBreaksFromMappings(const std::vector<std::string> &mappi
     };
     long long previous = 0; // the end of the column before, as the next start follows it
     for (const std::string &mapping : mappingValues) {
-        const std::string_view value = unbracket(mapping);
+        const std::string unbracketed = UnbracketSourceName(mapping);
+        const std::string_view value = unbracketed;
         const std::size_t dash = value.find('-');
         if (dash == std::string_view::npos)
             continue;

@@ -2,6 +2,7 @@
 
 #include "engine/VxIBase.h"
 #include "values/StringList.h"
+#include "wizard/SourceNames.h"
 
 #include <QDialog>
 
@@ -17,12 +18,6 @@ class QMenu;
 class QTableWidget;
 class TVxIHost;
 class TVxIWizardDlg;
-
-// A source column name as it is written into an expression: in brackets when it holds a
-// blank, "/" or "-" (and does not start with a bracket or a quote already).
-std::string BracketSourceName(const std::string &name);
-// The name inside brackets or double quotes, for comparisons.
-std::string UnbracketSourceName(const std::string &name);
 
 // The wizard's window: nine steps from the source type to the import mode. The wizard
 // component fills it from its settings, shows it and, unless the user cancelled, takes
