@@ -64,7 +64,9 @@ std::string PrimaryKeyFieldsStatement(const std::string &index)
 
 std::string GeneratorsStatement()
 {
-    return "SELECT RDB$GENERATOR_NAME FROM RDB$GENERATORS WHERE RDB$SYSTEM_FLAG IS NULL";
+    // Firebird 3 marks the user's own generators with 0 where older servers left the flag
+    // empty; the system's generators carry other values either way.
+    return "SELECT RDB$GENERATOR_NAME FROM RDB$GENERATORS WHERE RDB$SYSTEM_FLAG IS NULL OR RDB$SYSTEM_FLAG = 0";
 }
 
 TDestinationMetadata LoadDestinationMetadata(const std::string &table, TIBQuery &fields, TIBQuery &primaryKey,

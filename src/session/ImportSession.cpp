@@ -143,12 +143,9 @@ void TImportSession::PrepareDestination()
 
 void TImportSession::PrepareScript(TVxImportBaseComponent &source)
 {
-    source.ActionKind = TVxIActionKind::akGenerateSQL;
-    ApplyFirebirdSQLOptions(source, database_.SQLDialect());
     const TSQLScript::TConnect connect{database_.DatabaseName(), connection_.User, connection_.Password};
-    script_.AddHeader(std::to_string(database_.SQLDialect()), std::time(nullptr),
-                      request_.ScriptConnect ? &connect : nullptr);
-    source.OnAfterRecordEvent = [this](TVxImportBaseComponent *sender, bool &) { script_.AddRecord(*sender); };
+    PrepareScriptRun(source, script_, database_.SQLDialect(), std::to_string(database_.SQLDialect()),
+                     std::time(nullptr), request_.ScriptConnect ? &connect : nullptr);
 }
 
 TImportResult TImportSession::Run()
@@ -184,11 +181,8 @@ void TImportSession::Finish(TImportResult &result)
                            result.Outcome == TImportOutcome::ioCompletedWithErrors;
     try {
         if (completed) {
-            if (!request_.ScriptFile.empty()) {
-                script_.Finish(request_.ScriptCommit);
-                if (script_.HasRecords())
-                    script_.WriteToFile(request_.ScriptFile);
-            }
+            if (!request_.ScriptFile.empty())
+                WriteScript(script_, request_.ScriptCommit, request_.ScriptFile);
             database_.Close(); // the commit of everything written
             return;
         }

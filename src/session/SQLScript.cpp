@@ -113,6 +113,25 @@ void TSQLScript::WriteToFile(const std::string &fileName) const
     std::filesystem::rename(temporary, target);
 }
 
+void PrepareScriptRun(TVxImportBaseComponent &component, TSQLScript &script, int sqlDialect,
+                      const std::string &dialectText, std::time_t now, const TSQLScript::TConnect *connect)
+{
+    component.ActionKind = TVxIActionKind::akGenerateSQL;
+    ApplyFirebirdSQLOptions(component, sqlDialect);
+    script.Clear();
+    script.AddHeader(dialectText, now, connect);
+    component.OnAfterRecordEvent = [&script](TVxImportBaseComponent *sender, bool &) { script.AddRecord(*sender); };
+}
+
+bool WriteScript(TSQLScript &script, bool commit, const std::string &fileName)
+{
+    if (!script.HasRecords())
+        return false;
+    script.Finish(commit);
+    script.WriteToFile(fileName);
+    return true;
+}
+
 void ApplyFirebirdSQLOptions(TVxImportBaseComponent &component, int sqlDialect)
 {
     component.SQLOptions.SQLQuote = '\'';

@@ -16,7 +16,11 @@ public:
 
     std::vector<std::string> Lines;
 
-    void Clear() { Lines.clear(); }
+    void Clear()
+    {
+        Lines.clear();
+        records_ = 0;
+    }
     // Header lines 1 to 9 ("SET SQL DIALECT n;", "SET NAMES NONE;"), then the CONNECT
     // line and an empty line when asked for.
     void AddHeader(const std::string &dialectText, std::time_t now, const TConnect *connect);
@@ -35,6 +39,15 @@ public:
 private:
     int records_ = 0;
 };
+
+// Script mode for a component, as the prerequisites window and the runner both run it:
+// statements instead of changes, literals isql accepts, the script started anew with its
+// header, and every row's statement collected.
+void PrepareScriptRun(TVxImportBaseComponent &component, TSQLScript &script, int sqlDialect,
+                      const std::string &dialectText, std::time_t now, const TSQLScript::TConnect *connect);
+// Ends the script and writes it, unless no row produced a statement: then no file is
+// written (an earlier one stays as it was). True when written.
+bool WriteScript(TSQLScript &script, bool commit, const std::string &fileName);
 
 // SQL options a Firebird isql can run: text literals between apostrophes, field names
 // that need it between double quotes in dialect 3 (bare in dialect 1), and a field
