@@ -52,6 +52,7 @@ public:
     }
     bool Has(TImportMode m) const { return bits_.test(static_cast<std::size_t>(m)); }
     void Include(TImportMode m) { bits_.set(static_cast<std::size_t>(m)); }
+    void Exclude(TImportMode m) { bits_.reset(static_cast<std::size_t>(m)); }
     bool Empty() const { return bits_.none(); }
 
 private:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FirebirdTestSupport.h"
+#include "QtInput.h"
 #include "ui_VxIWizForm.h"
 #include "wizard/MessageBoxes.h"
 #include "wizard/VxIWiz.h"
@@ -81,24 +82,3 @@ public:
 private:
     TMessageHandler previous_;
 };
-
-// A step that has just appeared is laid out before the user can reach into it.
-inline void Settle() { QApplication::processEvents(); }
-
-inline void TypeInto(QLineEdit *box, const QString &text)
-{
-    Settle();
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Delete);
-    QTest::keyClicks(box, text);
-}
-
-// Radio buttons and check boxes answer on their mark and text only: click the mark.
-inline void Click(QWidget *control)
-{
-    Settle();
-    const bool marked = qobject_cast<QRadioButton *>(control) != nullptr ||
-                        qobject_cast<QCheckBox *>(control) != nullptr;
-    QTest::mouseClick(control, Qt::LeftButton, {}, marked ? QPoint(8, control->height() / 2) : QPoint());
-}
