@@ -35,10 +35,15 @@ void TJvFilenameEdit::setText(const QString &text) { edit_->setText(text); }
 QFileDialog *TJvFilenameEdit::CreateDialog()
 {
     auto *dialog = new QFileDialog(this);
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(save_ ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save_ ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog->setNameFilters(NameFiltersFromFilter(filter_));
+    dialog->setDefaultSuffix(defaultExt_);
+    // Whoever asked for a file to write asks before replacing it.
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, save_);
     dialog->setDirectory(initialDir_);
+    if (save_ && !text().isEmpty())
+        dialog->selectFile(text());
     return dialog;
 }
 

@@ -1,5 +1,6 @@
 #include "app/MainFerrovaneUnit.h"
 
+#include "app/ConfigImportUnit.h"
 #include "app/DataSetTableModel.h"
 #include "app/FerrovaneApplication.h"
 #include "wizard/MessageBoxes.h"
@@ -216,10 +217,7 @@ void TMainFerrovaneForm::SetEnabling(bool connected)
     SetImportEnabled(false);
 }
 
-void TMainFerrovaneForm::SetImportEnabled(bool enabled)
-{
-    ui->btnImport->setEnabled(enabled && OpenImportPrerequisites);
-}
+void TMainFerrovaneForm::SetImportEnabled(bool enabled) { ui->btnImport->setEnabled(enabled); }
 
 void TMainFerrovaneForm::LoadTableList()
 {
@@ -288,10 +286,19 @@ void TMainFerrovaneForm::RefreshRecordCount()
 
 void TMainFerrovaneForm::btnImportClick()
 {
-    // The "Import Prerequisites" window is created here: a fresh one for every click,
-    // shown modally and destroyed when it closes.
-    if (OpenImportPrerequisites)
-        OpenImportPrerequisites();
+    // A fresh "Import Prerequisites" window for every click, shown modally and destroyed
+    // when it closes; its entries carry over through the settings file.
+    TConfigImportForm form(*this, this);
+    form.SetUseGenerator(ui->ComboTables->currentIndex() < 0);
+    form.exec();
+}
+
+QString TMainFerrovaneForm::DialectText() const { return ui->ComboDialect->currentText(); }
+QString TMainFerrovaneForm::UserText() const { return ui->EditUser->text(); }
+QString TMainFerrovaneForm::PasswordText() const { return ui->EditPassword->text(); }
+QString TMainFerrovaneForm::TableName() const
+{
+    return ui->ComboTables->currentIndex() < 0 ? QString() : ui->ComboTables->currentText();
 }
 
 void TMainFerrovaneForm::AboutClick()

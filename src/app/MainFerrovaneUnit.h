@@ -10,7 +10,6 @@
 
 #include <QMainWindow>
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -42,15 +41,17 @@ public:
     TIBQuery IBQueryPKFields;
     TIBQuery IBQueryGenerator;
 
-    // Opens the "Import Prerequisites" window for the chosen table. That window comes
-    // later; until it is set here "Import" has nothing to open and stays disabled.
-    std::function<void()> OpenImportPrerequisites;
-
     // True only after an attach started by "Connect" succeeded, until "Disconnect".
     bool Connected() const { return connected_; }
     // "select * from " and the chosen table, empty when no table is chosen.
     const std::string &BrowseSQL() const { return browseStatement_; }
     TSettingsStore &SettingsStore() { return settingsStore_; }
+    // The entries the prerequisites window reads: the dialect as chosen, the user name and
+    // password as typed, and the chosen table (empty when none).
+    QString DialectText() const;
+    QString UserText() const;
+    QString PasswordText() const;
+    QString TableName() const;
     TPlacementKeeper &FormStorage() { return formStorage_; }
 
     // The window's handlers. Errors are not caught here: they reach the user through

@@ -90,8 +90,6 @@ TEST_F(MainWindowTest, ConnectListsSortedTablesOpensAndCountsTheFirst)
     CreateDatabase(db, {"CREATE TABLE ZEBRA (ID INTEGER)", "CREATE TABLE Mango (ID INTEGER, NAME VARCHAR(20))",
                         "CREATE TABLE ALPHA (ID INTEGER)", "INSERT INTO ALPHA VALUES (1)",
                         "INSERT INTO ALPHA VALUES (2)", "INSERT INTO ALPHA VALUES (3)"});
-    int importClicks = 0;
-    form->OpenImportPrerequisites = [&] { ++importClicks; };
     form->show();
     enterLocalDatabase(db);
     clickConnect();
@@ -113,8 +111,6 @@ TEST_F(MainWindowTest, ConnectListsSortedTablesOpensAndCountsTheFirst)
     EXPECT_EQ(form->IBQuery2.SQL(), (std::vector<std::string>{"select * from ALPHA", ""}));
     EXPECT_TRUE(form->IBQuery2.Active());
     EXPECT_EQ(control<QLabel>("lblRecordCount")->text(), QStringLiteral("3 records"));
-    control<QPushButton>("btnImport")->click();
-    EXPECT_EQ(importClicks, 1);
 
     form->IBQuery2.GeneratorField.Generator = "GEN_X";
     form->IBQuery2.GeneratorField.Field = "ID";
@@ -151,23 +147,11 @@ TEST_F(MainWindowTest, ConnectListsSortedTablesOpensAndCountsTheFirst)
     EXPECT_TRUE(form->Connected());
 }
 
-TEST_F(MainWindowTest, ImportNeedsThePrerequisitesWindow)
-{
-    const std::string db = dir.File("one.fdb");
-    CreateDatabase(db, {"CREATE TABLE T (ID INTEGER)"});
-    form->show();
-    enterLocalDatabase(db);
-    clickConnect();
-    EXPECT_TRUE(form->IBQuery2.Active());
-    EXPECT_FALSE(control<QWidget>("btnImport")->isEnabled());
-}
-
 TEST_F(MainWindowTest, TableNamesNeedingQuotesCannotBeOpened)
 {
     const std::string db = dir.File("quoted.fdb");
     CreateDatabase(db, {"CREATE TABLE \"apple\" (ID INTEGER)", "CREATE TABLE ZEBRA (ID INTEGER)",
                         "CREATE TABLE \"Big Table\" (ID INTEGER)"});
-    form->OpenImportPrerequisites = [] {};
     form->show();
     enterLocalDatabase(db);
     clickConnect();
@@ -198,7 +182,6 @@ TEST_F(MainWindowTest, OnlySystemRelations)
 {
     const std::string db = dir.File("empty.fdb");
     CreateDatabase(db);
-    form->OpenImportPrerequisites = [] {};
     form->show();
     enterLocalDatabase(db);
     clickConnect();
@@ -381,7 +364,6 @@ TEST_F(MainWindowTest, LaidOutAtTheSmallestSize)
                         "COUNTRY CHAR(2), CREATED DATE)",
                         "INSERT INTO CUSTOMERS VALUES (1, 'Durand et Fils', 'Lyon', 'FR', '2026-03-02')",
                         "INSERT INTO CUSTOMERS VALUES (2, 'Oakridge Supplies', 'Leeds', 'GB', NULL)"});
-    form->OpenImportPrerequisites = [] {};
     form->show();
     form->resize(form->minimumSize());
     enterLocalDatabase(db);
