@@ -154,10 +154,13 @@ TfrmVxIWizard::TfrmVxIWizard(TVxIWizardDlg *owner, QWidget *parent)
     }
     ui_->pbBreaks->SetScrollBars(ui_->sbBreakHorz, ui_->sbBreakVert);
     ui_->imgAutoArrange->setParent(ui_->sgPreviewFile);
-    ui_->imgAutoArrange->move(8, 3);
-    ui_->imgAutoArrange->setPixmap(style()->standardIcon(QStyle::SP_BrowserReload).pixmap(16, 16));
+    ui_->imgAutoArrange->move(4, 1);
+    ui_->imgAutoArrange->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    ui_->imgAutoArrange->setIconSize(QSize(16, 16));
     ui_->imgAutoArrange->setCursor(Qt::PointingHandCursor);
-    ui_->imgAutoArrange->installEventFilter(this);
+    // A button, so that the keyboard reaches the mapping by position too (Tab, Space).
+    ui_->imgAutoArrange->setFocusPolicy(Qt::StrongFocus);
+    connect(ui_->imgAutoArrange, &QToolButton::clicked, this, [this] { AutoMapByPosition(); });
     ui_->sbCategory->viewport()->installEventFilter(this);
     ui_->pnlFields->setParent(ui_->sgMappings->viewport());
     ui_->cbKey->setParent(ui_->sgMappings->viewport());
@@ -807,7 +810,8 @@ void TfrmVxIWizard::UpdateStepControls()
             const auto mode = static_cast<TImportMode>(i);
             const bool always = mode == TImportMode::imAppend || mode == TImportMode::imCopy;
             bool enabled = always || keyed;
-            if (!always && owner_ && owner_->UserAccess.HiddenImportModes.Has(mode))
+            // Copy as well: a script of its rows would not empty the table first.
+            if (owner_ && owner_->UserAccess.HiddenImportModes.Has(mode))
                 enabled = false;
             ui_->rgModeType->SetItemEnabled(i, enabled);
         }

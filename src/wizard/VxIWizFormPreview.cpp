@@ -819,10 +819,6 @@ bool TfrmVxIWizard::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ui_->sbCategory->viewport() && event->type() == QEvent::Resize && showCategories_)
         LayOutCategories();
-    if (watched == ui_->imgAutoArrange && event->type() == QEvent::MouseButtonPress) {
-        AutoMapByPosition();
-        return true;
-    }
     if (watched == ui_->sgPreviewFile->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         const QModelIndex index = ui_->sgPreviewFile->indexAt(mouse->position().toPoint());

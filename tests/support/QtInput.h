@@ -5,9 +5,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
 
 // A step that has just appeared is laid out before the user can reach into it.
 inline void Settle() { QApplication::processEvents(); }
@@ -30,13 +36,25 @@ inline void Click(QWidget *control)
     QTest::mouseClick(control, Qt::LeftButton, {}, marked ? QPoint(8, control->height() / 2) : QPoint());
 }
 
+// Where the keyboard's input goes now: the focused control, else the window on top.
+inline QWidget *KeyboardTarget()
+{
+    if (QWidget *focus = QApplication::focusWidget())
+        return focus;
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
 // A key pressed on whatever has the focus in the active window.
 inline void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     Settle();
-    QWidget *target = QApplication::focusWidget();
-    if (target == nullptr)
-        target = QApplication::activeWindow();
+    QWidget *target = KeyboardTarget();
+    if (target == nullptr) {
+        ADD_FAILURE() << "no window takes the keyboard";
+        return;
+    }
     QTest::keyClick(target, key, modifiers);
 }
 
@@ -44,7 +62,12 @@ inline void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 inline void Type(const QString &text)
 {
     Settle();
-    QTest::keyClicks(QApplication::focusWidget(), text);
+    QWidget *target = KeyboardTarget();
+    if (target == nullptr) {
+        ADD_FAILURE() << "no window takes the keyboard";
+        return;
+    }
+    QTest::keyClicks(target, text);
 }
 
 // Tab until the control has the focus; false when the focus went round without reaching
@@ -59,4 +82,30 @@ inline bool TabTo(QWidget *control, int limit = 60)
         Press(Qt::Key_Tab);
     }
     return false;
+}
+
+// Runs the steps inside the next modal window that opens, once it is up. (A zero timer
+// would not do: the events processed before the click that opens the window fire it.)
+// No window within ten seconds is a failure, and the steps are dropped.
+inline void WhenModalOpens(std::function<void(QWidget *)> steps)
+{
+    QWidget *before = QApplication::activeModalWidget();
+    auto *timer = new QTimer;
+    timer->setInterval(1);
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(timer, &QTimer::timeout, [timer, before, steps, waited] {
+        QWidget *modal = QApplication::activeModalWidget();
+        const bool opened = modal != nullptr && modal != before && modal->isVisible();
+        if (!opened && waited.elapsed() < 10000)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (!opened) {
+            ADD_FAILURE() << "no window opened";
+            return;
+        }
+        steps(modal);
+    });
+    timer->start();
 }

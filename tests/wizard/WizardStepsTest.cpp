@@ -159,7 +159,7 @@ TEST_F(WizardStepsTest, ModesNeedAKeyAndHiddenModesStayDisabled)
         {"a key, three hidden",
          true,
          {M::imAppendUpdate, M::imCopy, M::imAppendNewOnly},
-         {true, true, false, true, true, false}},
+         {true, true, false, true, false, false}},
     };
     for (const ModeCase &c : cases) {
         SCOPED_TRACE(c.name);
