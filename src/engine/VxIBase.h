@@ -27,6 +27,9 @@ using TLocateRecordEvent = std::function<void(TVxImportBaseComponent *Sender, co
                                               const Variant &Values, bool &Exist, bool &ExecuteLocate)>;
 using TVxIOnCreateStructure = std::function<void(TVxImportBaseComponent *Sender, TVxIColumns &Columns)>;
 
+// The folder of the running program, ending with "/"; empty when the system does not tell.
+std::string ProgramFolder();
+
 // Raised for configuration errors the caller must fix ("Property %s wasn't specified.").
 class EVxIError : public std::runtime_error {
 public:
@@ -165,6 +168,9 @@ public:
     // names first; an empty FileName to load asks the host for one.
     void SaveSpecification(std::string specName, std::string fileName, bool ask);
     void LoadSpecification(std::string fileName);
+    // Where specification files go: SpecificationDir, or the program's own folder when
+    // that is empty.
+    std::string SpecificationFolder() const;
     virtual void Assign(const TVxImportBaseComponent &source);
     std::string GetTableName() const;
     static TVxIDataType FieldTypeToDataType(TFieldType type);

@@ -214,15 +214,28 @@ void TVxImportBaseComponent::ReadSpecification(const TStringList &list)
     LoadCondition.SkipIf = r.Value("SkipIf");
 }
 
+std::string ProgramFolder()
+{
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error || !program.has_parent_path())
+        return {};
+    return program.parent_path().string() + "/";
+}
+
+std::string TVxImportBaseComponent::SpecificationFolder() const
+{
+    return SpecificationDir.empty() ? ProgramFolder() : SpecificationDir;
+}
+
 void TVxImportBaseComponent::SaveSpecification(std::string specName, std::string fileName, bool ask)
 {
     if (ask) {
         std::string name = specName.empty() ? ImpTexts().ImportSpecification : specName;
         std::string file = fileName;
-        if (file.empty()) {
-            const std::string folder = SpecificationDir.empty() ? std::string() : SpecificationDir;
-            file = folder + std::filesystem::path(SourceFileName).filename().replace_extension(".vxi").string();
-        }
+        if (file.empty())
+            file = SpecificationFolder() +
+                   std::filesystem::path(SourceFileName).filename().replace_extension(".vxi").string();
         if (HostRef().AskSpecificationFile(name, file)) {
             specName = name;
             fileName = file;

@@ -14,15 +14,18 @@
 
 class QWidget;
 class TfrmVxIWizard;
+struct TVxISpecificationFile;
 
 // The header style of the wizard window: a step number over the logo, or a white band.
 enum class TVxIWizardStyle { wsWindows95, wsWindows2000 };
 
-// What Execute returns, with the values of the window's modal results.
-enum class TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3 };
+// What Execute returns, with the values of the window's modal results. The specification
+// list closes with Yes or No.
+enum class TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrYes = 6, mrNo = 7 };
 
 class TVxIWizardDlg;
 using TVxIGetListEvent = std::function<void(TVxIWizardDlg *Sender, TStringList &List)>;
+using TVxIGetSpecificationsEvent = std::function<void(TVxIWizardDlg *Sender, std::vector<TVxISpecificationFile> &List)>;
 using TVxICloseEvent = std::function<void(TVxIWizardDlg *Sender, TModalResult &Action)>;
 using TVxIShowEvent = std::function<void(QWidget *Sender)>;
 using TVxIStepChangeEvent = std::function<void(QWidget *Sender, bool &AllowChange)>;
@@ -52,7 +55,8 @@ public:
     bool SetupSpecificationOnly = false;
     int HelpContext = 0;
 
-    TVxIGetListEvent OnGetSpecifications;
+    // Fills the specification list instead of the specification folder.
+    TVxIGetSpecificationsEvent OnGetSpecifications;
     TVxIGetListEvent OnGetFieldList;
     TVxICloseEvent OnClose;
     TVxIShowEvent OnShow;
@@ -72,6 +76,9 @@ public:
     // saved specification loaded into this component and the window.
     void SaveSpecificationFromWindow(const std::string &specName, const std::string &fileName);
     void LoadSpecificationIntoWindow(const std::string &fileName);
+    // The specification list over the wizard window: load, save or delete a saved
+    // specification. Its failures are shown to the user, not raised.
+    void ShowSpecifications();
     // The window while Execute runs, none otherwise.
     TfrmVxIWizard *Window() const { return window_; }
     TVxIHost &WizardHost() const { return HostRef(); }

@@ -248,6 +248,10 @@ void TfrmVxIWizard::ConnectControls()
     connect(ui_->btnFirst, &QPushButton::clicked, this, [this] { WalkTo(1); });
     connect(ui_->btnLast, &QPushButton::clicked, this, [this] { WalkTo(LastStep); });
     connect(ui_->btnCancel, &QPushButton::clicked, this, &TfrmVxIWizard::CancelPressed);
+    connect(ui_->btnSpecs, &QPushButton::clicked, this, [this] {
+        if (owner_ != nullptr)
+            owner_->ShowSpecifications();
+    });
     connect(ui_->rgTableType, &TRadioGroup::Clicked, this, [this] { TableTypeChosen(); });
     connect(ui_->btnFileName, &QToolButton::clicked, this, &TfrmVxIWizard::ChooseFile);
     connect(ui_->edFileName, &QLineEdit::textChanged, this, &TfrmVxIWizard::FileNameChanged);

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -98,6 +101,53 @@ TEST(SpecificationText, ManyMappingsAndTheFirstLineOfAName)
     ASSERT_EQ(c.Mappings.Count(), 12000);
     EXPECT_EQ(c.Mappings[11999], "F11999=Field12000");
     EXPECT_EQ(c.TableName, "FIRST"); // names ignore case; the first line counts
+}
+
+// Remembers what the save dialog would have shown; then the user types something else
+// and cancels.
+class TProposalHost : public TVxIRecordingHost {
+public:
+    bool AskSpecificationFile(std::string &specName, std::string &fileName) override
+    {
+        Proposed = {specName, fileName};
+        specName = fileName = "typed, then cancelled";
+        return false;
+    }
+    std::pair<std::string, std::string> Proposed;
+};
+
+struct ProposalCase {
+    const char *name;
+    std::string specificationDir, specName, fileName;
+    std::pair<std::string, std::string> proposed;
+};
+
+TEST(SpecificationText, TheSaveDialogProposesANameAndAFileInTheSpecificationFolder)
+{
+    const std::string given = (std::filesystem::temp_directory_path() / "ferrovane-given.vxi").string();
+    const std::vector<ProposalCase> cases = {
+        {"folder", "specifications/", "", "", {"Import specification", "specifications/cust.vxi"}},
+        {"program folder", "", "", "", {"Import specification", ProgramFolder() + "cust.vxi"}},
+        {"given", "specifications/", "Clients", given, {"Clients", given}},
+    };
+    for (const ProposalCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        TProposalHost host;
+        TListSource source;
+        source.Host = &host;
+        source.SourceFileName = "/data/cust.csv";
+        source.SpecificationDir = c.specificationDir;
+        bool saved = false;
+        source.OnBeforeSaveSpecification = [&](TVxImportBaseComponent *, std::string &) { saved = true; };
+        source.SaveSpecification(c.specName, c.fileName, true);
+        EXPECT_EQ(host.Proposed, c.proposed);
+        // Cancelled: the names passed in stay, and without them nothing is written.
+        EXPECT_EQ(saved, !c.specName.empty());
+        if (saved)
+            std::filesystem::remove(c.fileName);
+    }
+    // The program's folder is the one this test runs from.
+    EXPECT_TRUE(std::filesystem::is_regular_file(ProgramFolder() + "engine_tests"));
 }
 
 } // namespace
