@@ -81,7 +81,7 @@ SHOTS_DIR ?= $(CURDIR)/docs/screenshots
 screenshots: build
 	mkdir -p $(SHOTS_DIR)
 	FERROVANE_SCREENSHOT=$(SHOTS_DIR) QT_QPA_PLATFORM=offscreen \
-	  $(BUILD_DIR)/tests/wizard/wizard_tests --gtest_filter='WizardScreenshots.*'
+	  $(BUILD_DIR)/tests/wizard/wizard_tests --gtest_filter='WizardScreenshots.*:ExpressionBuilderScreenshots.*'
 	FERROVANE_SCREENSHOT=$(SHOTS_DIR) QT_QPA_PLATFORM=offscreen \
 	  $(BUILD_DIR)/tests/app/app_tests --gtest_filter='MainWindowTest.LaidOutAtTheSmallestSize'
 
