@@ -1,3 +1,5 @@
+#include "Files.h"
+#include "TempDir.h"
 #include "WizardTestSupport.h"
 #include "engine/MemoryDataSet.h"
 #include "expr/VxIParsFunctions.h"
@@ -366,6 +368,97 @@ TEST(ExpressionBuilderCatalogueTest, CodesFollowThePositionsOfTheSubCategories)
     }
     EXPECT_EQ(withColumns.SubCategoriesOf(0).size(), 3u);
     EXPECT_EQ(withoutColumns.SubCategoriesOf(0).size(), 2u);
+}
+
+// Works the wizard window up to its expression boxes, over a destination in memory.
+class ExpressionBuilderInWizardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        WriteFile(text, "Id;Name\r\n1;Ann\r\n2;Bob\r\n");
+        wizard.DataSet = &destination;
+        wizard.SourceFileName = text;
+        wizard.SetFieldDelimiter(TVxIFieldDelimiter::fdSemicolon);
+        wizard.Mappings = {"ID=Field1", "NAME=Field2"};
+        wizard.RowFirst = 2;
+        wizard.Parameters.Add().SetName("Country");
+    }
+
+    TempDir dir;
+    std::string text = dir.File("people.csv");
+    TMemoryDataSet destination{{{"ID", TFieldType::ftInteger}, {"NAME", TFieldType::ftString, 20}}, "PEOPLE"};
+    TVxIWizardDlg wizard;
+    std::unique_ptr<TfrmVxIWizard> window;
+    TMessageRecorder messages;
+};
+
+TEST_F(ExpressionBuilderInWizardTest, TheBuildersTextLandsInTheMappingGridAndTheLoadCondition)
+{
+    Ui::TfrmVxIWizard &form = OpenWizardWindow(wizard, window);
+    QTest::keyClick(window.get(), Qt::Key_7, Qt::AltModifier);
+    ASSERT_EQ(window->CurrentStep(), 7);
+    form.sgMappings->setCurrentCell(2, 2);
+    Settle();
+    ASSERT_TRUE(form.pnlFields->isVisible());
+
+    // Cancelled, the editor stays open with its text.
+    WhileBuilderShows([&form](TfrmVxIExpBuilder &, Ui::TfrmVxIExpBuilder &ui) {
+        EXPECT_TRUE(form.pnlFields->isVisible());
+        QTest::keyClicks(ui.memoExpression, " + 1");
+        Click(ui.btnCancel);
+    });
+    QTest::mouseClick(form.btnExpBuilder, Qt::LeftButton);
+    Settle();
+    EXPECT_TRUE(form.pnlFields->isVisible());
+    EXPECT_EQ(window->focusWidget(), form.cbFields);
+    EXPECT_EQ(form.cbFields->currentText(), "Field2");
+
+    WhileBuilderShows([](TfrmVxIExpBuilder &, Ui::TfrmVxIExpBuilder &ui) {
+        EXPECT_EQ(ui.memoExpression->toPlainText(), "Field2");
+        Choose(ui.lbType, "Data sources");
+        EXPECT_EQ(Items(ui.lbSubType), (QStringList{"Source", "PEOPLE"}));
+        EXPECT_EQ(Items(ui.lbValue), (QStringList{"Field1", "Field2"}));
+        Pick(ui, "Variables list", "Custom variables", "Country");
+        ui.memoExpression->selectAll();
+        QTest::keyClicks(ui.memoExpression, "UPPER(Field2) +");
+        DoubleClick(ui.lbValue, "Country");
+        Click(ui.btnOk);
+    });
+    QTest::mouseClick(form.btnExpBuilder, Qt::LeftButton);
+    Settle();
+    EXPECT_FALSE(form.pnlFields->isVisible()); // taken, the text is left as if typed
+    EXPECT_EQ(window->focusWidget(), form.sgMappings);
+    EXPECT_EQ(form.sgMappings->item(2, 2)->text(), "UPPER(Field2) + Country ");
+    EXPECT_EQ(window->MappingList(), (TStringList{"ID=Field1", "NAME=UPPER(Field2) + Country "}));
+
+    Click(form.btnNext);
+    ASSERT_EQ(window->CurrentStep(), 8);
+    Click(form.cbLoadWhen);
+    ASSERT_TRUE(form.btnLoadWhen->isEnabled());
+    WhileBuilderShows([](TfrmVxIExpBuilder &, Ui::TfrmVxIExpBuilder &ui) {
+        EXPECT_EQ(ui.memoExpression->toPlainText(), "");
+        Pick(ui, "Data sources", "Source", "Field1");
+        DoubleClick(ui.lbValue, "Field1");
+        Click(ui.btnGT);
+        QTest::keyClicks(ui.memoExpression, "1");
+        Click(ui.btnOk);
+    });
+    QTest::mouseClick(form.btnLoadWhen, Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(form.edLoadWhen->text(), " Field1 >1");
+
+    // Cancelled, the box keeps its text.
+    WhileBuilderShows([](TfrmVxIExpBuilder &, Ui::TfrmVxIExpBuilder &ui) {
+        QTest::keyClicks(ui.memoExpression, "2");
+        Click(ui.btnCancel);
+    });
+    QTest::mouseClick(form.btnLoadWhen, Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(form.edLoadWhen->text(), " Field1 >1");
+    TVxIWizardDlg back;
+    window->ApplyToImport(&back);
+    EXPECT_EQ(back.LoadCondition.LoadWhen, " Field1 >1");
+    EXPECT_TRUE(messages.Messages.empty());
 }
 
 // The builder as it opens over a mapping being written, a function chosen so that its
