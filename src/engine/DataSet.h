@@ -98,6 +98,8 @@ public:
     virtual int Index() const = 0; // position in the dataset's field list
     virtual bool Required() const = 0;
     virtual bool ReadOnly() const = 0;
+    // Offered to the user where fields are listed by name (the expression builder).
+    virtual bool Visible() const { return true; }
 
     virtual bool IsNull() const = 0;
     virtual void Clear() = 0; // sets Null

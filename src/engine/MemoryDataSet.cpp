@@ -3,13 +3,14 @@
 #include "values/StringList.h"
 
 #include <stdexcept>
+#include <utility>
 
 class TMemoryDataSet::TMemoryField : public TField {
 public:
     TMemoryField(TMemoryDataSet &owner, const TFieldDef &def, int index) : owner_(owner), def_(def), index_(index) {}
 
     const std::string &FieldName() const override { return def_.Name; }
-    std::string DisplayLabel() const override { return def_.Name; }
+    std::string DisplayLabel() const override { return displayLabel_.empty() ? def_.Name : displayLabel_; }
     TFieldType DataType() const override { return def_.Type; }
     TAlignment Alignment() const override
     {
@@ -21,6 +22,7 @@ public:
     int Index() const override { return index_; }
     bool Required() const override { return def_.Required; }
     bool ReadOnly() const override { return false; }
+    bool Visible() const override { return visible_; }
 
     bool IsNull() const override { return Value().IsNullOrEmpty(); }
     void Clear() override { SetValue(Variant::Null()); }
@@ -29,10 +31,15 @@ public:
     Variant Value() const override { return owner_.FieldValue(index_); }
     void SetValue(const Variant &value) override { owner_.SetFieldValue(index_, value); }
 
+    void SetDisplayLabel(std::string label) { displayLabel_ = std::move(label); }
+    void SetVisible(bool visible) { visible_ = visible; }
+
 private:
     TMemoryDataSet &owner_;
     TFieldDef def_;
     int index_;
+    std::string displayLabel_;
+    bool visible_ = true;
 };
 
 TMemoryDataSet::TMemoryDataSet(const std::vector<TFieldDef> &fields, std::string name) : name_(std::move(name))
@@ -165,6 +172,16 @@ bool TMemoryDataSet::Locate(const std::string &keyFields, const Variant &keyValu
 }
 
 TField *TMemoryDataSet::Fields(int index) const { return fields_.at(static_cast<std::size_t>(index)).get(); }
+
+void TMemoryDataSet::SetDisplayLabel(int index, std::string label)
+{
+    fields_.at(static_cast<std::size_t>(index))->SetDisplayLabel(std::move(label));
+}
+
+void TMemoryDataSet::SetFieldVisible(int index, bool visible)
+{
+    fields_.at(static_cast<std::size_t>(index))->SetVisible(visible);
+}
 
 TField *TMemoryDataSet::FindField(std::string_view name) const
 {

@@ -55,6 +55,11 @@ public:
     void EnableControls() override { --disabled_; }
     bool ControlsDisabled() const override { return disabled_ > 0; }
 
+    // What a user is shown of field index: its label (the name while empty) and whether it
+    // is offered at all.
+    void SetDisplayLabel(int index, std::string label);
+    void SetFieldVisible(int index, bool visible);
+
     // The field's value in the row being edited, or in the current row.
     Variant FieldValue(int index) const;
     void SetFieldValue(int index, const Variant &value);

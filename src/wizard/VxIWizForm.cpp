@@ -277,6 +277,14 @@ void TfrmVxIWizard::ConnectControls()
             [this] { SelectMappingCell(ui_->sgMappings->currentRow(), ui_->sgMappings->currentColumn()); });
     connect(ui_->sgMappings->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { SelectMappingCell(ui_->sgMappings->currentRow(), ui_->sgMappings->currentColumn()); });
+    connect(ui_->btnExpBuilder, &QToolButton::clicked, this, [this] {
+        if (EditWithExpressionBuilder(ui_->cbFields->lineEdit()))
+            LeaveFields();
+        else
+            ui_->cbFields->setFocus();
+    });
+    connect(ui_->btnLoadWhen, &QToolButton::clicked, this, [this] { EditWithExpressionBuilder(ui_->edLoadWhen); });
+    connect(ui_->btnSkipIf, &QToolButton::clicked, this, [this] { EditWithExpressionBuilder(ui_->edSkipIf); });
 }
 
 TVxIHost &TfrmVxIWizard::Host() const { return owner_ ? owner_->WizardHost() : DefaultHost(); }

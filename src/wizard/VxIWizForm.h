@@ -14,6 +14,7 @@ namespace Ui {
 class TfrmVxIWizard;
 }
 class QAction;
+class QLineEdit;
 class QMenu;
 class QTableWidget;
 class TVxIHost;
@@ -118,6 +119,7 @@ private:
     void SelectMappingCell(int row, int column);
     void LeaveFields();
     void LeaveKey();
+    bool EditWithExpressionBuilder(QLineEdit *box);
     bool MappingKey(QObject *watched, QKeyEvent *key);
     bool IsKeyRow(int row) const;
     void ShowKeyCell(int row);

@@ -10,6 +10,7 @@
 #include "sources/text/VxI2TXT.h"
 #include "ui_VxIWizForm.h"
 #include "wizard/BreakEditor.h"
+#include "wizard/VxIEBldr.h"
 #include "wizard/VxIWiz.h"
 #include "wizard/VxIWizForm.h"
 
@@ -652,6 +653,22 @@ void TfrmVxIWizard::LeaveFields()
         mappings_[mapping] = mappings_.Names(mapping) + "=" + text;
     ui_->pnlFields->hide();
     grid->setFocus();
+}
+
+// The box's text through the expression builder, over the destination and the source
+// columns; false when the user cancelled it.
+bool TfrmVxIWizard::EditWithExpressionBuilder(QLineEdit *box)
+{
+    std::string expression = box->text().toStdString();
+    std::vector<TDataSet *> datasets;
+    if (dataSet_ != nullptr)
+        datasets.push_back(dataSet_);
+    static const TVxIParameters noParameters;
+    if (!EditExpression(this, expression, datasets, sourceColumns_, owner_ != nullptr && owner_->UseDisplayNames,
+                        owner_ != nullptr ? owner_->Parameters : noParameters))
+        return false;
+    box->setText(fromStd(expression));
+    return true;
 }
 
 void TfrmVxIWizard::LeaveKey()
