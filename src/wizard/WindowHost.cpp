@@ -3,6 +3,7 @@
 #include "wizard/FileDialogFilter.h"
 #include "wizard/MessageBoxes.h"
 #include "wizard/ParameterPrompt.h"
+#include "wizard/SaveSpec.h"
 #include "wizard/VxIStat.h"
 
 #include <QApplication>
@@ -109,7 +110,16 @@ void TVxIWindowHost::CloseProgress()
     QApplication::processEvents();
 }
 
-bool TVxIWindowHost::AskSpecificationFile(std::string &specName, std::string &fileName) { return false; }
+// Cancel saves nothing: without a name and a file the engine writes no file, where the
+// names it proposed would have overwritten the specification the user chose not to save.
+bool TVxIWindowHost::AskSpecificationFile(std::string &specName, std::string &fileName)
+{
+    if (AskSpecificationFileDialog(activeWindow(), specName, fileName))
+        return true;
+    specName.clear();
+    fileName.clear();
+    return true;
+}
 
 std::string TVxIWindowHost::AskOpenFileName(const std::string &filter, const std::string &defaultExt)
 {

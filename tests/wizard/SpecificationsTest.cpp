@@ -3,6 +3,7 @@
 #include "ui_SaveSpec.h"
 #include "ui_VxISpecs.h"
 #include "wizard/SaveSpec.h"
+#include "wizard/WindowHost.h"
 #include "wizard/VxISpecs.h"
 
 #include <QFileDialog>
@@ -15,15 +16,6 @@
 #include <filesystem>
 
 namespace {
-
-// The save window, shown where the program's own host shows it.
-class TDialogHost : public TVxIRecordingHost {
-public:
-    bool AskSpecificationFile(std::string &specName, std::string &fileName) override
-    {
-        return AskSpecificationFileDialog(QApplication::activeWindow(), specName, fileName);
-    }
-};
 
 // Works a modal window of the given kind once it is up: it may come a few turns of the
 // event loop later, as another window closes first. What the steps leave open is closed.
@@ -113,7 +105,7 @@ protected:
 
     std::string folder = dir.Path() + "/specifications/";
     std::string csv = dir.File("people.csv");
-    TDialogHost dialogHost;
+    TVxIWindowHost dialogHost; // the program's own: its save window
     TMessageRecorder messages;
 };
 
@@ -252,6 +244,13 @@ TEST_F(SpecificationsTest, EveryFileOfTheFolderIsListedByItsNameAndSaveTakesTheS
         Click(list.btnSave);
     });
     EXPECT_NE(ReadFile(folder + "b.vxi").find("SourceFileName=" + csv + "\r\n"), std::string::npos);
+
+    // Cancelled, the selected one is not overwritten either.
+    WithSpecifications([&](TfrmSpecs &, Ui::TfrmSpecs &list) {
+        WhenShown<TfrmSaveSpec>([&](TfrmSaveSpec &save) { QTest::keyClick(&save, Qt::Key_Escape); });
+        Click(list.btnSave);
+    });
+    EXPECT_EQ(ReadFile(folder + "a.vxi"), spec("Daily"));
 
     // With nothing selected, Save proposes a new one; cancelled, nothing is written.
     WithSpecifications([&](TfrmSpecs &specs, Ui::TfrmSpecs &list) {
