@@ -56,8 +56,6 @@ void TfrmVxIProcess::Setup(const TVxIProgressSetup &setup)
     ui_->btnCancel->setText(fromStd(setup.ButtonCaption));
     ui_->Animate->setVisible(setup.Animate);
     status_ = setup.Status;
-    adjustSize();
-    setFixedSize(size());
 }
 
 void TfrmVxIProcess::SetRange(int minimum, int maximum, int position)
@@ -114,12 +112,15 @@ void TfrmVxIProcess::ShowCounters(const TVxIProgressCounters &c)
 QString TfrmVxIProcess::RateText(const TVxIProgressCounters &c) const
 {
     const double seconds = std::chrono::duration<double>(Clock::now() - started_).count();
-    if (seconds < 0.2 || c.Processed <= 0)
+    if (seconds < 0.1 || c.Processed <= 0)
         return {};
     const double rate = c.Processed / seconds;
     QString text = QStringLiteral("%1 rows per second").arg(QLocale().toString(rate, 'f', 0));
-    if (maximum_ > c.Processed)
-        text += QStringLiteral(", about %1 left").arg(durationText((maximum_ - c.Processed) / rate));
+    if (maximum_ > c.Processed) {
+        const double left = (maximum_ - c.Processed) / rate;
+        text += left < 1 ? QStringLiteral(", less than a second left")
+                         : QStringLiteral(", about %1 left").arg(durationText(left));
+    }
     return text;
 }
 

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -193,6 +194,36 @@ TEST_F(WindowHostTest, TheParameterPromptAsksForEachValueWithItsEditor)
     Settle();
     QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
     EXPECT_FALSE(wizard.AskParameters());
+}
+
+} // namespace
+
+namespace {
+
+// The progress window in the middle of a long run, as make screenshots keeps it.
+TEST_F(WindowHostTest, ProgressScreenshots)
+{
+    std::string text;
+    for (int i = 1; i <= 100000; ++i)
+        text += std::to_string(i) + ";N" + std::to_string(i) + "\r\n";
+    WriteFile(wizard.SourceFileName, text);
+    bool kept = false;
+    WatchProgress([&](TfrmVxIProcess &window) {
+        Ui::TfrmVxIProcess &ui = window.Form();
+        if (kept || Shown(ui.lblTotalImported) < 20000)
+            return;
+        kept = true;
+        for (QWidget *child : window.findChildren<QWidget *>()) {
+            if (child->isVisible() && child->parentWidget() == &window) {
+                EXPECT_TRUE(window.rect().contains(child->geometry())) << child->objectName().toStdString();
+            }
+        }
+        if (const char *folder = std::getenv("FERROVANE_SCREENSHOT"))
+            window.grab().save(QString::fromLocal8Bit(folder) + "/progress.png");
+        Click(ui.btnCancel);
+    });
+    wizard.RunImport();
+    EXPECT_TRUE(kept);
 }
 
 } // namespace
