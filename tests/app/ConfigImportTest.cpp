@@ -162,6 +162,28 @@ TEST_F(ConfigImportTest, ImportFromTheMainWindowDownToTheRowsInTheTable)
     EXPECT_TRUE(settings->ReadIni().contains("[ConfigImportForm]"));
 }
 
+// The import the README walks a newcomer through: the example file into the demo database.
+TEST_F(ConfigImportTest, TheReadmesWalkThrough)
+{
+    const std::string source = FERROVANE_SOURCE_DIR;
+    db = dir.File("demo.fdb");
+    ASSERT_EQ(std::system(("bash " + source + "/scripts/make-demo-db.sh " + db + " >/dev/null").c_str()), 0);
+    Connect();
+    chooseTable("CUSTOMERS");
+    WithPrerequisites([&](TConfigImportForm &window, Ui::TConfigImportForm &) {
+        RunWizard(window, DelimitedByMouse(source + "/examples/customers.csv", 2));
+        EXPECT_EQ(window.VxIWizardDlg1.Statistic.TotalAdded, 3);
+    });
+    Click(control<QPushButton>("btnDisconnect"));
+    EXPECT_EQ(
+        QueryColumn(db, "SELECT ID || ':' || NAME || ':' || CITY || ':' || COUNTRY || ':' || "
+                        "COALESCE(CAST(CREATED AS VARCHAR(10)), '-') FROM CUSTOMERS WHERE ID >= 5 ORDER BY ID"),
+        (std::vector<std::string>{"5:Nordlys AS:Bergen:NO:2026-02-14", "6:Brasserie \"Le Zinc\":Lille:FR:2026-03-01",
+                                  "7:Hanseatic Trading:Hamburg:DE:-"}));
+    EXPECT_TRUE(messages.Texts().filter("error", Qt::CaseInsensitive).isEmpty())
+        << messages.Texts().join('\n').toStdString();
+}
+
 // The keyboard alone: Tab, arrows, typed text, Enter and Escape, from the main window's
 // entries to the rows of the table (or the script that makes them).
 class ConfigImportKeyboardTest : public ConfigImportTest, public ::testing::WithParamInterface<bool> {};
