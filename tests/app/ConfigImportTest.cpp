@@ -443,29 +443,16 @@ namespace {
 // The prerequisites window as a user first sees it, in both modes. With
 // FERROVANE_SCREENSHOT=folder the pictures are kept there (make screenshots); without it
 // the window is still checked for controls that do not fit.
-class ConfigImportScreenshots : public ConfigImportTest {
-protected:
-    static void Keep(QWidget &window, const char *name)
-    {
-        Settle();
-        for (QWidget *child : window.findChildren<QWidget *>()) {
-            if (child->isVisible() && child->parentWidget() == &window) {
-                EXPECT_TRUE(window.rect().contains(child->geometry())) << child->objectName().toStdString();
-            }
-        }
-        if (const char *folder = std::getenv("FERROVANE_SCREENSHOT"))
-            window.grab().save(QString::fromLocal8Bit(folder) + "/" + name + ".png");
-    }
-};
+using ConfigImportScreenshots = ConfigImportTest;
 
 TEST_F(ConfigImportScreenshots, ImportAndScriptMode)
 {
     Connect();
     WithPrerequisites([&](TConfigImportForm &window, Ui::TConfigImportForm &ui) {
-        Keep(window, "prerequisites-import");
+        KeepScreenshot(window, "prerequisites-import");
         Click(ui.RBSQL);
         TypeInto(ui.OutputFileEdit->Edit(), "/home/ann/customers.sql");
-        Keep(window, "prerequisites-script");
+        KeepScreenshot(window, "prerequisites-script");
     });
 }
 

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 
 // A step that has just appeared is laid out before the user can reach into it.
@@ -108,4 +109,18 @@ inline void WhenModalOpens(std::function<void(QWidget *)> steps)
         steps(modal);
     });
     timer->start();
+}
+
+// A window as a user sees it: nothing of it may lie outside it. With
+// FERROVANE_SCREENSHOT=folder the picture is kept there as name.png (make screenshots).
+inline void KeepScreenshot(QWidget &window, const QString &name)
+{
+    Settle();
+    for (QWidget *child : window.findChildren<QWidget *>()) {
+        if (child->isVisible() && child->parentWidget() == &window) {
+            EXPECT_TRUE(window.rect().contains(child->geometry())) << child->objectName().toStdString();
+        }
+    }
+    if (const char *folder = std::getenv("FERROVANE_SCREENSHOT"))
+        window.grab().save(QString::fromLocal8Bit(folder) + "/" + name + ".png");
 }

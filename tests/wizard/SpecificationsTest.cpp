@@ -420,14 +420,7 @@ TEST(SpecificationList, ANameWiderThanTheListScrollsItSideways)
 void keep(QWidget &window, const char *name)
 {
     window.show();
-    Settle();
-    for (QWidget *child : window.findChildren<QWidget *>()) {
-        if (child->isVisible() && child->parentWidget() == &window) {
-            EXPECT_TRUE(window.rect().contains(child->geometry())) << child->objectName().toStdString();
-        }
-    }
-    if (const char *folder = std::getenv("FERROVANE_SCREENSHOT"))
-        window.grab().save(QString::fromLocal8Bit(folder) + "/" + name + ".png");
+    KeepScreenshot(window, name);
 }
 
 TEST(SpecificationScreenshots, TheListAndTheSaveWindow)

@@ -213,13 +213,7 @@ TEST_F(WindowHostTest, ProgressScreenshots)
         if (kept || Shown(ui.lblTotalImported) < 20000)
             return;
         kept = true;
-        for (QWidget *child : window.findChildren<QWidget *>()) {
-            if (child->isVisible() && child->parentWidget() == &window) {
-                EXPECT_TRUE(window.rect().contains(child->geometry())) << child->objectName().toStdString();
-            }
-        }
-        if (const char *folder = std::getenv("FERROVANE_SCREENSHOT"))
-            window.grab().save(QString::fromLocal8Bit(folder) + "/progress.png");
+        KeepScreenshot(window, "progress");
         Click(ui.btnCancel);
     });
     wizard.RunImport();

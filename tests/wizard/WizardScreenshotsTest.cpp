@@ -27,18 +27,7 @@ protected:
 
     Ui::TfrmVxIWizard &Open() { return OpenWizardWindow(wizard, window); }
 
-    void Keep(const char *name)
-    {
-        Settle();
-        // Nothing of a step may lie outside the window.
-        for (QWidget *child : window->findChildren<QWidget *>()) {
-            if (child->isVisible() && child->parentWidget() == window.get()) {
-                EXPECT_TRUE(window->rect().contains(child->geometry())) << child->objectName().toStdString();
-            }
-        }
-        if (const char *folder = std::getenv("FERROVANE_SCREENSHOT"))
-            window->grab().save(QString::fromLocal8Bit(folder) + "/" + name + ".png");
-    }
+    void Keep(const char *name) { KeepScreenshot(*window, name); }
 
     // A folder of a fixed name: the pictures show the path, and must not change by it.
     struct TFixedFolder {
