@@ -184,6 +184,19 @@ TEST_F(ConfigImportTest, TheReadmesWalkThrough)
         << messages.Texts().join('\n').toStdString();
 }
 
+// The window the program makes at start and never shows saves its first values at exit:
+// each run of the program starts the prerequisites from them.
+TEST_F(ConfigImportTest, TheUnshownWindowSavesItsFirstValuesWhenItGoes)
+{
+    settings->WriteIni("[ConfigImportForm]\r\nRBSQL_Checked=TRUE\r\nRBImport_Checked=FALSE\r\n"
+                       "CommitCountEdit_Text=10\r\n");
+    std::make_unique<TConfigImportForm>(*form).reset();
+    const QString ini = settings->ReadIni();
+    for (const char *value : {"RBImport_Checked=TRUE", "RBSQL_Checked=FALSE", "CommitCountEdit_Text=300",
+                              "ckbAutoSetup_Checked=TRUE", "ckbGenConnect_Checked=TRUE", "ckbOpenOutput_Checked=FALSE"})
+        EXPECT_TRUE(ini.contains(value)) << value << "\n" << ini.toStdString();
+}
+
 // The keyboard alone: Tab, arrows, typed text, Enter and Escape, from the main window's
 // entries to the rows of the table (or the script that makes them).
 class ConfigImportKeyboardTest : public ConfigImportTest, public ::testing::WithParamInterface<bool> {};
