@@ -21,6 +21,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -354,7 +355,7 @@ TEST_F(ConfigImportTest, ReplacingAnOutputFileAndOpeningItAfterwards)
     Connect();
     WriteFile(script, "earlier");
     QStringList opened;
-    TConfigImportForm::OpenDocument = [&](const QString &file) { opened << file; };
+    const auto desktop = std::exchange(TConfigImportForm::OpenDocument, [&](const QString &file) { opened << file; });
     messages.Answers = {false};
     WithPrerequisites([&](TConfigImportForm &window, Ui::TConfigImportForm &ui) {
         Click(ui.RBSQL);
@@ -365,7 +366,7 @@ TEST_F(ConfigImportTest, ReplacingAnOutputFileAndOpeningItAfterwards)
         EXPECT_TRUE(ui.OutputFileEdit->Edit()->hasFocus());
         RunWizard(window, DelimitedByMouse(csv)); // Yes, this time
     });
-    TConfigImportForm::OpenDocument = nullptr;
+    TConfigImportForm::OpenDocument = desktop;
     ASSERT_GE(messages.Messages.size(), 1u);
     EXPECT_EQ(messages.Messages[0].Caption, "File allready exists");
     EXPECT_EQ(messages.Messages[0].Text,
