@@ -111,6 +111,9 @@ void TVxIWizardDlg::SaveSpecificationFromWindow(const std::string &specName, con
 void TVxIWizardDlg::LoadSpecificationIntoWindow(const std::string &fileName)
 {
     LoadSpecification(fileName);
-    if (window_ != nullptr)
-        window_->LoadIntoWindow(*this);
+    if (window_ == nullptr)
+        return;
+    window_->LoadIntoWindow(*this);
+    // Otherwise the grid on show keeps the old mappings, and saving would take them back.
+    window_->RebuildCurrentStep();
 }

@@ -709,6 +709,17 @@ void TfrmVxIWizard::GoToStep(int target)
         GoToStep(step_ - 1);
 }
 
+void TfrmVxIWizard::RebuildCurrentStep()
+{
+    UpdateStepControls();
+    if (step_ == 6)
+        BuildFilePreview();
+    else if (step_ == 7)
+        BuildMappingGrid();
+    else if (step_ == 8)
+        BuildDataPreview();
+}
+
 bool TfrmVxIWizard::CheckForwardMove(int target)
 {
     // There is no reader for it: the wizard would end without importing and without a word.

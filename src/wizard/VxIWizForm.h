@@ -45,6 +45,9 @@ public:
     bool Cancelled() const { return cancelled_; }
     bool ExecuteRequested() const { return executeRequested_; }
     const TStringList &MappingList() const { return mappings_; }
+    // The step on show drawn again from the settings, after they were replaced under it
+    // (a specification loaded while the mappings or the previews show).
+    void RebuildCurrentStep();
     bool SourceChanged() const { return sourceChanged_; }
     Ui::TfrmVxIWizard &Form() const { return *ui_; }
 

@@ -160,6 +160,18 @@ TEST_F(SpecificationsTest, SavedFromTheWizardLoadedIntoAFreshWindowAndDeleted)
             EXPECT_EQ(listed(list), std::vector<std::string>{"People from CSV"});
             QTest::keyClick(list.lbSpecs, Qt::Key_Escape);
         });
+
+        // Loaded while the mappings show, the grid shows the loaded ones at once.
+        const std::string original = ReadFile(saved);
+        std::string text = original;
+        const auto map = text.find("=ID=Field1");
+        ASSERT_NE(map, std::string::npos);
+        WriteFile(saved, text.replace(map, 10, "=ID=Field2"));
+        WithSpecifications(ui,
+                           [&](TfrmSpecs &, Ui::TfrmSpecs &list) { QTest::keyClick(list.lbSpecs, Qt::Key_Return); });
+        EXPECT_EQ(window.CurrentStep(), 7);
+        EXPECT_EQ(ui.sgMappings->item(1, 2)->text(), "Field2");
+        WriteFile(saved, original);
         Click(ui.btnCancel);
     });
     EXPECT_EQ(wizard.Execute(), TModalResult::mrCancel);
