@@ -2,7 +2,13 @@
 // which the import runner is measured. One prepared statement, native parameter types,
 // executed once per row, one transaction committed at the end.
 //
-//   baseline_a insert|update DATABASE FILE.csv [USER]
+//   baseline_a insert|update|batch DATABASE FILE.csv [USER]
+//
+// "batch" is the batched baseline of remote loads: the same rows sent BatchRows to a round
+// trip, as the parameters of one EXECUTE BLOCK of as many INSERTs. Over a network the
+// round trip, not the server, sets the pace of a load; this shows what sending many rows
+// at once can reach. A password for a server comes from ISC_PASSWORD, as the client
+// library reads it.
 //
 // FILE.csv is the generator's delimited file: a header row, then ID;CODE;NAME;AMOUNT;
 // BORN(dd/mm/yyyy);NOTE;QTY;COUNTER, no quoting (the generator never writes a delimiter
@@ -109,58 +115,36 @@ void bind(XSQLVAR &var, short type, short length, short scale, void *data, short
     var.sqlind = nullFlag;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// One row of the file into the buffers; false for a blank line.
+bool parseRow(std::string &line, Row &r)
 {
-    if (argc < 4 || (std::strcmp(argv[1], "insert") != 0 && std::strcmp(argv[1], "update") != 0)) {
-        std::fprintf(stderr, "usage: baseline_a insert|update DATABASE FILE.csv [USER]\n");
-        return 2;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    if (line.empty())
+        return false;
+    std::string_view f[Columns];
+    std::string_view rest(line);
+    for (int c = 0; c < Columns; ++c) {
+        const auto semicolon = rest.find(';');
+        f[c] = rest.substr(0, semicolon);
+        rest = semicolon == std::string_view::npos ? std::string_view() : rest.substr(semicolon + 1);
     }
-    const bool update = std::strcmp(argv[1], "update") == 0;
-    const std::string database = argv[2];
-    const std::string user = argc > 4 ? argv[4] : "SYSDBA";
+    r.id = static_cast<ISC_LONG>(toInteger(f[ID]));
+    setVarying(r.code, f[CODE], 10);
+    setVarying(r.name, f[NAME], 30);
+    r.amount = toCents(f[AMOUNT]);
+    r.born = toDate(f[BORN]);
+    setVarying(r.note, f[NOTE], 100);
+    r.qty = static_cast<short>(toInteger(f[QTY]));
+    r.counter = static_cast<ISC_LONG>(toInteger(f[COUNTER]));
+    return true;
+}
 
-    std::vector<char> dpb{isc_dpb_version1};
-    auto addText = [&dpb](char tag, const std::string &value) {
-        dpb.push_back(tag);
-        dpb.push_back(static_cast<char>(value.size()));
-        dpb.insert(dpb.end(), value.begin(), value.end());
-    };
-    addText(isc_dpb_user_name, user);
-    addText(isc_dpb_lc_ctype, "UTF8");
-
-    isc_db_handle db = 0;
-    isc_attach_database(status, 0, database.c_str(), &db, static_cast<short>(dpb.size()), dpb.data());
-    check("attach");
-
-    // The same transaction kind as the import runner's.
-    static char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait};
-    isc_tr_handle tr = 0;
-    isc_start_transaction(status, &tr, 1, &db, static_cast<unsigned short>(sizeof tpb), tpb);
-    check("start transaction");
-
-    const char *sql =
-        update
-            ? "UPDATE BENCH SET CODE = ?, NAME = ?, AMOUNT = ?, BORN = ?, NOTE = ?, QTY = ?, COUNTER = ? WHERE ID = ?"
-            : "INSERT INTO BENCH (ID, CODE, NAME, AMOUNT, BORN, NOTE, QTY, COUNTER) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
-    isc_stmt_handle stmt = 0;
-    isc_dsql_allocate_statement(status, &db, &stmt);
-    check("allocate statement");
-    isc_dsql_prepare(status, &tr, &stmt, 0, sql, 3, nullptr);
-    check("prepare");
-
-    std::vector<char> sqldaMemory(XSQLDA_LENGTH(Columns));
-    auto *in = reinterpret_cast<XSQLDA *>(sqldaMemory.data());
-    in->version = SQLDA_VERSION1;
-    in->sqln = Columns;
-    Row r;
-    // Parameter positions of each column in the statement text.
-    const int order[Columns] = {ID, CODE, NAME, AMOUNT, BORN, NOTE, QTY, COUNTER};
-    const int updateOrder[Columns] = {CODE, NAME, AMOUNT, BORN, NOTE, QTY, COUNTER, ID};
-    const int *positions = update ? updateOrder : order;
+// The row's buffers as parameters, in the order the statement names the columns.
+void bindRow(XSQLVAR *vars, Row &r, const int *positions)
+{
     for (int p = 0; p < Columns; ++p) {
-        XSQLVAR &v = in->sqlvar[p];
+        XSQLVAR &v = vars[p];
         short *n = &r.nullFlags[p];
         switch (positions[p]) {
         case ID: bind(v, SQL_LONG, sizeof r.id, 0, &r.id, n); break;
@@ -174,7 +158,143 @@ int main(int argc, char **argv)
         }
         v.sqlsubtype = 0;
     }
-    in->sqld = Columns;
+}
+
+constexpr int BatchRows = 100;
+const int columnOrder[Columns] = {ID, CODE, NAME, AMOUNT, BORN, NOTE, QTY, COUNTER};
+
+// EXECUTE BLOCK of `rows` INSERTs, each row's values as its own eight parameters.
+std::string batchStatement(int rows)
+{
+    static const char *types[Columns] = {"INTEGER", "VARCHAR(10)",  "VARCHAR(30)", "NUMERIC(12,2)",
+                                         "DATE",    "VARCHAR(100)", "SMALLINT",    "INTEGER"};
+    std::string params, body;
+    for (int r = 0; r < rows; ++r) {
+        body += "INSERT INTO BENCH (ID, CODE, NAME, AMOUNT, BORN, NOTE, QTY, COUNTER) VALUES (";
+        for (int c = 0; c < Columns; ++c) {
+            const std::string name = "P" + std::to_string(r) + "_" + std::to_string(c);
+            params += (params.empty() ? "" : ", ") + name + " " + types[c] + " = ?";
+            body += (c == 0 ? ":" : ", :") + name;
+        }
+        body += ");\n";
+    }
+    return "EXECUTE BLOCK (" + params + ") AS BEGIN\n" + body + "END";
+}
+
+struct TStatement {
+    isc_stmt_handle handle = 0;
+    std::vector<char> sqldaMemory;
+    XSQLDA *in = nullptr;
+
+    void Prepare(isc_db_handle &db, isc_tr_handle &tr, const std::string &sql, int parameters)
+    {
+        isc_dsql_allocate_statement(status, &db, &handle);
+        check("allocate statement");
+        isc_dsql_prepare(status, &tr, &handle, 0, sql.c_str(), 3, nullptr);
+        check("prepare");
+        sqldaMemory.assign(XSQLDA_LENGTH(parameters), 0);
+        in = reinterpret_cast<XSQLDA *>(sqldaMemory.data());
+        in->version = SQLDA_VERSION1;
+        in->sqln = in->sqld = static_cast<short>(parameters);
+    }
+    void Execute(isc_tr_handle &tr)
+    {
+        isc_dsql_execute(status, &tr, &handle, 3, in);
+        check("execute");
+    }
+    ~TStatement()
+    {
+        if (handle)
+            isc_dsql_free_statement(status, &handle, DSQL_drop);
+    }
+};
+
+long long loadRowByRow(isc_db_handle &db, isc_tr_handle &tr, std::ifstream &file, bool update)
+{
+    const char *sql =
+        update
+            ? "UPDATE BENCH SET CODE = ?, NAME = ?, AMOUNT = ?, BORN = ?, NOTE = ?, QTY = ?, COUNTER = ? WHERE ID = ?"
+            : "INSERT INTO BENCH (ID, CODE, NAME, AMOUNT, BORN, NOTE, QTY, COUNTER) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
+    TStatement statement;
+    statement.Prepare(db, tr, sql, Columns);
+    Row r;
+    const int updateOrder[Columns] = {CODE, NAME, AMOUNT, BORN, NOTE, QTY, COUNTER, ID};
+    bindRow(statement.in->sqlvar, r, update ? updateOrder : columnOrder);
+    long long rows = 0;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (!parseRow(line, r))
+            continue;
+        statement.Execute(tr);
+        ++rows;
+    }
+    return rows;
+}
+
+long long loadInBatches(isc_db_handle &db, isc_tr_handle &tr, std::ifstream &file)
+{
+    std::vector<Row> batch(BatchRows);
+    TStatement full;
+    full.Prepare(db, tr, batchStatement(BatchRows), BatchRows * Columns);
+    for (int i = 0; i < BatchRows; ++i)
+        bindRow(full.in->sqlvar + i * Columns, batch[static_cast<std::size_t>(i)], columnOrder);
+    long long rows = 0;
+    int filled = 0;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (!parseRow(line, batch[static_cast<std::size_t>(filled)]))
+            continue;
+        ++rows;
+        if (++filled < BatchRows)
+            continue;
+        full.Execute(tr);
+        filled = 0;
+    }
+    if (filled > 0) {
+        // The last rows, fewer than a batch: a statement of their own size.
+        TStatement rest;
+        rest.Prepare(db, tr, batchStatement(filled), filled * Columns);
+        for (int i = 0; i < filled; ++i)
+            bindRow(rest.in->sqlvar + i * Columns, batch[static_cast<std::size_t>(i)], columnOrder);
+        rest.Execute(tr);
+    }
+    return rows;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const bool known = argc >= 4 && (std::strcmp(argv[1], "insert") == 0 || std::strcmp(argv[1], "update") == 0 ||
+                                     std::strcmp(argv[1], "batch") == 0);
+    if (!known) {
+        std::fprintf(stderr, "usage: baseline_a insert|update|batch DATABASE FILE.csv [USER]\n");
+        return 2;
+    }
+    const std::string mode = argv[1];
+    const std::string database = argv[2];
+    const std::string user = argc > 4 ? argv[4] : "SYSDBA";
+
+    std::vector<char> dpb{isc_dpb_version1};
+    auto addText = [&dpb](char tag, const std::string &value) {
+        dpb.push_back(tag);
+        dpb.push_back(static_cast<char>(value.size()));
+        dpb.insert(dpb.end(), value.begin(), value.end());
+    };
+    addText(isc_dpb_user_name, user);
+    if (const char *password = std::getenv("ISC_PASSWORD"))
+        addText(isc_dpb_password, password);
+    addText(isc_dpb_lc_ctype, "UTF8");
+
+    isc_db_handle db = 0;
+    isc_attach_database(status, 0, database.c_str(), &db, static_cast<short>(dpb.size()), dpb.data());
+    check("attach");
+
+    // The same transaction kind as the import runner's.
+    static char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait};
+    isc_tr_handle tr = 0;
+    isc_start_transaction(status, &tr, 1, &db, static_cast<unsigned short>(sizeof tpb), tpb);
+    check("start transaction");
 
     std::ifstream file(argv[3], std::ios::binary);
     if (!file) {
@@ -183,37 +303,12 @@ int main(int argc, char **argv)
     }
     static char buffer[1 << 20];
     file.rdbuf()->pubsetbuf(buffer, sizeof buffer);
-    std::string line;
-    std::getline(file, line); // the header row
-    long long rows = 0;
-    std::string_view f[Columns];
-    while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty())
-            continue;
-        std::string_view rest(line);
-        for (int c = 0; c < Columns; ++c) {
-            const auto semicolon = rest.find(';');
-            f[c] = rest.substr(0, semicolon);
-            rest = semicolon == std::string_view::npos ? std::string_view() : rest.substr(semicolon + 1);
-        }
-        r.id = static_cast<ISC_LONG>(toInteger(f[ID]));
-        setVarying(r.code, f[CODE], 10);
-        setVarying(r.name, f[NAME], 30);
-        r.amount = toCents(f[AMOUNT]);
-        r.born = toDate(f[BORN]);
-        setVarying(r.note, f[NOTE], 100);
-        r.qty = static_cast<short>(toInteger(f[QTY]));
-        r.counter = static_cast<ISC_LONG>(toInteger(f[COUNTER]));
-        isc_dsql_execute(status, &tr, &stmt, 3, in);
-        check("execute");
-        ++rows;
-    }
+    std::string header;
+    std::getline(file, header);
+    const long long rows = mode == "batch" ? loadInBatches(db, tr, file) : loadRowByRow(db, tr, file, mode == "update");
 
     isc_commit_transaction(status, &tr);
     check("commit");
-    isc_dsql_free_statement(status, &stmt, DSQL_drop);
     isc_detach_database(status, &db);
     check("detach");
     std::printf("Processed: %lld\n", rows);

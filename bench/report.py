@@ -22,8 +22,14 @@ CASES = {
     "update": ("update", "a-update"),
     "delete": ("delete", None),
     "script": ("script mode (--script)", "a-insert"),
+    "tcp-a-insert": ("TCP: baseline A insert", None),
+    "tcp-a-update": ("TCP: baseline A update", None),
+    "tcp-batch": ("TCP: batched, 100 rows a trip", None),
+    "tcp-append": ("TCP: delimited append", "tcp-a-insert"),
+    "tcp-appendupdate": ("TCP: append/update, half", "tcp-a-update"),
+    "tcp-update": ("TCP: update", "tcp-a-update"),
 }
-BASELINES = ("a-insert", "a-update", "b-isql")
+BASELINES = ("a-insert", "a-update", "b-isql", "tcp-a-insert", "tcp-a-update", "tcp-batch")
 
 
 def read_meta(path):
@@ -101,7 +107,8 @@ def main():
         print("FEWER THAN 3 RUNS PER CASE: a check that the bench works, not a measurement.")
     print("rows/s: median of the runs (slowest-fastest); peak MB: largest resident set of the runs;")
     print("xA: Ferrovane's median rows/s over baseline A's (insert for appends and script mode,")
-    print("update for update and append/update); xB: over baseline B's.")
+    print("update for update and append/update; over TCP, baseline A over TCP); xB: over baseline B's")
+    print("(embedded only). TCP: a private server on a loopback port, the same machine.")
 
     for s in sizes:
         size_mb = file_bytes.get(s, 0) / 2**20
@@ -120,11 +127,13 @@ def main():
             xa = xb = ""
             if c not in BASELINES:
                 xa = fmt_ratio(ratio(x, summary.get((s, base)))) if base else "-"
-                xb = fmt_ratio(ratio(x, summary.get((s, "b-isql"))))
+                xb = "-" if c.startswith("tcp-") else fmt_ratio(ratio(x, summary.get((s, "b-isql"))))
             print(f"  {label:<30}{x['time']:>9.2f}  {speeds:<32}{x['peak_mb']:>8.1f}{xa:>7}{xb:>7}")
 
-    if len(sizes) > 1:
-        lo, hi = sizes[0], sizes[-1]
+    local_sizes = [x for x in sizes if any((x, c) in runs for c in CASES if not c.startswith("tcp-"))]
+    tcp_sizes = [x for x in sizes if any((x, c) in runs for c in CASES if c.startswith("tcp-"))]
+    if len(local_sizes) > 1:
+        lo, hi = local_sizes[0], local_sizes[-1]
         print()
         print(f"Growth: median time at {n(hi)} rows over median time at {n(lo)} rows "
               f"(linear would be {hi / lo:.0f})")
@@ -133,9 +142,11 @@ def main():
             if a and b and not a["failed"] and not b["failed"]:
                 print(f"  {CASES[c][0]:<30}{b['time'] / a['time']:>7.1f}")
 
-    # The load goals, read off the largest size measured.
-    s = sizes[-1]
+    # The load goals, read off the largest size measured of each kind.
+    s = local_sizes[-1] if local_sizes else sizes[-1]
     get = lambda c: summary.get((s, c))
+    t = tcp_sizes[-1] if tcp_sizes else None
+    get_tcp = lambda c: summary.get((t, c))
     checks = []
 
     def check(text, value, goal, fmt="{:.2f}"):
@@ -147,13 +158,19 @@ def main():
     check("append/update >= 0.5 x baseline A update", ratio(get("appendupdate"), get("a-update")), 0.5)
     check("update >= 0.5 x baseline A update", ratio(get("update"), get("a-update")), 0.5)
     check("script mode >= 2 x delimited append", ratio(get("script"), get("append-delimited")), 2)
-    if len(sizes) > 1 and sizes[-1] == 10 * sizes[0]:
+    if len(local_sizes) > 1 and local_sizes[-1] == 10 * local_sizes[0]:
         for c in ("appendupdate", "update"):
-            a, b = summary.get((sizes[0], c)), summary.get((sizes[-1], c))
+            a, b = summary.get((local_sizes[0], c)), summary.get((local_sizes[-1], c))
             if a and b and not a["failed"] and not b["failed"]:
                 # Written as a ratio to the allowance so that "met" still means ">= 1".
                 t = b["time"] / a["time"]
                 checks.append((f"{CASES[c][0]}: time x10 rows <= 12 x", f"{t:.1f}", "met" if t <= 12 else "NOT met"))
+    if t is not None:
+        check(f"TCP ({n(t)} rows): append >= 5 x baseline A over TCP", ratio(get_tcp("tcp-append"), get_tcp("tcp-a-insert")), 5)
+        check(f"TCP ({n(t)} rows): append >= 0.75 x batched baseline", ratio(get_tcp("tcp-append"), get_tcp("tcp-batch")), 0.75)
+        check(f"TCP ({n(t)} rows): append/update >= 3 x baseline A update",
+              ratio(get_tcp("tcp-appendupdate"), get_tcp("tcp-a-update")), 3)
+        check(f"TCP ({n(t)} rows): update >= 3 x baseline A update", ratio(get_tcp("tcp-update"), get_tcp("tcp-a-update")), 3)
     d = get("append-delimited")
     if d and not d["failed"] and s in file_bytes:
         allowed = 3 * file_bytes[s] / 2**20 + 100

@@ -4,6 +4,8 @@
 #
 # Settings (environment):
 #   SIZES      row counts, smallest first            (default "100000 1000000")
+#   TCP_SIZES  row counts of the loads into a private server over loopback TCP
+#              (default "20000"; empty: none)
 #   REPS       runs of each case per size, at least 3 for a median worth reading (default 3)
 #   CASES      a subset of the case names below      (default: all)
 #   WORK       folder for data, databases and results (default bench/work)
@@ -16,7 +18,11 @@ root="$(cd "$here/.." && pwd)"
 SIZES="${SIZES:-100000 1000000}"
 REPS="${REPS:-3}"
 ALL_CASES="a-insert a-update b-isql append-delimited append-fixed appendupdate update delete script"
-CASES="${CASES:-$ALL_CASES}"
+# The same loads into a server over TCP, where every round trip counts: baseline A, the
+# batched baseline (100 rows a round trip), and the runner's keyed and plain loads.
+TCP_CASES="tcp-a-insert tcp-a-update tcp-batch tcp-append tcp-appendupdate tcp-update"
+CASES="${CASES:-$ALL_CASES $TCP_CASES}"
+TCP_SIZES="${TCP_SIZES-20000}"
 WORK="${WORK:-$here/work}"
 FERROVANE="${FERROVANE:-$root/build/cli/ferrovane-import}"
 BASELINE_A="${BASELINE_A:-$root/build/bench/bench_baseline_a}"
@@ -29,7 +35,11 @@ die() { echo "run.sh: $*" >&2; exit 1; }
 [ -x "$BASELINE_A" ] || die "$BASELINE_A is missing: run make build first"
 command -v isql-fb >/dev/null || die "isql-fb is missing: run make deps first"
 for c in $CASES; do
-  [[ " $ALL_CASES " == *" $c "* ]] || die "unknown case '$c' (known: $ALL_CASES)"
+  [[ " $ALL_CASES $TCP_CASES " == *" $c "* ]] || die "unknown case '$c' (known: $ALL_CASES $TCP_CASES)"
+done
+local_cases="" remote_cases=""
+for c in $CASES; do
+  if [[ $c == tcp-* ]]; then remote_cases+=" $c"; else local_cases+=" $c"; fi
 done
 mkdir -p "$WORK"
 WORK="$(cd "$WORK" && pwd)"
@@ -47,7 +57,39 @@ sum_sql="set heading off; select count(*) || ':' || coalesce(sum(bin_and(hash(ID
 isql() { isql-fb -q -bail -sqldialect 3 "$@"; }
 
 # Count and content hash of the table: equal for every case that leaves the same rows.
-checksum() { echo "$sum_sql" | isql -user SYSDBA "$1" | tr -d ' \n'; }
+checksum() { echo "$sum_sql" | isql -user SYSDBA -password "$server_password" "$1" | tr -d ' \n'; }
+
+# A private Firebird server on a free loopback port, with its own security database and
+# lock folder, for the remote cases; stopped when the run ends, however it ends.
+server_password=bench
+server_pid=""
+stop_server() {
+  [ -z "$server_pid" ] || { kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null || true; }
+  server_pid=""
+}
+start_server() {
+  local home=/usr/lib/x86_64-linux-gnu/firebird/3.0 srv="$WORK/server" i
+  [ -x /usr/sbin/firebird ] || die "/usr/sbin/firebird is missing: run make deps first"
+  rm -rf "$srv"
+  mkdir -p "$srv/lock"
+  for i in plugins intl lib UDF firebird.msg plugins.conf; do ln -s "$home/$i" "$srv/$i"; done
+  server_port=$("$PYTHON" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  { cat "$home/firebird.conf"
+    printf '\nRemoteServicePort = %s\nRemoteBindAddress = 127.0.0.1\nSecurityDatabase = %s/security3.fdb\n' \
+      "$server_port" "$srv"; } >"$srv/firebird.conf"
+  echo "security.db = $srv/security3.fdb" >"$srv/databases.conf"
+  cp /var/lib/firebird/3.0/system/security3.fdb "$srv/"
+  echo "create or alter user SYSDBA password '$server_password'; commit;" |
+    FIREBIRD="$srv" FIREBIRD_LOCK="$srv/lock" isql-fb -q -user SYSDBA "$srv/security3.fdb" >/dev/null
+  FIREBIRD="$srv" FIREBIRD_LOCK="$srv/lock" /usr/sbin/firebird &
+  server_pid=$!
+  trap stop_server EXIT
+  for i in $(seq 100); do
+    (exec 3<>"/dev/tcp/127.0.0.1/$server_port") 2>/dev/null && return 0
+    sleep 0.05
+  done
+  die "the private Firebird server did not start"
+}
 
 new_database() { # path [fill script]
   rm -f "$1"
@@ -73,7 +115,7 @@ prepare() { # size dir
 }
 
 template_of() {
-  case "$1" in
+  case "${1#tcp-}" in
     a-update|update|delete) echo full ;;
     appendupdate) echo half ;;
     *) echo empty ;;
@@ -83,7 +125,14 @@ template_of() {
 command_of() { # case dir db -> sets cmd
   local d="$2" db="$3"
   local f=("$FERROVANE" --database "$db" "${connect[@]}" --quiet --spec "$d/delimited.vxi")
+  [[ $1 != tcp-* ]] || f+=(--password "$server_password")
   case "$1" in
+    tcp-a-insert) cmd=("$baseline_a" insert "$db" "$d/bench.csv") ;;
+    tcp-a-update) cmd=("$baseline_a" update "$db" "$d/bench.csv") ;;
+    tcp-batch) cmd=("$baseline_a" batch "$db" "$d/bench.csv") ;;
+    tcp-append) cmd=("${f[@]}" --mode append) ;;
+    tcp-appendupdate) cmd=("${f[@]}" --mode appendupdate) ;;
+    tcp-update) cmd=("${f[@]}" --mode update) ;;
     a-insert) cmd=("$baseline_a" insert "$db" "$d/bench.csv") ;;
     a-update) cmd=("$baseline_a" update "$db" "$d/bench.csv") ;;
     b-isql) cmd=(isql-fb -q -bail -sqldialect 3 -user SYSDBA -ch UTF8 "$db" -i "$d/insert.sql") ;;
@@ -99,10 +148,10 @@ command_of() { # case dir db -> sets cmd
 # The line of counters the run must print, so that a fast wrong run is not a result.
 expected_output() { # case size
   local n=$2 even=$(($2 / 2))
-  case "$1" in
-    a-insert|a-update) echo "Processed: $n" ;;
+  case "${1#tcp-}" in
+    a-insert|a-update|batch) echo "Processed: $n" ;;
     b-isql) echo "" ;;
-    append-delimited|append-fixed|script) echo "Processed: $n  Added: $n  Updated: 0  Deleted: 0  Skipped: 0  Errors: 0" ;;
+    append-delimited|append-fixed|append|script) echo "Processed: $n  Added: $n  Updated: 0  Deleted: 0  Skipped: 0  Errors: 0" ;;
     appendupdate) echo "Processed: $n  Added: $((n - even))  Updated: $even  Deleted: 0  Skipped: 0  Errors: 0" ;;
     update) echo "Processed: $n  Added: 0  Updated: $n  Deleted: 0  Skipped: 0  Errors: 0" ;;
     delete) echo "Processed: $n  Added: 0  Updated: 0  Deleted: $n  Skipped: 0  Errors: 0" ;;
@@ -125,18 +174,22 @@ meta="$WORK/meta-$stamp.txt"
 } >"$meta"
 printf 'size\tcase\trep\tseconds\tpeak_kb\tstatus\tnote\n' >"$results"
 
-for size in $SIZES; do
-  dir="$WORK/data-$size"
+run_cases() { # size remote cases...
+  local size=$1 remote=$2 dir="$WORK/data-$1" reference="" rep c db log rc t0 t1 seconds peak status note want got sum
+  shift 2
   prepare "$size" "$dir"
   echo "file_bytes	$size	$(stat -c %s "$dir/bench.csv")" >>"$meta"
-  # Reference contents: the generated rows, as the baseline's plain INSERTs leave them.
-  reference=""
   # Repetitions outermost: a burst of load from elsewhere then hits every case alike.
   for rep in $(seq 1 "$REPS"); do
-    for c in $CASES; do
-      db="$dir/run.fdb"
+    for c in "$@"; do
+      # A file of its own for every remote run: the server may keep the last one open a
+      # moment after its client has gone.
+      file="$dir/run.fdb"
+      [ "$remote" = 0 ] || file="$dir/tcp-$c-$rep.fdb"
+      db="$file"
+      [ "$remote" = 0 ] || db="localhost/$server_port:$file"
       rm -f "$dir/out.sql"
-      cp "$dir/$(template_of "$c").fdb" "$db"
+      cp "$dir/$(template_of "$c").fdb" "$file"
       # Everything flushed, not only the copy: a previous case's (or the generator's) dirty
       # pages written back during a run would slow that run down for nothing it did.
       sync
@@ -144,7 +197,7 @@ for size in $SIZES; do
       log="$WORK/last-$c.log"
       rc=0
       t0=$(date +%s%N)
-      "$TIME" -v -o "$WORK/time.txt" "${cmd[@]}" >"$log" 2>&1 || rc=$?
+      ISC_PASSWORD="$server_password" "$TIME" -v -o "$WORK/time.txt" "${cmd[@]}" >"$log" 2>&1 || rc=$?
       t1=$(date +%s%N)
       seconds=$(awk -v a="$t0" -v b="$t1" 'BEGIN {printf "%.3f", (b - a) / 1e9}')
       peak=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$WORK/time.txt")
@@ -165,6 +218,7 @@ for size in $SIZES; do
           if [ "$c" = delete ]; then
             [ "$sum" = "0:0" ] || { status=failed note="rows left after delete: $sum"; }
           elif [ -z "$reference" ]; then
+            # Reference contents: the generated rows, as the baseline's plain INSERTs leave them.
             reference="$sum"
             [ "${sum%%:*}" = "$size" ] || { status=failed note="$sum rows"; }
           elif [ "$sum" != "$reference" ]; then
@@ -172,12 +226,28 @@ for size in $SIZES; do
           fi
         fi
       fi
+      [ "$remote" = 0 ] || rm -f "$file"
       printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$size" "$c" "$rep" "$seconds" "$peak" "$status" "$note" >>"$results"
       printf '%8s rows  %-17s run %s: %8ss  %s %s\n' "$size" "$c" "$rep" "$seconds" "$status" "$note" >&2
     done
   done
   rm -f "$dir/run.fdb" "$dir/out.sql"
-done
+}
+
+if [ -n "$local_cases" ]; then
+  for size in $SIZES; do
+    # shellcheck disable=SC2086
+    run_cases "$size" 0 $local_cases
+  done
+fi
+if [ -n "$remote_cases" ] && [ -n "$TCP_SIZES" ]; then
+  start_server
+  for size in $TCP_SIZES; do
+    # shellcheck disable=SC2086
+    run_cases "$size" 1 $remote_cases
+  done
+  stop_server
+fi
 echo "load_end	$(cut -d' ' -f1-3 /proc/loadavg)" >>"$meta"
 
 "$PYTHON" "$here/report.py" "$meta" "$results" | tee "$WORK/report-$stamp.txt"
