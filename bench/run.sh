@@ -64,7 +64,15 @@ checksum() { echo "$sum_sql" | isql -user SYSDBA -password "$server_password" "$
 server_password=bench
 server_pid=""
 stop_server() {
-  [ -z "$server_pid" ] || { kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null || true; }
+  [ -n "$server_pid" ] || return 0
+  kill "$server_pid" 2>/dev/null || true
+  # A server that takes its time over shutting down is not waited for long.
+  for _ in $(seq 100); do
+    kill -0 "$server_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  kill -9 "$server_pid" 2>/dev/null || true
+  wait "$server_pid" 2>/dev/null || true
   server_pid=""
 }
 start_server() {
@@ -81,7 +89,7 @@ start_server() {
   cp /var/lib/firebird/3.0/system/security3.fdb "$srv/"
   echo "create or alter user SYSDBA password '$server_password'; commit;" |
     FIREBIRD="$srv" FIREBIRD_LOCK="$srv/lock" isql-fb -q -user SYSDBA "$srv/security3.fdb" >/dev/null
-  FIREBIRD="$srv" FIREBIRD_LOCK="$srv/lock" /usr/sbin/firebird &
+  FIREBIRD="$srv" FIREBIRD_LOCK="$srv/lock" /usr/sbin/firebird </dev/null >"$srv/server.log" 2>&1 &
   server_pid=$!
   trap stop_server EXIT
   for i in $(seq 100); do
