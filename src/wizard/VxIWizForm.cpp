@@ -691,15 +691,11 @@ void TfrmVxIWizard::GoToStep(int target)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     step_ = forward ? SkipForward(target) : SkipBackward(target);
-    UpdateStepControls();
-    if (forward) {
-        if (step_ == 6)
-            BuildFilePreview();
-        else if (step_ == 7)
-            BuildMappingGrid();
-        else if (step_ == 8)
-            BuildDataPreview();
-    }
+    // Going back keeps what the step showed; going forward draws it from the settings.
+    if (forward)
+        RebuildCurrentStep();
+    else
+        UpdateStepControls();
     QApplication::restoreOverrideCursor();
     if (StepHasSomethingToChange(step_))
         return;
