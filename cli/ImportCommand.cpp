@@ -64,6 +64,8 @@ TImportRequest requestFrom(const TCommandLine &args)
     r.Keys = optionalValue(args, "keys");
     if (args.Has("commit-count"))
         r.CommitCount = args.IntValue("commit-count", 1);
+    if (args.Has("batch-rows"))
+        r.BatchRows = args.IntValue("batch-rows", 1);
     r.QuoteNames = args.Has("quote");
     r.Generator = args.Value("generator");
     r.GeneratorField = args.Value("generator-field");
@@ -152,6 +154,7 @@ const std::vector<TCommandLine::Option> &ImportOptions()
         {"generator", true},
         {"generator-field", true},
         {"commit-count", true},
+        {"batch-rows", true},
         {"script", true},
         {"no-connect", false},
         {"no-commit", false},

@@ -87,7 +87,8 @@ std::string TIBGeneratorField::Statement(int sqlDialect) const
 // ---------------------------------------------------------------- TIBField
 
 TIBField::TIBField(TIBCustomDataSet &dataSet, int index, const TIBColumnInfo &column, const Metadata &meta, bool utf8)
-    : dataSet_(dataSet), index_(index), name_(column.Name), type_(fieldTypeOf(column)), utf8_(utf8)
+    : dataSet_(dataSet), index_(index), name_(column.Name), relation_(column.RelName), column_(column.SQLName),
+      type_(fieldTypeOf(column)), utf8_(utf8)
 {
     scale_ = -column.Scale;
     computed_ = meta.Computed;
@@ -440,6 +441,8 @@ void TIBCustomDataSet::ClearBuffers()
     index_ = KeyIndex{};
     pendingRow_ = false;
     fetchedAll_ = true;
+    located_ = false;
+    written_ = false;
 }
 
 void TIBCustomDataSet::Close()
@@ -447,6 +450,7 @@ void TIBCustomDataSet::Close()
     if (!Active())
         return;
     state_ = TDataSetState::dsInactive;
+    ForgetWrites();
     ClearBuffers();
     fields_.clear();
     select_->Close();
@@ -462,6 +466,7 @@ void TIBCustomDataSet::Release(TIBReleaseReason reason)
         generatorQuery_->Release(reason);
     }
     state_ = TDataSetState::dsInactive;
+    ForgetWrites();
     ClearBuffers();
     fields_.clear();
     if (reason != TIBReleaseReason::ConnectionLost)
@@ -548,6 +553,8 @@ std::ptrdiff_t TIBCustomDataSet::PriorLive(std::ptrdiff_t from) const
 void TIBCustomDataSet::First()
 {
     CheckBrowseMode();
+    ReopenIfWritten();
+    located_ = false;
     cur_ = NextLive(-1);
     bof_ = true;
     eof_ = cur_ < 0;
@@ -557,6 +564,7 @@ void TIBCustomDataSet::First()
 void TIBCustomDataSet::Next()
 {
     CheckBrowseMode();
+    located_ = false;
     if (eof_)
         return;
     const std::ptrdiff_t next = NextLive(cur_);
@@ -572,6 +580,7 @@ void TIBCustomDataSet::Next()
 void TIBCustomDataSet::Prior()
 {
     CheckBrowseMode();
+    located_ = false;
     if (bof_)
         return;
     const std::ptrdiff_t prior = PriorLive(cur_);
@@ -587,6 +596,7 @@ void TIBCustomDataSet::Prior()
 void TIBCustomDataSet::Last()
 {
     CheckBrowseMode();
+    located_ = false;
     FetchAll();
     cur_ = PriorLive(static_cast<std::ptrdiff_t>(rows_.Size()));
     eof_ = true;
@@ -625,6 +635,7 @@ bool TIBCustomDataSet::MoveToRecord(int recNo)
     }
     if (static_cast<int>(live_) < recNo)
         return false;
+    located_ = false;
     cur_ = SlotOfRecord(recNo);
     eof_ = bof_ = false;
     Notify(TDataEvent::deRecordChange);
@@ -644,6 +655,8 @@ const TIBValue &TIBCustomDataSet::CurrentValue(int field) const
     static const TIBValue null = TIBValue::Null();
     if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert)
         return edit_.at(field);
+    if (located_)
+        return locatedRow_.at(field);
     if (cur_ < 0 || !rows_.Live(static_cast<std::size_t>(cur_)))
         return null;
     return rows_.Values(static_cast<std::size_t>(cur_)).at(static_cast<std::size_t>(field));
@@ -654,14 +667,20 @@ void TIBCustomDataSet::AssignValue(int field, TIBValue value)
     if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert)
         throw EDatabaseError(DataSetTexts::SNotEditing);
     edit_.at(field) = std::move(value);
+    if (!assigned_.empty())
+        assigned_.at(field) = true;
 }
 
 void TIBCustomDataSet::StartInsert(bool atEnd)
 {
     CheckBrowseMode();
     // Everything is fetched first: a row posted now must not come back later from the
-    // still-open cursor, and the new row's place among the rows must be final.
-    FetchAll();
+    // still-open cursor, and the new row's place among the rows must be final. Rows not
+    // kept have no place: the table is fetched anew when it is browsed.
+    if (KeepPostedRows)
+        FetchAll();
+    located_ = false;
+    assigned_.clear();
     savedCur_ = cur_;
     insertAt_ = atEnd || cur_ < 0 ? static_cast<std::ptrdiff_t>(rows_.Size()) : cur_;
     edit_.assign(fields_.size(), TIBValue::Null());
@@ -698,6 +717,14 @@ void TIBCustomDataSet::Edit()
     CheckActive();
     if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert)
         return;
+    if (located_) {
+        old_ = locatedRow_;
+        edit_ = old_;
+        assigned_.assign(fields_.size(), false);
+        state_ = TDataSetState::dsEdit;
+        return;
+    }
+    assigned_.clear();
     if (cur_ < 0 || !rows_.Live(static_cast<std::size_t>(cur_))) {
         Insert();
         return;
@@ -708,6 +735,16 @@ void TIBCustomDataSet::Edit()
 }
 
 void TIBCustomDataSet::FillParams(TIBSQL &query, const std::vector<TIBValue> &current) const
+{
+    std::vector<TIBValue> values;
+    std::vector<int> scales;
+    ParamValues(query, current, values, scales);
+    for (int i = 0; i < static_cast<int>(values.size()); ++i)
+        query.SetParam(i, values[static_cast<std::size_t>(i)], scales[static_cast<std::size_t>(i)]);
+}
+
+void TIBCustomDataSet::ParamValues(TIBSQL &query, const std::vector<TIBValue> &current,
+                                   std::vector<TIBValue> &values, std::vector<int> &scales) const
 {
     // Which field and which value each parameter takes is worked out once per prepared
     // statement, not for every row.
@@ -727,12 +764,11 @@ void TIBCustomDataSet::FillParams(TIBSQL &query, const std::vector<TIBValue> &cu
             binding.params.push_back(p);
         }
     }
-    for (int i = 0; i < static_cast<int>(binding.params.size()); ++i) {
-        const TParamBinding::Param &p = binding.params[static_cast<std::size_t>(i)];
-        if (p.field < 0)
-            query.SetParam(i, TIBValue::Null());
-        else
-            query.SetParam(i, p.old ? old_.at(p.field) : current.at(p.field), p.scale);
+    values.clear();
+    scales.clear();
+    for (const TParamBinding::Param &p : binding.params) {
+        values.push_back(p.field < 0 ? TIBValue::Null() : p.old ? old_.at(p.field) : current.at(p.field));
+        scales.push_back(p.field < 0 ? 0 : p.scale);
     }
 }
 
@@ -771,11 +807,17 @@ void TIBCustomDataSet::Post()
     CheckActive();
     if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert)
         return;
+    // Fields of a located row that were not given a value keep what the table holds.
     for (const auto &f : fields_)
-        if (f->Required() && !f->ReadOnly() && edit_[f->Index()].IsNull())
+        if (f->Required() && !f->ReadOnly() && edit_[f->Index()].IsNull() &&
+            (assigned_.empty() || assigned_[f->Index()]))
             throw EDatabaseError(FormatMessage(DataSetTexts::SFieldRequired, {f->FieldName()}));
 
     const bool inserting = state_ == TDataSetState::dsInsert;
+    if (!KeepPostedRows && (inserting || located_)) {
+        PostWithoutKeeping(inserting);
+        return;
+    }
     ExecuteUpdate(inserting ? TUpdateKind::ukInsert : TUpdateKind::ukModify, edit_);
     RefreshPostedRow();
 
@@ -829,6 +871,10 @@ void TIBCustomDataSet::Delete()
     }
     if (state_ == TDataSetState::dsEdit)
         Cancel();
+    if (located_) {
+        DeleteLocated();
+        return;
+    }
     if (cur_ < 0 || !rows_.Live(static_cast<std::size_t>(cur_)))
         throw EDatabaseError(SDataSetEmpty);
     old_ = rows_.Values(static_cast<std::size_t>(cur_));
@@ -941,35 +987,18 @@ bool TIBCustomDataSet::Locate(const std::string &keyFields, const Variant &keyVa
     CheckBrowseMode();
     std::vector<int> fields;
     std::string normalized;
-    for (std::size_t start = 0; start <= keyFields.size();) {
-        const std::size_t end = std::min(keyFields.find(';', start), keyFields.size());
-        const std::string name = Text::Trim(keyFields.substr(start, end - start));
-        if (!name.empty()) {
-            fields.push_back(FieldByName(name)->Index());
-            normalized += Text::Upper(name) + ';';
-        }
-        start = end + 1;
-    }
-    if (fields.empty())
+    if (!ParseKeyFields(keyFields, fields, normalized))
         return false;
-
-    // One value per field, converted as the field would store it.
-    std::vector<TIBValue> keys(fields_.size());
+    const std::vector<TIBValue> keys = KeyValues(fields, keyValues);
     std::vector<TIBValue> compact;
-    for (std::size_t k = 0; k < fields.size(); ++k) {
-        Variant v;
-        if (fields.size() == 1 && !keyValues.IsArray())
-            v = keyValues;
-        else if (keyValues.IsArray() && k < keyValues.ArrayCount())
-            v = keyValues[k];
-        else
-            throw EVariantError("Variant array index out of bounds");
-        const auto *field = static_cast<const TIBField *>(fields_[fields[k]].get());
-        keys[fields[k]] = field->ToStorage(v, false);
-        compact.push_back(keys[fields[k]]);
-    }
+    for (int f : fields)
+        compact.push_back(keys[static_cast<std::size_t>(f)]);
 
+    if (!KeepPostedRows && !options.loCaseInsensitive && !options.loPartialKey)
+        return LocateCompact(fields, normalized, keys);
+    located_ = false;
     if (options.loCaseInsensitive || options.loPartialKey) {
+        ReopenIfWritten();
         const std::ptrdiff_t saved = cur_;
         const bool savedEof = eof_, savedBof = bof_;
         if (LocateScan(fields, compact, options)) {
@@ -1024,4 +1053,435 @@ bool TIBQuery::GetStringProperty(std::string_view name, std::string &value) cons
     for (const std::string &line : selectSQL_)
         value += line + "\r\n";
     return true;
+}
+
+// ---------------------------------------------------------------- writing without keeping
+
+bool TIBCustomDataSet::ParseKeyFields(const std::string &keyFields, std::vector<int> &fields,
+                                      std::string &normalized) const
+{
+    fields.clear();
+    normalized.clear();
+    for (std::size_t start = 0; start <= keyFields.size();) {
+        const std::size_t end = std::min(keyFields.find(';', start), keyFields.size());
+        const std::string name = Text::Trim(keyFields.substr(start, end - start));
+        if (!name.empty()) {
+            fields.push_back(FieldByName(name)->Index());
+            normalized += Text::Upper(name) + ';';
+        }
+        start = end + 1;
+    }
+    return !fields.empty();
+}
+
+// One value per key field, converted as the field would store it, at the field's position.
+std::vector<TIBValue> TIBCustomDataSet::KeyValues(const std::vector<int> &fields, const Variant &keyValues) const
+{
+    std::vector<TIBValue> keys(fields_.size());
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        Variant v;
+        if (fields.size() == 1 && !keyValues.IsArray())
+            v = keyValues;
+        else if (keyValues.IsArray() && k < keyValues.ArrayCount())
+            v = keyValues[k];
+        else
+            throw EVariantError("Variant array index out of bounds");
+        const auto *field = static_cast<const TIBField *>(fields_[fields[k]].get());
+        keys[fields[k]] = field->ToStorage(v, false);
+    }
+    return keys;
+}
+
+std::string TIBCustomDataSet::QuotedName(const std::string &name) const
+{
+    if (database_->SQLDialect() < 3)
+        return name;
+    std::string quoted = "\"";
+    for (char c : name) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    return quoted + '"';
+}
+
+std::string TIBCustomDataSet::ColumnType(const TIBField &field) const
+{
+    if (field.RelationName().empty() || field.ColumnName().empty())
+        return {};
+    return "TYPE OF COLUMN " + QuotedName(field.RelationName()) + "." + QuotedName(field.ColumnName());
+}
+
+void TIBCustomDataSet::ReopenIfWritten()
+{
+    if (!written_ || !Active())
+        return;
+    // The rows written are in the table, not in the buffers: browsing starts over.
+    select_->Close();
+    select_->ExecQuery();
+    ClearBuffers();
+    pendingRow_ = !select_->Eof();
+    fetchedAll_ = false;
+}
+
+void TIBCustomDataSet::ForgetWrites()
+{
+    batch_.Clear();
+    heldChanges_.clear();
+    heldKeys_.clear();
+    deferring_ = false;
+    shapeQueries_.clear();
+    compact_ = TCompactIndex{};
+    partialUpdates_.clear();
+    assigned_.clear();
+}
+
+void TIBCustomDataSet::BuildCompactIndex(const std::vector<int> &fields, const std::string &normalized)
+{
+    compact_ = TCompactIndex{};
+    compact_.keyFields = normalized;
+    compact_.fields = fields;
+    // The fields the statements find a row by: OLD_ parameters of the update and delete.
+    auto oldFields = [this](const std::vector<std::string> &lines, std::vector<int> &into) {
+        std::vector<std::string> names;
+        std::string text;
+        for (const std::string &line : lines)
+            text += line + "\n";
+        TIBSQL::PreprocessSQL(text, names);
+        for (const std::string &name : names) {
+            if (name.size() <= 4 || !Text::SameText(std::string_view(name).substr(0, 4), "OLD_"))
+                continue;
+            if (const TField *field = FindField(std::string_view(name).substr(4)))
+                if (std::find(into.begin(), into.end(), field->Index()) == into.end())
+                    into.push_back(field->Index());
+        }
+    };
+    std::vector<int> needed;
+    if (UpdateObject) {
+        oldFields(UpdateObject->ModifySQL, compact_.identity);
+        needed = compact_.identity;
+        oldFields(UpdateObject->DeleteSQL, needed);
+    }
+    // A table without a primary key has update statements that name no row: its rows are
+    // found by the keys they were located by.
+    if (compact_.identity.empty())
+        compact_.identity = fields;
+    for (int f : needed)
+        if (std::find(fields.begin(), fields.end(), f) == fields.end())
+            compact_.stored.push_back(f);
+
+    std::string columns, relation;
+    for (const std::vector<int> *list : {&compact_.fields, &compact_.stored})
+        for (int f : *list) {
+            const auto *field = static_cast<const TIBField *>(fields_[static_cast<std::size_t>(f)].get());
+            if (field->ColumnName().empty() || field->RelationName().empty() ||
+                (!relation.empty() && relation != field->RelationName()))
+                throw EDatabaseError(FormatMessage(DataSetTexts::SFieldNotFound, {field->FieldName()}));
+            relation = field->RelationName();
+            columns += (columns.empty() ? "" : ", ") + QuotedName(field->ColumnName());
+        }
+    TIBSQL query(database_, transaction_);
+    query.SetSQLText("SELECT " + columns + " FROM " + QuotedName(relation));
+    std::vector<TIBValue> row(fields_.size());
+    const std::size_t keyCount = compact_.fields.size();
+    for (query.ExecQuery(); !query.Eof(); query.Next()) {
+        for (std::size_t k = 0; k < keyCount; ++k)
+            row[static_cast<std::size_t>(compact_.fields[k])] = query.FieldValue(static_cast<int>(k));
+        std::vector<TIBValue> stored;
+        for (std::size_t k = 0; k < compact_.stored.size(); ++k)
+            stored.push_back(query.FieldValue(static_cast<int>(keyCount + k)));
+        // The first row of a key is the one found, as when the rows are searched in order.
+        compact_.rows.emplace(EncodeKey(compact_.fields, row), std::move(stored));
+    }
+    query.Close();
+    compact_.active = true;
+}
+
+bool TIBCustomDataSet::LocateCompact(const std::vector<int> &fields, const std::string &normalized,
+                                     const std::vector<TIBValue> &keys)
+{
+    if (!compact_.active || compact_.keyFields != normalized)
+        BuildCompactIndex(fields, normalized);
+    located_ = false;
+    const auto found = compact_.rows.find(EncodeKey(fields, keys));
+    if (found == compact_.rows.end())
+        return false;
+    locatedRow_.assign(fields_.size(), TIBValue::Null());
+    for (int f : fields)
+        locatedRow_[static_cast<std::size_t>(f)] = keys[static_cast<std::size_t>(f)];
+    for (std::size_t k = 0; k < compact_.stored.size(); ++k)
+        locatedRow_[static_cast<std::size_t>(compact_.stored[k])] = found->second[k];
+    located_ = true;
+    eof_ = bof_ = false;
+    Notify(TDataEvent::deRecordChange);
+    return true;
+}
+
+TIBCustomDataSet::TIndexChange TIBCustomDataSet::ChangeCompactIndex(const std::vector<TIBValue> *before,
+                                                                     const std::vector<TIBValue> *after)
+{
+    TIndexChange change;
+    if (!compact_.active)
+        return change;
+    auto storedOf = [this](const std::vector<TIBValue> &row) {
+        std::vector<TIBValue> stored;
+        for (int f : compact_.stored)
+            stored.push_back(row[static_cast<std::size_t>(f)]);
+        return stored;
+    };
+    if (before) {
+        const std::string key = EncodeKey(compact_.fields, *before);
+        if (auto it = compact_.rows.find(key); it != compact_.rows.end()) {
+            change.erased = true;
+            change.erasedKey = key;
+            change.erasedValues = std::move(it->second);
+            compact_.rows.erase(it);
+        }
+    }
+    if (after) {
+        const std::string key = EncodeKey(compact_.fields, *after);
+        if (compact_.rows.emplace(key, storedOf(*after)).second) {
+            change.added = true;
+            change.addedKey = key;
+        }
+    }
+    return change;
+}
+
+void TIBCustomDataSet::UndoIndexChange(const TIndexChange &change)
+{
+    if (change.added)
+        compact_.rows.erase(change.addedKey);
+    if (change.erased)
+        compact_.rows[change.erasedKey] = change.erasedValues;
+}
+
+TIBCustomDataSet::TPartialUpdate &TIBCustomDataSet::PartialUpdate()
+{
+    std::string signature;
+    for (bool a : assigned_)
+        signature += a ? '1' : '0';
+    TPartialUpdate &update = partialUpdates_[signature];
+    if (update.query)
+        return update;
+    std::string relation, sets, where;
+    auto column = [&](int f) {
+        const auto *field = static_cast<const TIBField *>(fields_[static_cast<std::size_t>(f)].get());
+        relation = field->RelationName();
+        return QuotedName(field->ColumnName());
+    };
+    for (std::size_t f = 0; f < assigned_.size(); ++f)
+        if (assigned_[f] && !fields_[f]->ReadOnly()) {
+            update.setFields.push_back(static_cast<int>(f));
+            sets += (sets.empty() ? "" : ", ") + column(static_cast<int>(f)) + " = ?";
+        }
+    // Nothing given a value still writes the row, as a whole row written back unchanged would.
+    if (sets.empty())
+        sets = column(compact_.identity.front()) + " = " + column(compact_.identity.front());
+    for (int f : compact_.identity)
+        where += (where.empty() ? "" : " AND ") + column(f) + " = ?";
+    update.query = std::make_unique<TIBSQL>(database_, transaction_);
+    update.query->ParamCheck = false;
+    update.query->SetSQLText("UPDATE " + QuotedName(relation) + " SET " + sets + " WHERE " + where);
+    if (deferring_) {
+        TIBWriteBatch::TShape shape;
+        shape.Text = update.query->SQLText();
+        for (const std::vector<int> *list : {&update.setFields, &compact_.identity})
+            for (int f : *list) {
+                const auto &field = static_cast<const TIBField &>(*fields_[static_cast<std::size_t>(f)]);
+                shape.Types.push_back(ColumnType(field));
+                shape.RowBytes += static_cast<std::size_t>(std::max(field.Size(), 8)) * 4 + 8;
+            }
+        update.shape = batch_.AddShape(std::move(shape));
+        shapeQueries_.resize(std::max<std::size_t>(shapeQueries_.size(), update.shape + 1));
+        shapeQueries_[static_cast<std::size_t>(update.shape)] = update.query.get();
+    }
+    return update;
+}
+
+int TIBCustomDataSet::ShapeOf(TIBSQL &query)
+{
+    query.Prepare();
+    TIBWriteBatch::TShape shape;
+    std::vector<std::string> names;
+    shape.Text = TIBSQL::PreprocessSQL(query.SQLText(), names);
+    for (int i = 0; i < query.ParamCount(); ++i) {
+        std::string_view name = query.ParamName(i);
+        if (name.size() > 4 && Text::SameText(name.substr(0, 4), "OLD_"))
+            name = name.substr(4);
+        const auto *field = static_cast<const TIBField *>(FindField(name));
+        const std::string type = field ? ColumnType(*field) : std::string();
+        if (type.empty())
+            return -1;
+        shape.Types.push_back(type);
+        shape.RowBytes += static_cast<std::size_t>(query.ParamInfo(i).Length) + 8;
+    }
+    const int number = batch_.AddShape(std::move(shape));
+    shapeQueries_.resize(std::max<std::size_t>(shapeQueries_.size(), number + 1));
+    shapeQueries_[static_cast<std::size_t>(number)] = &query;
+    return number;
+}
+
+void TIBCustomDataSet::RunStatement(TIBSQL &query, const std::vector<TIBValue> &values, const std::vector<int> &scales)
+{
+    query.Prepare();
+    for (int i = 0; i < static_cast<int>(values.size()); ++i)
+        query.SetParam(i, values[static_cast<std::size_t>(i)], scales[static_cast<std::size_t>(i)]);
+    query.ExecQuery();
+    if (query.RowsAffected() != 1)
+        throw EIBClientError(IBClientErrorCode::UpdateFailed);
+}
+
+void TIBCustomDataSet::Write(TIBSQL &query, int shape, std::vector<TIBValue> values, std::vector<int> scales,
+                             const std::vector<TIBValue> *before, const std::vector<TIBValue> *after)
+{
+    written_ = true;
+    if (!deferring_ || shape < 0 || batch_.Broken()) {
+        RunStatement(query, values, scales);
+        ChangeCompactIndex(before, after);
+        return;
+    }
+    batch_.Hold(shape, std::move(values), std::move(scales));
+    TIndexChange change = ChangeCompactIndex(before, after);
+    for (const std::string *key : {&change.erasedKey, &change.addedKey})
+        if (!key->empty())
+            ++heldKeys_[*key];
+    heldChanges_.push_back(std::move(change));
+}
+
+void TIBCustomDataSet::PostWithoutKeeping(bool inserting)
+{
+    std::vector<TIBValue> values;
+    std::vector<int> scales;
+    if (inserting) {
+        if (!UpdateObject || TIBUpdateSQL::IsEmpty(UpdateObject->InsertSQL))
+            throw EIBClientError(IBClientErrorCode::CannotInsert);
+        TIBSQL &query = UpdateObject->Query(TUpdateKind::ukInsert, database_, transaction_);
+        query.Prepare();
+        ParamValues(query, edit_, values, scales);
+        const int shape = deferring_ ? batchShapes_.insert : -1;
+        Write(query, shape, std::move(values), std::move(scales), nullptr, &edit_);
+    } else {
+        if (!UpdateObject || TIBUpdateSQL::IsEmpty(UpdateObject->ModifySQL))
+            throw EIBClientError(IBClientErrorCode::CannotUpdate);
+        TPartialUpdate &update = PartialUpdate();
+        for (int f : update.setFields) {
+            const auto *field = static_cast<const TIBField *>(fields_[static_cast<std::size_t>(f)].get());
+            values.push_back(edit_[static_cast<std::size_t>(f)]);
+            scales.push_back(field->DataType() == TFieldType::ftBCD ? -field->Scale() : 0);
+        }
+        for (int f : compact_.identity) {
+            const auto *field = static_cast<const TIBField *>(fields_[static_cast<std::size_t>(f)].get());
+            values.push_back(old_[static_cast<std::size_t>(f)]);
+            scales.push_back(field->DataType() == TFieldType::ftBCD ? -field->Scale() : 0);
+        }
+        Write(*update.query, update.shape, std::move(values), std::move(scales), &old_, &edit_);
+        locatedRow_ = edit_;
+    }
+    edit_.clear();
+    old_.clear();
+    assigned_.clear();
+    state_ = TDataSetState::dsBrowse;
+    eof_ = bof_ = false;
+    Notify(TDataEvent::deDataSetChange);
+}
+
+void TIBCustomDataSet::DeleteLocated()
+{
+    if (!UpdateObject || TIBUpdateSQL::IsEmpty(UpdateObject->DeleteSQL))
+        throw EIBClientError(IBClientErrorCode::CannotDelete);
+    TIBSQL &query = UpdateObject->Query(TUpdateKind::ukDelete, database_, transaction_);
+    query.Prepare();
+    old_ = locatedRow_;
+    std::vector<TIBValue> values;
+    std::vector<int> scales;
+    ParamValues(query, old_, values, scales);
+    const std::vector<TIBValue> before = std::move(old_);
+    old_.clear();
+    Write(query, deferring_ ? batchShapes_.remove : -1, std::move(values), std::move(scales), &before, nullptr);
+    located_ = false;
+    Notify(TDataEvent::deDataSetChange);
+}
+
+bool TIBCustomDataSet::DeferWrites(int maxRows)
+{
+    DropPendingWrites();
+    deferring_ = false;
+    if (maxRows <= 1 || KeepPostedRows || !Active() || !UpdateObject)
+        return false;
+    batch_.SetConnection(database_, transaction_);
+    batch_.SetMaxRows(static_cast<std::size_t>(maxRows));
+    if (batch_.Broken())
+        return false;
+    // Keys found before may have changed since; the index is read anew when first needed.
+    compact_ = TCompactIndex{};
+    partialUpdates_.clear();
+    batchShapes_ = {};
+    try {
+        if (!TIBUpdateSQL::IsEmpty(UpdateObject->InsertSQL))
+            batchShapes_.insert = ShapeOf(UpdateObject->Query(TUpdateKind::ukInsert, database_, transaction_));
+        if (!TIBUpdateSQL::IsEmpty(UpdateObject->DeleteSQL))
+            batchShapes_.remove = ShapeOf(UpdateObject->Query(TUpdateKind::ukDelete, database_, transaction_));
+    } catch (const std::exception &) {
+        return false; // each row gets the statement's error as it is written
+    }
+    deferring_ = true;
+    return true;
+}
+
+bool TIBCustomDataSet::PendingWritesTouch(const std::string &keyFields, const Variant &keyValues)
+{
+    if (batch_.Empty())
+        return false;
+    std::vector<int> fields;
+    std::string normalized;
+    try {
+        if (!ParseKeyFields(keyFields, fields, normalized))
+            return false;
+        if (!compact_.active || compact_.keyFields != normalized)
+            return true; // the index is read from the table: it must hold everything
+        return heldKeys_.count(EncodeKey(fields, KeyValues(fields, keyValues))) > 0;
+    } catch (const std::exception &) {
+        return true; // the search raises its error after what came before it
+    }
+}
+
+void TIBCustomDataSet::SendPendingWrites(const TFailedWrite &failed)
+{
+    if (batch_.Empty())
+        return;
+    struct Done {
+        TIBCustomDataSet &d;
+        ~Done()
+        {
+            d.batch_.Clear();
+            d.heldChanges_.clear();
+            d.heldKeys_.clear();
+        }
+    } done{*this};
+    if (batch_.Send())
+        return;
+    const std::size_t count = batch_.Size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const TIBWriteBatch::THeld &held = batch_.Held(i);
+        try {
+            RunStatement(*shapeQueries_.at(static_cast<std::size_t>(held.Shape)), held.Values, held.Scales);
+        } catch (const std::exception &e) {
+            UndoIndexChange(heldChanges_[i]);
+            if (failed(static_cast<int>(i), e)) {
+                for (std::size_t j = count; j-- > i + 1;)
+                    UndoIndexChange(heldChanges_[j]);
+                return;
+            }
+        }
+    }
+}
+
+void TIBCustomDataSet::DropPendingWrites()
+{
+    for (std::size_t j = heldChanges_.size(); j-- > 0;)
+        UndoIndexChange(heldChanges_[j]);
+    batch_.Clear();
+    heldChanges_.clear();
+    heldKeys_.clear();
 }

@@ -4,6 +4,7 @@
 #include "dbaccess/IBRowBuffer.h"
 #include "dbaccess/IBSQL.h"
 #include "dbaccess/IBUpdateSQL.h"
+#include "dbaccess/IBWriteBatch.h"
 
 #include <cstdint>
 #include <functional>
@@ -73,6 +74,9 @@ public:
 
     // Decimals of a scaled numeric column (its stored integers are scaled by 10^Scale).
     int Scale() const { return scale_; }
+    // The table and column the field comes from; empty for an expression.
+    const std::string &RelationName() const { return relation_; }
+    const std::string &ColumnName() const { return column_; }
     bool HasDefaultOrComputed() const { return hasDefault_ || computed_; }
     // The value as the field would store it. Texts are cut to the declared size only
     // when asked (a key searched for must not be shortened into a false match).
@@ -83,6 +87,7 @@ private:
     TIBCustomDataSet &dataSet_;
     int index_;
     std::string name_;
+    std::string relation_, column_;
     TFieldType type_;
     int size_ = 0;
     int precision_ = 0;
@@ -156,6 +161,21 @@ public:
     // True when a posted row is re-read (a column has a default or is computed).
     bool NeedsRefresh() const { return needsRefresh_; }
 
+    // False: rows written are neither kept nor re-read, and an append does not fetch the
+    // table first, so that a run that never reads them back writes any number of rows in
+    // bounded memory. Locate then finds rows through a compact index of the table's keys
+    // (an edit of such a row writes the fields given a value, found by the row's key),
+    // and browsing after a write fetches the table anew.
+    bool KeepPostedRows = true;
+
+    bool DeferWrites(int maxRows) override;
+    int PendingWrites() const override { return static_cast<int>(batch_.Size()); }
+    bool PendingWritesFull() const override { return batch_.Full(); }
+    bool PendingWritesTouch(const std::string &keyFields, const Variant &keyValues) override;
+    void SendPendingWrites(const TFailedWrite &failed) override;
+    void DropPendingWrites() override;
+    const TIBWriteBatch &WriteBatch() const { return batch_; }
+
     void Release(TIBReleaseReason reason) override;
 
     // Field storage of the current row (the edit buffer while editing or inserting).
@@ -173,8 +193,53 @@ private:
         std::unordered_map<std::string, std::vector<std::uint32_t>> rows;
     };
 
+    // The compact index: for every key in the table, the values of the fields that the
+    // update and delete statements find a row by, when they are not key fields themselves.
+    struct TCompactIndex {
+        bool active = false;
+        std::string keyFields; // normalized, as KeyIndex
+        std::vector<int> fields;
+        std::vector<int> stored;   // identity fields besides the key fields
+        std::vector<int> identity; // the fields an update of a located row is found by
+        std::unordered_map<std::string, std::vector<TIBValue>> rows;
+    };
+    // What a write did to the compact index, to be undone when the write is not made.
+    struct TIndexChange {
+        bool erased = false;
+        std::string erasedKey;
+        std::vector<TIBValue> erasedValues;
+        bool added = false;
+        std::string addedKey;
+    };
+    // An update of a located row: the fields given a value, by the row's identity.
+    struct TPartialUpdate {
+        std::unique_ptr<TIBSQL> query;
+        std::vector<int> setFields;
+        int shape = -1;
+    };
+
     void CheckActive() const;
     void CheckBrowseMode();
+    bool ParseKeyFields(const std::string &keyFields, std::vector<int> &fields, std::string &normalized) const;
+    std::vector<TIBValue> KeyValues(const std::vector<int> &fields, const Variant &keyValues) const;
+    std::string QuotedName(const std::string &name) const;
+    std::string ColumnType(const TIBField &field) const;
+    void BuildCompactIndex(const std::vector<int> &fields, const std::string &normalized);
+    bool LocateCompact(const std::vector<int> &fields, const std::string &normalized,
+                       const std::vector<TIBValue> &keys);
+    TIndexChange ChangeCompactIndex(const std::vector<TIBValue> *before, const std::vector<TIBValue> *after);
+    void UndoIndexChange(const TIndexChange &change);
+    void ReopenIfWritten();
+    void ForgetWrites();
+    void PostWithoutKeeping(bool inserting);
+    void DeleteLocated();
+    TPartialUpdate &PartialUpdate();
+    int ShapeOf(TIBSQL &query);
+    void Write(TIBSQL &query, int shape, std::vector<TIBValue> values, std::vector<int> scales,
+               const std::vector<TIBValue> *before, const std::vector<TIBValue> *after);
+    static void RunStatement(TIBSQL &query, const std::vector<TIBValue> &values, const std::vector<int> &scales);
+    void ParamValues(TIBSQL &query, const std::vector<TIBValue> &current, std::vector<TIBValue> &values,
+                     std::vector<int> &scales) const;
     void Notify(TDataEvent event);
     std::ptrdiff_t SlotOfRecord(int recNo) const;
     void CreateFields();
@@ -227,6 +292,22 @@ private:
 
     KeyIndex index_;
     int disableCount_ = 0;
+
+    TCompactIndex compact_;
+    bool located_ = false;             // the current row is one the compact index found
+    std::vector<TIBValue> locatedRow_; // its key and identity values, the rest null
+    std::vector<bool> assigned_;       // fields given a value while it is edited
+    bool written_ = false;             // rows written since the select was opened
+    std::unordered_map<std::string, TPartialUpdate> partialUpdates_;
+    TIBWriteBatch batch_;
+    bool deferring_ = false;
+    struct {
+        int insert = -1;
+        int remove = -1;
+    } batchShapes_;
+    std::vector<TIBSQL *> shapeQueries_; // the statement each shape of the batch runs alone
+    std::vector<TIndexChange> heldChanges_;
+    std::unordered_map<std::string, int> heldKeys_;
 };
 
 class TIBQuery : public TIBCustomDataSet {

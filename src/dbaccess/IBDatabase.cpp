@@ -167,8 +167,11 @@ void TIBClientList::Remove(TIBLinked *client) { removeFrom(clients_, client); }
 
 void TIBClientList::ReleaseAll(TIBReleaseReason reason) const
 {
+    // A client may unbind itself, or free others (a dataset its statements), meanwhile:
+    // only those still bound are told.
     for (TIBLinked *c : std::vector<TIBLinked *>(clients_))
-        c->Release(reason);
+        if (std::find(clients_.begin(), clients_.end(), c) != clients_.end())
+            c->Release(reason);
 }
 
 // ---------------------------------------------------------------- TIBLinked

@@ -292,7 +292,7 @@ void TIBSQL::Prepare()
     if (std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); }))
         throw EIBClientError(IBClientErrorCode::EmptyQuery);
     std::vector<std::string> names;
-    const std::string prepared = PreprocessSQL(text, names);
+    const std::string prepared = ParamCheck ? PreprocessSQL(text, names) : text;
 
     FbClient &client = FbClient::Instance();
     ISC_STATUS_ARRAY status{};

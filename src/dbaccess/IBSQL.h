@@ -56,6 +56,9 @@ public:
     void SetSQL(const std::vector<std::string> &lines); // copies only when the text changes
     void SetSQLText(const std::string &text);
     std::string SQLText() const; // lines joined with line breaks
+    // False: the text goes to the server as it stands, its parameters written "?" and known
+    // by position only (a block whose body names its own variables ":NAME" needs this).
+    bool ParamCheck = true;
 
     bool Prepared() const { return handle_ != 0; }
     // Changes with every successful prepare: what callers derived from the parameters

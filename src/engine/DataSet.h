@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
@@ -184,6 +185,22 @@ public:
     // String-valued properties the engine may ask of a dataset it knows nothing about
     // ("TableName", "CommandText", "SQL"); false when the dataset has no such property.
     virtual bool GetStringProperty(std::string_view name, std::string &value) const { return false; }
+
+    // Writes held back and sent many at a time. A dataset that can hold writes is asked
+    // to from now on, up to maxRows of them (0 stops and drops what is held); false when it
+    // writes every row as it comes. Held writes are not in the database until sent.
+    virtual bool DeferWrites(int maxRows) { return false; }
+    virtual int PendingWrites() const { return 0; }
+    virtual bool PendingWritesFull() const { return false; }
+    // True when a held write may change what a search by those keys finds: it must be
+    // sent before the search.
+    virtual bool PendingWritesTouch(const std::string &keyFields, const Variant &keyValues) { return false; }
+    // Sends the held writes. When they cannot all go at once, nothing of them stays and
+    // they are written one by one: each failure is passed on with its position among
+    // them, and `failed` returning true drops the ones after it unwritten.
+    using TFailedWrite = std::function<bool(int position, const std::exception &error)>;
+    virtual void SendPendingWrites(const TFailedWrite &failed) {}
+    virtual void DropPendingWrites() {}
 
 private:
     friend class TDataSetLink;

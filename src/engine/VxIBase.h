@@ -100,6 +100,10 @@ public:
     std::string SpecificationDir;
     TVxIStatistic Statistic;
     bool UseDisplayNames = false;
+    // Rows the destination may take to a round trip when no handler needs to see a single
+    // row's write as it happens; 1 writes every row as it comes. The counters, the errors
+    // and their order come out the same either way.
+    int WriteBatchRows = 100;
     TVxIColumns Columns;
     TVxIParameters Parameters;
 
@@ -249,6 +253,7 @@ protected:
     bool ProcessPlannedRow(std::vector<Variant> &values);
 
 private:
+    void RunRows(bool &found, int &step);
     void RunRow(bool &found);
     void BuildSQLCondition();
     void AddSQLField(const TField *field, const Variant &value);
@@ -256,6 +261,9 @@ private:
     void ApplyRow(bool found);
     void TakeBackCounter(bool found);
     bool ReportRowError(const std::exception &error);
+    bool WritesCanBeBatched() const;
+    void SendPendingRows();
+    void DropPendingRows();
     void EmptyDestination();
     void ConvertForField(TField *field, Variant &value, bool wasString);
     static void ConvertForField(TFieldType type, const std::string &fieldName, bool isBlob, Variant &value,
@@ -286,4 +294,14 @@ private:
     std::string sqlFields_, sqlValues_, sqlCondition_; // the row's statement pieces
     TMasks masks_;
     const TMasks &CachedMasks();
+
+    // Rows whose writes the destination holds, each with the counters as they stood once
+    // it was written: a row that fails when sent alone is reported as it would have been.
+    struct TPendingRow {
+        TVxIStatistic statistic;
+        bool found = false;
+    };
+    bool batching_ = false;
+    std::vector<TPendingRow> pendingRows_;
+    TVxIStatistic beforePending_; // the counters before the first of them
 };

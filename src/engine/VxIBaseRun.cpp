@@ -129,6 +129,11 @@ void TVxImportBaseComponent::ImportData()
         ~Finish()
         {
             try {
+                if (c.batching_) {
+                    c.batching_ = false;
+                    c.pendingRows_.clear();
+                    c.DataSet->DeferWrites(0);
+                }
                 if (c.TransactionActive) {
                     if (c.OnFinishTransaction)
                         c.OnFinishTransaction(&c);
@@ -151,6 +156,8 @@ void TVxImportBaseComponent::ImportData()
     s.LastSQL.clear();
     if (Mode == TImportMode::imCopy && DataSet)
         EmptyDestination();
+    pendingRows_.clear();
+    batching_ = WritesCanBeBatched() && DataSet->DeferWrites(WriteBatchRows);
 
     FirstRow();
     s.TotalCount = std::min(GetRowCount(), RowLast);
@@ -160,7 +167,28 @@ void TVxImportBaseComponent::ImportData()
     bool found = false;
     AbortRequested = false;
     int step = 0;
+    try {
+        RunRows(found, step);
+    } catch (const ERowAborted &) {
+        throw;
+    } catch (...) {
+        // Rows held before the failure were written before it: their own errors come first.
+        SendPendingRows();
+        throw;
+    }
+    if (host.ProgressOpen() && host.ProgressCancelled())
+        DropPendingRows();
+    else
+        SendPendingRows();
+}
+
+void TVxImportBaseComponent::RunRows(bool &found, int &step)
+{
+    TVxIHost &host = HostRef();
+    TVxIStatistic &s = Statistic;
     while (!AbortRequested && !(host.ProgressOpen() && host.ProgressCancelled()) && HasRow()) {
+        if (batching_ && pendingRows_.empty())
+            beforePending_ = s;
         if (AnimatedStatus && step >= s.UpdateStep) {
             host.UpdateProgress(TitleStatus, {s.TotalImported, s.TotalSkipped, s.TotalUpdated, s.TotalDeleted,
                                               s.TotalAdded, s.TotalErrors});
@@ -172,6 +200,9 @@ void TVxImportBaseComponent::ImportData()
         if (CommitCount == 0)
             throw EVariantError("Division by zero");
         if (s.TotalImported % CommitCount == 0) {
+            // What the transaction is to hold is sent before it ends.
+            if (TransactionActive || OnStartTransaction)
+                SendPendingRows();
             if (TransactionActive) {
                 if (OnFinishTransaction)
                     OnFinishTransaction(this);
@@ -183,11 +214,81 @@ void TVxImportBaseComponent::ImportData()
             }
         }
         RunRow(found);
+        if (batching_) {
+            if (DataSet->PendingWrites() > static_cast<int>(pendingRows_.size()))
+                pendingRows_.push_back({s, found});
+            if (DataSet->PendingWritesFull())
+                SendPendingRows();
+        }
         AbortRequested = false;
         if (OnAfterRecordEvent)
             OnAfterRecordEvent(this, AbortRequested);
         NextRow();
     }
+}
+
+bool TVxImportBaseComponent::WritesCanBeBatched() const
+{
+    // These handlers take part in a row's write or look at the destination right after
+    // it: they see every write as it happens.
+    return WriteBatchRows > 1 && DataSet && ActionKind == TVxIActionKind::akDatasetApply && !OnBeforeUpdate &&
+           !OnBeforeFieldUpdate && !OnLocateRecord && !OnAfterRecordEvent;
+}
+
+void TVxImportBaseComponent::SendPendingRows()
+{
+    if (!batching_ || pendingRows_.empty())
+        return;
+    const std::vector<TPendingRow> rows = std::move(pendingRows_);
+    pendingRows_.clear();
+    // What the rows that fail alone take back: applied to every later report and at the end.
+    TVxIStatistic taken{};
+    taken.UpdateStep = 0;
+    auto applyTaken = [&taken](TVxIStatistic &s) {
+        s.TotalErrors += taken.TotalErrors;
+        s.TotalAdded -= taken.TotalAdded;
+        s.TotalUpdated -= taken.TotalUpdated;
+        s.TotalDeleted -= taken.TotalDeleted;
+    };
+    bool aborted = false;
+    std::string abortText;
+    DataSet->SendPendingWrites([&](int position, const std::exception &error) {
+        const TVxIStatistic current = Statistic;
+        const TPendingRow &row = rows.at(static_cast<std::size_t>(position));
+        // The counters as they stood when the row was written, with the failures before it.
+        Statistic = row.statistic;
+        applyTaken(Statistic);
+        const TVxIStatistic before = Statistic;
+        ++Statistic.TotalErrors;
+        TakeBackCounter(row.found);
+        taken.TotalErrors += 1;
+        taken.TotalAdded += before.TotalAdded - Statistic.TotalAdded;
+        taken.TotalUpdated += before.TotalUpdated - Statistic.TotalUpdated;
+        taken.TotalDeleted += before.TotalDeleted - Statistic.TotalDeleted;
+        if (ReportRowError(error)) {
+            // The run ends at this row, as it would have had the row been written alone.
+            aborted = true;
+            abortText = error.what();
+            return true;
+        }
+        Statistic = current;
+        return false;
+    });
+    if (aborted)
+        throw ERowAborted(abortText);
+    applyTaken(Statistic);
+}
+
+void TVxImportBaseComponent::DropPendingRows()
+{
+    if (!batching_ || pendingRows_.empty())
+        return;
+    // A cancelled run ends before the rows it had not sent: nothing of them is written.
+    DataSet->DropPendingWrites();
+    pendingRows_.clear();
+    const std::int32_t total = Statistic.TotalCount;
+    Statistic = beforePending_;
+    Statistic.TotalCount = total;
 }
 
 // Reports a failing row; true when the handler asks to stop the run.
@@ -226,8 +327,11 @@ void TVxImportBaseComponent::RunRow(bool &found)
             bool executeLocate = true;
             if (OnLocateRecord)
                 OnLocateRecord(this, DatasetKeys, keyValues, exist, executeLocate);
-            if (exist && executeLocate)
+            if (exist && executeLocate) {
+                if (batching_ && DataSet->PendingWritesTouch(DatasetKeys, keyValues))
+                    SendPendingRows();
                 exist = DataSet->Locate(DatasetKeys, keyValues);
+            }
             found = exist;
         }
         if (OnBeforeUpdate)
@@ -249,6 +353,7 @@ void TVxImportBaseComponent::RunRow(bool &found)
         } catch (const std::exception &e) {
             if (ActionKind == TVxIActionKind::akDatasetApply && isEditing(DataSet))
                 DataSet->Cancel();
+            SendPendingRows(); // the rows before this one are reported first
             ++Statistic.TotalErrors;
             TakeBackCounter(found);
             if (ReportRowError(e))
@@ -259,6 +364,9 @@ void TVxImportBaseComponent::RunRow(bool &found)
     } catch (const std::exception &e) {
         // A row that fails before it is written is lost just the same: it counts as an
         // error, so a run never reports success with rows silently dropped.
+        if (ActionKind == TVxIActionKind::akDatasetApply && isEditing(DataSet))
+            DataSet->Cancel();
+        SendPendingRows();
         ++Statistic.TotalErrors;
         if (ReportRowError(e))
             throw;

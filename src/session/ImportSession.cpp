@@ -64,6 +64,8 @@ TImportSession::TImportSession()
 {
     transaction_.Params = {"read_committed", "rec_version", "nowait"};
     database_.SetDefaultTransaction(&transaction_);
+    // Nothing reads back what a run writes: the rows go to the table and nowhere else.
+    destination_.KeepPostedRows = false;
     for (TIBQuery *q : {&destination_, &fields_, &primaryKey_, &primaryKeyFields_, &generators_})
         q->SetDatabase(&database_);
     destination_.UpdateObject = &update_;
@@ -76,6 +78,8 @@ void TImportSession::CheckRequest(const TImportRequest &request)
 {
     if (request.CommitCount && *request.CommitCount < 1)
         throw EImportRequestError("option --commit-count must be at least 1");
+    if (request.BatchRows && *request.BatchRows < 1)
+        throw EImportRequestError("option --batch-rows must be at least 1");
     if (request.Generator.empty() != request.GeneratorField.empty())
         throw EImportRequestError("options --generator and --generator-field go together");
 }
@@ -97,6 +101,8 @@ TVxImportBaseComponent &TImportSession::Load(const TImportRequest &request, TVxI
         source.Mode = *request.Mode;
     if (request.CommitCount)
         source.CommitCount = *request.CommitCount;
+    if (request.BatchRows)
+        source.WriteBatchRows = *request.BatchRows;
     if (!request.ScriptFile.empty() && !scriptableMode(source.Mode))
         throw EImportRequestError("a script can be written in the modes append, update and delete only");
     return source;

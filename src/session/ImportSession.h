@@ -26,6 +26,8 @@ struct TImportRequest {
     std::optional<std::string> Keys;
     // Commit every so many rows; without it the whole run is one transaction.
     std::optional<int> CommitCount;
+    // Rows written to the server in one round trip; 1 writes each row alone.
+    std::optional<int> BatchRows;
     bool QuoteNames = false; // names in the generated statements quoted (dialect 3)
     std::string Generator;   // with GeneratorField: fills that field of every new row
     std::string GeneratorField;
