@@ -368,6 +368,13 @@ void TConfigImportForm::btnImportClick()
     SetGeneratorSetting();
     main_.IBQuery2.Open();
     VxIWizardDlg1.DatasetKeys = SelectedKeys();
+    // The grid fetches the table anew after the run: the rows written meanwhile need not
+    // be kept, whatever their number.
+    main_.IBQuery2.KeepPostedRows = false;
+    struct KeepAgain {
+        TIBQuery &query;
+        ~KeepAgain() { query.KeepPostedRows = true; }
+    } keepAgain{main_.IBQuery2};
     VxIWizardDlg1.Execute(this);
     if (ScriptMode())
         FinishScript();
