@@ -17,7 +17,9 @@ here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 SIZES="${SIZES:-100000 1000000}"
 REPS="${REPS:-3}"
-ALL_CASES="a-insert a-update b-isql append-delimited append-fixed appendupdate update delete script"
+# append-large appends the rows (under other keys) to a table ten times their number (sizes
+# up to 100,000): its cost must not grow with the table.
+ALL_CASES="a-insert a-update b-isql append-delimited append-fixed appendupdate update delete script append-large"
 # The same loads into a server over TCP, where every round trip counts: baseline A, the
 # batched baseline (100 rows a round trip), and the runner's keyed and plain loads.
 TCP_CASES="tcp-a-insert tcp-a-update tcp-batch tcp-append tcp-appendupdate tcp-update"
@@ -106,7 +108,8 @@ new_database() { # path [fill script]
     [ $# -lt 2 ] || cat "$2"; } | isql >/dev/null
 }
 
-# Data and the three starting databases of one size, made again only when the generator changed.
+# The data of one size, made again only when the generator changed; the starting databases
+# are made when a case first needs them.
 prepare() { # size dir
   local stamp
   stamp="$(cat "$here/gen.py" | sha1sum | cut -d' ' -f1) $1"
@@ -115,10 +118,29 @@ prepare() { # size dir
     rm -rf "$2"
     mkdir -p "$2"
     "$PYTHON" "$here/gen.py" "$1" "$2"
-    new_database "$2/empty.fdb"
-    new_database "$2/half.fdb" "$2/fill-half.sql"
-    new_database "$2/full.fdb" "$2/fill-all.sql"
     echo "$stamp" >"$2/.stamp"
+  fi
+}
+
+template() { # dir name -> the starting database's path
+  local db="$1/$2.fdb"
+  if [ ! -f "$db" ]; then
+    echo "preparing $db ..." >&2
+    case "$2" in
+      empty) new_database "$db.tmp" ;;
+      half) new_database "$db.tmp" "$1/fill-half.sql" ;;
+      full) new_database "$db.tmp" "$1/fill-all.sql" ;;
+    esac
+    mv "$db.tmp" "$db"
+  fi
+  echo "$db"
+}
+
+# The rows of a size under keys no other size uses, for append-large.
+shifted() { # dir
+  if [ ! -f "$1/shifted.vxi" ]; then
+    awk -F';' -v OFS=';' 'NR > 1 { $1 += 100000000 } { print }' "$1/bench.csv" >"$1/bench-shifted.csv"
+    sed 's|bench\.csv|bench-shifted.csv|' "$1/delimited.vxi" >"$1/shifted.vxi"
   fi
 }
 
@@ -141,6 +163,7 @@ command_of() { # case dir db -> sets cmd
     tcp-append) cmd=("${f[@]}" --mode append) ;;
     tcp-appendupdate) cmd=("${f[@]}" --mode appendupdate) ;;
     tcp-update) cmd=("${f[@]}" --mode update) ;;
+    append-large) cmd=("$FERROVANE" --database "$db" "${connect[@]}" --quiet --spec "$d/shifted.vxi" --mode append) ;;
     a-insert) cmd=("$baseline_a" insert "$db" "$d/bench.csv") ;;
     a-update) cmd=("$baseline_a" update "$db" "$d/bench.csv") ;;
     b-isql) cmd=(isql-fb -q -bail -sqldialect 3 -user SYSDBA -ch UTF8 "$db" -i "$d/insert.sql") ;;
@@ -159,7 +182,7 @@ expected_output() { # case size
   case "${1#tcp-}" in
     a-insert|a-update|batch) echo "Processed: $n" ;;
     b-isql) echo "" ;;
-    append-delimited|append-fixed|append|script) echo "Processed: $n  Added: $n  Updated: 0  Deleted: 0  Skipped: 0  Errors: 0" ;;
+    append-delimited|append-fixed|append|script|append-large) echo "Processed: $n  Added: $n  Updated: 0  Deleted: 0  Skipped: 0  Errors: 0" ;;
     appendupdate) echo "Processed: $n  Added: $((n - even))  Updated: $even  Deleted: 0  Skipped: 0  Errors: 0" ;;
     update) echo "Processed: $n  Added: 0  Updated: $n  Deleted: 0  Skipped: 0  Errors: 0" ;;
     delete) echo "Processed: $n  Added: 0  Updated: 0  Deleted: $n  Skipped: 0  Errors: 0" ;;
@@ -190,6 +213,14 @@ run_cases() { # size remote cases...
   # Repetitions outermost: a burst of load from elsewhere then hits every case alike.
   for rep in $(seq 1 "$REPS"); do
     for c in "$@"; do
+      if [ "$c" = append-large ]; then
+        [ "$size" -le 100000 ] || continue
+        prepare $((size * 10)) "$WORK/data-$((size * 10))"
+        shifted "$dir"
+        start="$(template "$WORK/data-$((size * 10))" full)"
+      else
+        start="$(template "$dir" "$(template_of "$c")")"
+      fi
       # A file of its own for every remote run: the server may keep the last one open a
       # moment after its client has gone.
       file="$dir/run.fdb"
@@ -197,7 +228,7 @@ run_cases() { # size remote cases...
       db="$file"
       [ "$remote" = 0 ] || db="localhost/$server_port:$file"
       rm -f "$dir/out.sql"
-      cp "$dir/$(template_of "$c").fdb" "$file"
+      cp "$start" "$file"
       # Everything flushed, not only the copy: a previous case's (or the generator's) dirty
       # pages written back during a run would slow that run down for nothing it did.
       sync
@@ -223,7 +254,9 @@ run_cases() { # size remote cases...
           [ "$inserts" -eq "$size" ] || { status=failed note="$inserts INSERTs in the script"; }
         else
           sum="$(checksum "$db")"
-          if [ "$c" = delete ]; then
+          if [ "$c" = append-large ]; then
+            [ "${sum%%:*}" = "$((size * 11))" ] || { status=failed note="$sum rows"; }
+          elif [ "$c" = delete ]; then
             [ "$sum" = "0:0" ] || { status=failed note="rows left after delete: $sum"; }
           elif [ -z "$reference" ]; then
             # Reference contents: the generated rows, as the baseline's plain INSERTs leave them.
