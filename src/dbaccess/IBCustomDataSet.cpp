@@ -1191,9 +1191,10 @@ void TIBCustomDataSet::BuildCompactIndex(const std::vector<int> &fields, const s
         for (std::size_t k = 0; k < compact_.stored.size(); ++k)
             stored.push_back(query.FieldValue(static_cast<int>(keyCount + k)));
         // The first row of a key is the one found, as when the rows are searched in order.
-        compact_.rows.emplace(EncodeKey(compact_.fields, row), std::move(stored));
+        compact_.rows.AddRead(EncodeKey(compact_.fields, row), std::move(stored));
     }
     query.Close();
+    compact_.rows.FinishReading();
     compact_.active = true;
 }
 
@@ -1203,14 +1204,14 @@ bool TIBCustomDataSet::LocateCompact(const std::vector<int> &fields, const std::
     if (!compact_.active || compact_.keyFields != normalized)
         BuildCompactIndex(fields, normalized);
     located_ = false;
-    const auto found = compact_.rows.find(EncodeKey(fields, keys));
-    if (found == compact_.rows.end())
+    const TIBKeyIndex::TValues *found = compact_.rows.Find(EncodeKey(fields, keys));
+    if (!found)
         return false;
     locatedRow_.assign(fields_.size(), TIBValue::Null());
     for (int f : fields)
         locatedRow_[static_cast<std::size_t>(f)] = keys[static_cast<std::size_t>(f)];
     for (std::size_t k = 0; k < compact_.stored.size(); ++k)
-        locatedRow_[static_cast<std::size_t>(compact_.stored[k])] = found->second[k];
+        locatedRow_[static_cast<std::size_t>(compact_.stored[k])] = (*found)[k];
     located_ = true;
     eof_ = bof_ = false;
     Notify(TDataEvent::deRecordChange);
@@ -1231,16 +1232,14 @@ TIBCustomDataSet::TIndexChange TIBCustomDataSet::ChangeCompactIndex(const std::v
     };
     if (before) {
         const std::string key = EncodeKey(compact_.fields, *before);
-        if (auto it = compact_.rows.find(key); it != compact_.rows.end()) {
+        if (compact_.rows.Erase(key, change.erasedValues)) {
             change.erased = true;
             change.erasedKey = key;
-            change.erasedValues = std::move(it->second);
-            compact_.rows.erase(it);
         }
     }
     if (after) {
         const std::string key = EncodeKey(compact_.fields, *after);
-        if (compact_.rows.emplace(key, storedOf(*after)).second) {
+        if (compact_.rows.Add(key, storedOf(*after))) {
             change.added = true;
             change.addedKey = key;
         }
@@ -1250,10 +1249,11 @@ TIBCustomDataSet::TIndexChange TIBCustomDataSet::ChangeCompactIndex(const std::v
 
 void TIBCustomDataSet::UndoIndexChange(const TIndexChange &change)
 {
+    TIBKeyIndex::TValues ignored;
     if (change.added)
-        compact_.rows.erase(change.addedKey);
+        compact_.rows.Erase(change.addedKey, ignored);
     if (change.erased)
-        compact_.rows[change.erasedKey] = change.erasedValues;
+        compact_.rows.Add(change.erasedKey, change.erasedValues);
 }
 
 TIBCustomDataSet::TPartialUpdate &TIBCustomDataSet::PartialUpdate()

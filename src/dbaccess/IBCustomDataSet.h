@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/DataSet.h"
+#include "dbaccess/IBKeyIndex.h"
 #include "dbaccess/IBRowBuffer.h"
 #include "dbaccess/IBSQL.h"
 #include "dbaccess/IBUpdateSQL.h"
@@ -201,7 +202,7 @@ private:
         std::vector<int> fields;
         std::vector<int> stored;   // identity fields besides the key fields
         std::vector<int> identity; // the fields an update of a located row is found by
-        std::unordered_map<std::string, std::vector<TIBValue>> rows;
+        TIBKeyIndex rows;
     };
     // What a write did to the compact index, to be undone when the write is not made.
     struct TIndexChange {
