@@ -56,7 +56,7 @@ const char *usage =
     "  --commit-count    commit every N rows; a run that then fails or is cancelled keeps\n"
     "                    the rows committed before (the summary says how many) and can no\n"
     "                    longer be rolled back as a whole. Without it a run is one transaction\n"
-    "  --batch-rows      rows written to the server in one round trip (default 100; 1\n"
+    "  --batch-rows      rows written to the server in one round trip (default 200; 1\n"
     "                    writes each row alone); the rows, counters and errors are the\n"
     "                    same either way\n"
     "  --script          write an SQL script to FILE instead of changing the database\n"

@@ -1124,8 +1124,21 @@ void TIBCustomDataSet::ReopenIfWritten()
     fetchedAll_ = false;
 }
 
+void TIBCustomDataSet::WaitForWritesSent()
+{
+    // Whoever sent them ahead waits for them and tells their failures; this is the last
+    // resort of a dataset closed meanwhile, which must not leave them travelling.
+    try {
+        batch_.Wait();
+    } catch (const std::exception &) {
+    }
+    flyingChanges_.clear();
+    flyingKeys_.clear();
+}
+
 void TIBCustomDataSet::ForgetWrites()
 {
+    WaitForWritesSent();
     batch_.Clear();
     heldChanges_.clear();
     heldKeys_.clear();
@@ -1299,10 +1312,11 @@ TIBCustomDataSet::TPartialUpdate &TIBCustomDataSet::PartialUpdate()
     return update;
 }
 
-int TIBCustomDataSet::ShapeOf(TIBSQL &query)
+int TIBCustomDataSet::ShapeOf(TIBSQL &query, std::size_t contexts)
 {
     query.Prepare();
     TIBWriteBatch::TShape shape;
+    shape.Contexts = contexts;
     std::vector<std::string> names;
     shape.Text = TIBSQL::PreprocessSQL(query.SQLText(), names);
     for (int i = 0; i < query.ParamCount(); ++i) {
@@ -1336,7 +1350,7 @@ void TIBCustomDataSet::Write(TIBSQL &query, int shape, std::vector<TIBValue> val
                              const std::vector<TIBValue> *before, const std::vector<TIBValue> *after)
 {
     written_ = true;
-    if (!deferring_ || shape < 0 || batch_.Broken()) {
+    if (!deferring_ || shape < 0) {
         RunStatement(query, values, scales);
         ChangeCompactIndex(before, after);
         return;
@@ -1405,6 +1419,7 @@ void TIBCustomDataSet::DeleteLocated()
 
 bool TIBCustomDataSet::DeferWrites(int maxRows)
 {
+    WaitForWritesSent();
     DropPendingWrites();
     deferring_ = false;
     if (maxRows <= 1 || KeepPostedRows || !Active() || !UpdateObject)
@@ -1419,9 +1434,9 @@ bool TIBCustomDataSet::DeferWrites(int maxRows)
     batchShapes_ = {};
     try {
         if (!TIBUpdateSQL::IsEmpty(UpdateObject->InsertSQL))
-            batchShapes_.insert = ShapeOf(UpdateObject->Query(TUpdateKind::ukInsert, database_, transaction_));
+            batchShapes_.insert = ShapeOf(UpdateObject->Query(TUpdateKind::ukInsert, database_, transaction_), 1);
         if (!TIBUpdateSQL::IsEmpty(UpdateObject->DeleteSQL))
-            batchShapes_.remove = ShapeOf(UpdateObject->Query(TUpdateKind::ukDelete, database_, transaction_));
+            batchShapes_.remove = ShapeOf(UpdateObject->Query(TUpdateKind::ukDelete, database_, transaction_), 2);
     } catch (const std::exception &) {
         return false; // each row gets the statement's error as it is written
     }
@@ -1431,7 +1446,7 @@ bool TIBCustomDataSet::DeferWrites(int maxRows)
 
 bool TIBCustomDataSet::PendingWritesTouch(const std::string &keyFields, const Variant &keyValues)
 {
-    if (batch_.Empty())
+    if (batch_.Empty() && !batch_.InFlight())
         return false;
     std::vector<int> fields;
     std::string normalized;
@@ -1440,16 +1455,65 @@ bool TIBCustomDataSet::PendingWritesTouch(const std::string &keyFields, const Va
             return false;
         if (!compact_.active || compact_.keyFields != normalized)
             return true; // the index is read from the table: it must hold everything
-        return heldKeys_.count(EncodeKey(fields, KeyValues(fields, keyValues))) > 0;
+        const std::string key = EncodeKey(fields, KeyValues(fields, keyValues));
+        return heldKeys_.count(key) > 0 || flyingKeys_.count(key) > 0;
     } catch (const std::exception &) {
         return true; // the search raises its error after what came before it
     }
 }
 
-void TIBCustomDataSet::SendPendingWrites(const TFailedWrite &failed)
+bool TIBCustomDataSet::WriteOneByOne(const std::vector<TIBWriteBatch::THeld> &writes,
+                                     const std::vector<TIndexChange> &changes, int firstPosition,
+                                     const TFailedWrite &failed)
 {
-    if (batch_.Empty())
+    const std::size_t count = writes.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const TIBWriteBatch::THeld &held = writes[i];
+        try {
+            RunStatement(*shapeQueries_.at(static_cast<std::size_t>(held.Shape)), held.Values, held.Scales);
+        } catch (const std::exception &e) {
+            UndoIndexChange(changes[i]);
+            if (failed(firstPosition + static_cast<int>(i), e)) {
+                for (std::size_t j = count; j-- > i + 1;)
+                    UndoIndexChange(changes[j]);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void TIBCustomDataSet::SendPendingWrites(const TFailedWrite &failed, TPendingSend how)
+{
+    int position = 0;
+    if (batch_.InFlight()) {
+        const bool sent = batch_.Wait();
+        const std::vector<TIndexChange> changes = std::move(flyingChanges_);
+        flyingChanges_.clear();
+        flyingKeys_.clear();
+        if (!sent) {
+            const std::vector<TIBWriteBatch::THeld> writes = batch_.Sent();
+            if (!WriteOneByOne(writes, changes, 0, failed)) {
+                DropHeld(); // they came after the row that ended the run
+                return;
+            }
+            position = static_cast<int>(writes.size());
+        } else {
+            position = static_cast<int>(changes.size());
+        }
+    }
+    if (batch_.Empty() || how == TPendingSend::psWaitOnly)
         return;
+    // Rows get their generated values from the server as they are appended: no other
+    // call may travel meanwhile.
+    if (how == TPendingSend::psAhead && !GeneratorField.IsComplete() && !batch_.Broken()) {
+        flyingChanges_ = std::move(heldChanges_);
+        flyingKeys_ = std::move(heldKeys_);
+        heldChanges_.clear();
+        heldKeys_.clear();
+        batch_.SendAhead();
+        return;
+    }
     struct Done {
         TIBCustomDataSet &d;
         ~Done()
@@ -1461,27 +1525,23 @@ void TIBCustomDataSet::SendPendingWrites(const TFailedWrite &failed)
     } done{*this};
     if (batch_.Send())
         return;
-    const std::size_t count = batch_.Size();
-    for (std::size_t i = 0; i < count; ++i) {
-        const TIBWriteBatch::THeld &held = batch_.Held(i);
-        try {
-            RunStatement(*shapeQueries_.at(static_cast<std::size_t>(held.Shape)), held.Values, held.Scales);
-        } catch (const std::exception &e) {
-            UndoIndexChange(heldChanges_[i]);
-            if (failed(static_cast<int>(i), e)) {
-                for (std::size_t j = count; j-- > i + 1;)
-                    UndoIndexChange(heldChanges_[j]);
-                return;
-            }
-        }
-    }
+    std::vector<TIBWriteBatch::THeld> writes;
+    for (std::size_t i = 0; i < batch_.Size(); ++i)
+        writes.push_back(batch_.Held(i));
+    WriteOneByOne(writes, heldChanges_, position, failed);
 }
 
-void TIBCustomDataSet::DropPendingWrites()
+void TIBCustomDataSet::DropHeld()
 {
     for (std::size_t j = heldChanges_.size(); j-- > 0;)
         UndoIndexChange(heldChanges_[j]);
     batch_.Clear();
     heldChanges_.clear();
     heldKeys_.clear();
+}
+
+void TIBCustomDataSet::DropPendingWrites()
+{
+    // What travels is sent; only the caller can tell its failures, and it waited for them.
+    DropHeld();
 }

@@ -173,7 +173,8 @@ public:
     int PendingWrites() const override { return static_cast<int>(batch_.Size()); }
     bool PendingWritesFull() const override { return batch_.Full(); }
     bool PendingWritesTouch(const std::string &keyFields, const Variant &keyValues) override;
-    void SendPendingWrites(const TFailedWrite &failed) override;
+    void SendPendingWrites(const TFailedWrite &failed, TPendingSend how = TPendingSend::psAll) override;
+    int WritesInFlight() const override { return batch_.InFlight() ? static_cast<int>(batch_.Sent().size()) : 0; }
     void DropPendingWrites() override;
     const TIBWriteBatch &WriteBatch() const { return batch_; }
 
@@ -230,12 +231,18 @@ private:
                        const std::vector<TIBValue> &keys);
     TIndexChange ChangeCompactIndex(const std::vector<TIBValue> *before, const std::vector<TIBValue> *after);
     void UndoIndexChange(const TIndexChange &change);
+    // Writes the executions one by one after their batch was undone; false when `failed`
+    // asked to stop (the index changes of those not written are undone).
+    bool WriteOneByOne(const std::vector<TIBWriteBatch::THeld> &writes, const std::vector<TIndexChange> &changes,
+                       int firstPosition, const TFailedWrite &failed);
+    void DropHeld();
+    void WaitForWritesSent();
     void ReopenIfWritten();
     void ForgetWrites();
     void PostWithoutKeeping(bool inserting);
     void DeleteLocated();
     TPartialUpdate &PartialUpdate();
-    int ShapeOf(TIBSQL &query);
+    int ShapeOf(TIBSQL &query, std::size_t contexts);
     void Write(TIBSQL &query, int shape, std::vector<TIBValue> values, std::vector<int> scales,
                const std::vector<TIBValue> *before, const std::vector<TIBValue> *after);
     static void RunStatement(TIBSQL &query, const std::vector<TIBValue> &values, const std::vector<int> &scales);
@@ -307,8 +314,8 @@ private:
         int remove = -1;
     } batchShapes_;
     std::vector<TIBSQL *> shapeQueries_; // the statement each shape of the batch runs alone
-    std::vector<TIndexChange> heldChanges_;
-    std::unordered_map<std::string, int> heldKeys_;
+    std::vector<TIndexChange> heldChanges_, flyingChanges_;
+    std::unordered_map<std::string, int> heldKeys_, flyingKeys_;
 };
 
 class TIBQuery : public TIBCustomDataSet {

@@ -54,10 +54,28 @@ std::string ReplaceParameterMarks(const std::string &text, const std::function<s
     return out;
 }
 
+TIBWriteBatch::~TIBWriteBatch()
+{
+    if (!worker_.joinable())
+        return;
+    {
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [this] { return !inFlight_ || done_; });
+        stop_ = true;
+    }
+    wake_.notify_all();
+    worker_.join();
+}
+
 void TIBWriteBatch::SetConnection(TIBDatabase *database, TIBTransaction *transaction)
 {
     if (database == database_ && transaction == transaction_)
         return;
+    try {
+        Wait();
+    } catch (...) {
+        // sent to a connection that is no longer the batch's
+    }
     held_.clear();
     blocks_.clear();
     savepoint_.reset();
@@ -69,6 +87,7 @@ void TIBWriteBatch::SetConnection(TIBDatabase *database, TIBTransaction *transac
 int TIBWriteBatch::AddShape(TShape shape)
 {
     shape.Text = withoutEnding(std::move(shape.Text));
+    const std::lock_guard lock(shapesMutex_);
     for (std::size_t i = 0; i < shapes_.size(); ++i)
         if (shapes_[i].Text == shape.Text)
             return static_cast<int>(i);
@@ -89,9 +108,16 @@ void TIBWriteBatch::Clear()
     std::fill(present_.begin(), present_.end(), false);
 }
 
+std::size_t TIBWriteBatch::ParamsOf(int shape) const
+{
+    const std::lock_guard lock(shapesMutex_);
+    return shapes_[static_cast<std::size_t>(shape)].Types.size();
+}
+
 std::size_t TIBWriteBatch::RowsFitting(const std::vector<int> &shapes) const
 {
-    std::size_t bytes = 0, params = 0, text = 0;
+    const std::lock_guard lock(shapesMutex_);
+    std::size_t bytes = 0, params = 0, text = 0, contexts = 0;
     if (shapes.size() > 1) {
         bytes += 4;
         params += 1;
@@ -101,12 +127,15 @@ std::size_t TIBWriteBatch::RowsFitting(const std::vector<int> &shapes) const
         const TShape &shape = shapes_[static_cast<std::size_t>(s)];
         bytes += shape.RowBytes;
         params += shape.Types.size();
+        contexts += shape.Contexts;
         // Its text, the test after it, and each parameter's declaration and use.
         text += shape.Text.size() + 80;
         for (const std::string &type : shape.Types)
             text += type.size() + 40;
     }
-    std::size_t rows = maxRows_;
+    std::size_t rows = std::min<std::size_t>(maxRows_, rowsCap_);
+    if (contexts)
+        rows = std::min(rows, MaxContexts / contexts);
     if (bytes)
         rows = std::min(rows, MaxMessageBytes / bytes);
     if (params)
@@ -129,6 +158,7 @@ bool TIBWriteBatch::Full() const
 
 std::string TIBWriteBatch::BlockText(const TLayout &layout) const
 {
+    const std::lock_guard lock(shapesMutex_);
     const bool several = layout.shapes.size() > 1;
     std::string declarations, body;
     auto declare = [&](const std::string &name, const std::string &type) {
@@ -170,33 +200,38 @@ TIBSQL &TIBWriteBatch::Block(const TLayout &layout)
     try {
         block->Prepare();
     } catch (const EIBError &) {
-        broken_ = true;
+        // A server with lower limits than these (an older one, a wider table) refuses the
+        // block: blocks of half as many rows are tried next, down to a single row.
+        if (layout.rows > 1)
+            rowsCap_ = layout.rows / 2;
+        else
+            broken_ = true;
         throw;
     }
     ++blocksPrepared_;
     return *blocks_.emplace(key, std::move(block)).first->second;
 }
 
-bool TIBWriteBatch::SendChunk(std::size_t first, std::size_t count)
+bool TIBWriteBatch::SendChunk(const std::vector<THeld> &rows, std::size_t first, std::size_t count)
 {
     TLayout layout;
     layout.rows = count;
     for (std::size_t i = first; i < first + count; ++i)
-        if (std::find(layout.shapes.begin(), layout.shapes.end(), held_[i].Shape) == layout.shapes.end())
-            layout.shapes.push_back(held_[i].Shape);
+        if (std::find(layout.shapes.begin(), layout.shapes.end(), rows[i].Shape) == layout.shapes.end())
+            layout.shapes.push_back(rows[i].Shape);
     std::sort(layout.shapes.begin(), layout.shapes.end());
     const bool several = layout.shapes.size() > 1;
     try {
         TIBSQL &block = Block(layout);
         int p = 0;
         for (std::size_t r = 0; r < count; ++r) {
-            const THeld &held = held_[first + r];
+            const THeld &held = rows[first + r];
             const auto kind = static_cast<std::size_t>(
                 std::find(layout.shapes.begin(), layout.shapes.end(), held.Shape) - layout.shapes.begin());
             if (several)
                 block.SetParam(p++, TIBValue(static_cast<std::int32_t>(kind)));
             for (std::size_t k = 0; k < layout.shapes.size(); ++k) {
-                const std::size_t params = shapes_[static_cast<std::size_t>(layout.shapes[k])].Types.size();
+                const std::size_t params = ParamsOf(layout.shapes[k]);
                 for (std::size_t j = 0; j < params; ++j, ++p) {
                     if (k == kind)
                         block.SetParam(p, held.Values[j], held.Scales[j]);
@@ -224,7 +259,75 @@ void TIBWriteBatch::Undo()
 
 bool TIBWriteBatch::Send()
 {
+    if (!SendRows(held_))
+        return false;
+    Clear();
+    return true;
+}
+
+void TIBWriteBatch::SendAhead()
+{
     if (held_.empty())
+        return;
+    Wait();
+    sent_ = std::move(held_);
+    Clear();
+    {
+        const std::lock_guard lock(mutex_);
+        job_ = true;
+        done_ = false;
+        error_ = nullptr;
+        inFlight_ = true;
+    }
+    if (!worker_.joinable())
+        worker_ = std::thread([this] { Work(); });
+    wake_.notify_all();
+}
+
+void TIBWriteBatch::Work()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return job_ || stop_; });
+        if (stop_)
+            return;
+        job_ = false;
+        lock.unlock();
+        bool ok = false;
+        std::exception_ptr error;
+        try {
+            ok = SendRows(sent_);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        lock.lock();
+        result_ = ok;
+        error_ = error;
+        done_ = true;
+        wake_.notify_all();
+    }
+}
+
+bool TIBWriteBatch::Wait()
+{
+    std::unique_lock lock(mutex_);
+    if (!inFlight_)
+        return true;
+    wake_.wait(lock, [this] { return done_; });
+    inFlight_ = false;
+    if (error_) {
+        const std::exception_ptr error = error_;
+        error_ = nullptr;
+        std::rethrow_exception(error);
+    }
+    if (result_)
+        sent_.clear();
+    return result_;
+}
+
+bool TIBWriteBatch::SendRows(const std::vector<THeld> &rows)
+{
+    if (rows.empty())
         return true;
     if (broken_)
         return false;
@@ -238,25 +341,24 @@ bool TIBWriteBatch::Send()
         broken_ = true;
         return false;
     }
-    for (std::size_t first = 0; first < held_.size();) {
+    for (std::size_t first = 0; first < rows.size();) {
         // As many rows as fit the block their shapes make.
         std::vector<int> shapes;
         std::size_t count = 0;
-        while (first + count < held_.size()) {
+        while (first + count < rows.size()) {
             std::vector<int> with = shapes;
-            if (std::find(with.begin(), with.end(), held_[first + count].Shape) == with.end())
-                with.push_back(held_[first + count].Shape);
+            if (std::find(with.begin(), with.end(), rows[first + count].Shape) == with.end())
+                with.push_back(rows[first + count].Shape);
             if (count > 0 && RowsFitting(with) < count + 1)
                 break;
             shapes = std::move(with);
             ++count;
         }
-        if (!SendChunk(first, count)) {
+        if (!SendChunk(rows, first, count)) {
             Undo();
             return false;
         }
         first += count;
     }
-    Clear();
     return true;
 }

@@ -198,8 +198,16 @@ public:
     // Sends the held writes. When they cannot all go at once, nothing of them stays and
     // they are written one by one: each failure is passed on with its position among
     // them, and `failed` returning true drops the ones after it unwritten.
+    //
+    // Writes may be sent ahead: the call returns while they travel, and the next call
+    // first waits for them, so that their failures come first, at positions before the
+    // writes held since (which continue the count). The modes: send everything and wait,
+    // send ahead, or only wait for what travels.
+    enum class TPendingSend { psAll, psAhead, psWaitOnly };
     using TFailedWrite = std::function<bool(int position, const std::exception &error)>;
-    virtual void SendPendingWrites(const TFailedWrite &failed) {}
+    virtual void SendPendingWrites(const TFailedWrite &failed, TPendingSend how = TPendingSend::psAll) {}
+    virtual int WritesInFlight() const { return 0; }
+    // Drops the held writes (not those sent ahead).
     virtual void DropPendingWrites() {}
 
 private:

@@ -103,7 +103,7 @@ public:
     // Rows the destination may take to a round trip when no handler needs to see a single
     // row's write as it happens; 1 writes every row as it comes. The counters, the errors
     // and their order come out the same either way.
-    int WriteBatchRows = 100;
+    int WriteBatchRows = 200;
     TVxIColumns Columns;
     TVxIParameters Parameters;
 
@@ -262,7 +262,7 @@ private:
     void TakeBackCounter(bool found);
     bool ReportRowError(const std::exception &error);
     bool WritesCanBeBatched() const;
-    void SendPendingRows();
+    void SendPendingRows(TDataSet::TPendingSend how = TDataSet::TPendingSend::psAll);
     void DropPendingRows();
     void EmptyDestination();
     void ConvertForField(TField *field, Variant &value, bool wasString);
@@ -303,5 +303,6 @@ private:
     };
     bool batching_ = false;
     std::vector<TPendingRow> pendingRows_;
+    std::vector<TPendingRow> sentRows_; // sent ahead, their outcome not known yet
     TVxIStatistic beforePending_; // the counters before the first of them
 };

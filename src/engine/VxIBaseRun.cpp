@@ -132,6 +132,7 @@ void TVxImportBaseComponent::ImportData()
                 if (c.batching_) {
                     c.batching_ = false;
                     c.pendingRows_.clear();
+                    c.sentRows_.clear();
                     c.DataSet->DeferWrites(0);
                 }
                 if (c.TransactionActive) {
@@ -157,6 +158,7 @@ void TVxImportBaseComponent::ImportData()
     if (Mode == TImportMode::imCopy && DataSet)
         EmptyDestination();
     pendingRows_.clear();
+    sentRows_.clear();
     batching_ = WritesCanBeBatched() && DataSet->DeferWrites(WriteBatchRows);
 
     FirstRow();
@@ -188,7 +190,7 @@ void TVxImportBaseComponent::RunRows(bool &found, int &step)
     TVxIStatistic &s = Statistic;
     while (!AbortRequested && !(host.ProgressOpen() && host.ProgressCancelled()) && HasRow()) {
         if (batching_ && pendingRows_.empty())
-            beforePending_ = s;
+            beforePending_ = s; // applyTaken keeps it right while rows sent ahead fail
         if (AnimatedStatus && step >= s.UpdateStep) {
             host.UpdateProgress(TitleStatus, {s.TotalImported, s.TotalSkipped, s.TotalUpdated, s.TotalDeleted,
                                               s.TotalAdded, s.TotalErrors});
@@ -218,7 +220,7 @@ void TVxImportBaseComponent::RunRows(bool &found, int &step)
             if (DataSet->PendingWrites() > static_cast<int>(pendingRows_.size()))
                 pendingRows_.push_back({s, found});
             if (DataSet->PendingWritesFull())
-                SendPendingRows();
+                SendPendingRows(TDataSet::TPendingSend::psAhead);
         }
         AbortRequested = false;
         if (OnAfterRecordEvent)
@@ -235,12 +237,15 @@ bool TVxImportBaseComponent::WritesCanBeBatched() const
            !OnBeforeFieldUpdate && !OnLocateRecord && !OnAfterRecordEvent;
 }
 
-void TVxImportBaseComponent::SendPendingRows()
+void TVxImportBaseComponent::SendPendingRows(TDataSet::TPendingSend how)
 {
-    if (!batching_ || pendingRows_.empty())
+    if (!batching_ || (pendingRows_.empty() && sentRows_.empty()))
         return;
-    const std::vector<TPendingRow> rows = std::move(pendingRows_);
-    pendingRows_.clear();
+    // Positions count the rows sent ahead first, then those held.
+    std::vector<TPendingRow> rows = std::move(sentRows_);
+    sentRows_.clear();
+    const std::size_t held = pendingRows_.size();
+    rows.insert(rows.end(), pendingRows_.begin(), pendingRows_.end());
     // What the rows that fail alone take back: applied to every later report and at the end.
     TVxIStatistic taken{};
     taken.UpdateStep = 0;
@@ -252,38 +257,55 @@ void TVxImportBaseComponent::SendPendingRows()
     };
     bool aborted = false;
     std::string abortText;
-    DataSet->SendPendingWrites([&](int position, const std::exception &error) {
-        const TVxIStatistic current = Statistic;
-        const TPendingRow &row = rows.at(static_cast<std::size_t>(position));
-        // The counters as they stood when the row was written, with the failures before it.
-        Statistic = row.statistic;
-        applyTaken(Statistic);
-        const TVxIStatistic before = Statistic;
-        ++Statistic.TotalErrors;
-        TakeBackCounter(row.found);
-        taken.TotalErrors += 1;
-        taken.TotalAdded += before.TotalAdded - Statistic.TotalAdded;
-        taken.TotalUpdated += before.TotalUpdated - Statistic.TotalUpdated;
-        taken.TotalDeleted += before.TotalDeleted - Statistic.TotalDeleted;
-        if (ReportRowError(error)) {
-            // The run ends at this row, as it would have had the row been written alone.
-            aborted = true;
-            abortText = error.what();
-            return true;
-        }
-        Statistic = current;
-        return false;
-    });
-    if (aborted)
+    DataSet->SendPendingWrites(
+        [&](int position, const std::exception &error) {
+            const TVxIStatistic current = Statistic;
+            const TPendingRow &row = rows.at(static_cast<std::size_t>(position));
+            // The counters as they stood when the row was written, with the failures before it.
+            Statistic = row.statistic;
+            applyTaken(Statistic);
+            const TVxIStatistic before = Statistic;
+            ++Statistic.TotalErrors;
+            TakeBackCounter(row.found);
+            taken.TotalErrors += 1;
+            taken.TotalAdded += before.TotalAdded - Statistic.TotalAdded;
+            taken.TotalUpdated += before.TotalUpdated - Statistic.TotalUpdated;
+            taken.TotalDeleted += before.TotalDeleted - Statistic.TotalDeleted;
+            if (ReportRowError(error)) {
+                // The run ends at this row, as it would have had the row been written alone.
+                aborted = true;
+                abortText = error.what();
+                return true;
+            }
+            Statistic = current;
+            return false;
+        },
+        how);
+    if (aborted) {
+        pendingRows_.clear();
         throw ERowAborted(abortText);
+    }
     applyTaken(Statistic);
+    // Rows not written yet were counted before these failures were known.
+    if (DataSet->WritesInFlight() > 0)
+        sentRows_.assign(rows.end() - static_cast<std::ptrdiff_t>(held), rows.end());
+    if (DataSet->PendingWrites() == 0)
+        pendingRows_.clear();
+    for (std::vector<TPendingRow> *list : {&sentRows_, &pendingRows_})
+        for (TPendingRow &row : *list)
+            applyTaken(row.statistic);
+    applyTaken(beforePending_);
 }
 
 void TVxImportBaseComponent::DropPendingRows()
 {
-    if (!batching_ || pendingRows_.empty())
+    if (!batching_)
         return;
     // A cancelled run ends before the rows it had not sent: nothing of them is written.
+    // Those on their way are written, and their failures told, first.
+    SendPendingRows(TDataSet::TPendingSend::psWaitOnly);
+    if (pendingRows_.empty())
+        return;
     DataSet->DropPendingWrites();
     pendingRows_.clear();
     const std::int32_t total = Statistic.TotalCount;
