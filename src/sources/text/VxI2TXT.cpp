@@ -68,6 +68,66 @@ std::string_view DelimitedPart(std::string_view line, int from, int to)
     return line.substr(start, std::min<std::size_t>(static_cast<std::size_t>(to - from + 1), line.size() - start));
 }
 
+// ---------------------------------------------------------------- cutting a text into lines
+
+TTextLineScanner::TTextLineScanner(std::string_view data, const TReadTextOptions &options, long long lastRow)
+    : data_(data), options_(options), lastRow_(lastRow)
+{
+    // Characters 26 and 27 at the very end are end-of-file marks, not text.
+    while (!data_.empty() && (data_.back() == 26 || data_.back() == 27))
+        data_.remove_suffix(1);
+}
+
+bool TTextLineScanner::Next(std::string_view &line)
+{
+    const std::string &sep = options_.RecordSeparator;
+    const char q = options_.TextQualifier;
+    const std::size_t n = data_.size();
+    const char first = sep.empty() ? '\0' : sep.front();
+    // A data character 0 never matches, so a separator holding one never does.
+    const bool matchable = !sep.empty() && sep.find('\0') == std::string::npos;
+    auto separatorAt = [&](std::size_t pos) {
+        // The first character decides for almost every position.
+        if (!matchable || data_[pos] != first || n - pos < sep.size())
+            return false;
+        return sep.size() == 1 || std::memcmp(data_.data() + pos + 1, sep.data() + 1, sep.size() - 1) == 0;
+    };
+    while (!done_ && start_ < n) {
+        std::size_t pos = start_;
+        bool inside = false;
+        // Only a separator's first character or a qualifier can end or shape a line.
+        while ((pos = FindEither(data_, pos, first, q != '\0' ? q : first)) < n) {
+            if (!inside && separatorAt(pos))
+                break;
+            if (q != '\0' && data_[pos] == q)
+                inside = !inside;
+            ++pos;
+        }
+        const std::string_view found(data_.data() + start_, pos - start_);
+        start_ = pos < n ? pos + sep.size() : n;
+        ++lineNumber_;
+        if (options_.SkipEmpty && blankLine(found))
+            continue;
+        if (lineNumber_ == options_.RowFieldNames)
+            fieldNameLine_ = std::string(found);
+        if (lineNumber_ >= options_.RowFirst && lineNumber_ <= lastRow_) {
+            if (++kept_ >= lastRow_)
+                done_ = true;
+            line = found;
+            return true;
+        }
+    }
+    return false;
+}
+
+long long TTextLineScanner::LastRow(const TReadTextOptions &o)
+{
+    long long lastRow = o.RowLast;
+    if (o.Preview && o.PreviewRowCount < static_cast<long long>(o.RowLast) - o.RowFirst)
+        lastRow = static_cast<long long>(o.RowFirst) + o.PreviewRowCount - 1;
+    return lastRow;
+}
+
 std::string ReadTextLines(const TReadTextOptions &o, std::istream &stream, TTextLines &result)
 {
     result.Clear();
@@ -77,9 +137,7 @@ std::string ReadTextLines(const TReadTextOptions &o, std::istream &stream, TText
     stream.seekg(here);
     long long remaining = here >= 0 && end >= here ? static_cast<long long>(end - here) : 0;
 
-    long long lastRow = o.RowLast;
-    if (o.Preview && o.PreviewRowCount < static_cast<long long>(o.RowLast) - o.RowFirst)
-        lastRow = static_cast<long long>(o.RowFirst) + o.PreviewRowCount - 1;
+    const long long lastRow = TTextLineScanner::LastRow(o);
     if (o.Preview && o.RowFirst < 10 && (lastRow - o.RowFirst + 1) * 4096 < remaining)
         remaining = (lastRow - o.RowFirst + 1) * 4096;
 
@@ -93,49 +151,10 @@ std::string ReadTextLines(const TReadTextOptions &o, std::istream &stream, TText
     else
         result.Data = std::move(raw);
 
-    std::string &data = result.Data;
-    while (!data.empty() && (data.back() == 26 || data.back() == 27))
-        data.pop_back();
-
-    const std::string &sep = o.RecordSeparator;
-    const char q = o.TextQualifier;
-    const std::size_t n = data.size();
-    const char first = sep.empty() ? '\0' : sep.front();
-    // A data character 0 never matches, so a separator holding one never does.
-    const bool matchable = !sep.empty() && sep.find('\0') == std::string::npos;
-    auto separatorAt = [&](std::size_t pos) {
-        // The first character decides for almost every position.
-        if (!matchable || data[pos] != first || n - pos < sep.size())
-            return false;
-        return sep.size() == 1 || std::memcmp(data.data() + pos + 1, sep.data() + 1, sep.size() - 1) == 0;
-    };
-
-    long long lineNumber = 0;
-    std::size_t start = 0;
-    while (start < n) {
-        std::size_t pos = start;
-        bool inside = false;
-        // Only a separator's first character or a qualifier can end or shape a line.
-        while ((pos = FindEither(data, pos, first, q != '\0' ? q : first)) < n) {
-            if (!inside && separatorAt(pos))
-                break;
-            if (q != '\0' && data[pos] == q)
-                inside = !inside;
-            ++pos;
-        }
-        const std::string_view line(data.data() + start, pos - start);
-        start = pos < n ? pos + sep.size() : n;
-        ++lineNumber;
-        if (o.SkipEmpty && blankLine(line))
-            continue;
-        if (lineNumber == o.RowFieldNames)
-            result.FieldNameLine = std::string(line);
-        if (lineNumber >= o.RowFirst && lineNumber <= lastRow) {
-            result.Lines.push_back(line);
-            if (static_cast<long long>(result.Lines.size()) >= lastRow)
-                break;
-        }
-    }
+    TTextLineScanner scanner(result.Data, o, lastRow);
+    for (std::string_view line; scanner.Next(line);)
+        result.Lines.push_back(line);
+    result.FieldNameLine = scanner.FieldNameLine();
     return result.FieldNameLine;
 }
 
@@ -246,19 +265,81 @@ TReadTextOptions TVxImportFromText::ReadOptions() const
 void TVxImportFromText::OpenSource()
 {
     readAhead_.reset(); // it reads the lines about to be replaced
-    // The base's regional reload is not wanted here: the text source keeps its formats.
-    if (SourceStream)
-        ReadTextLines(ReadOptions(), *SourceStream, text_);
-    else
-        ReadTextFileLines(ReadOptions(), SourceFileName, text_);
+    Unmap();
+    text_.Clear();
     CurrentRowIndex = 0;
     CurrentLine = {};
     positionsLine_ = {};
+    // The base's regional reload is not wanted here: the text source keeps its formats.
+    if (SourceStream)
+        ReadTextLines(ReadOptions(), *SourceStream, text_);
+    else if (!MapFile())
+        ReadTextFileLines(ReadOptions(), SourceFileName, text_);
+}
+
+// A file read from its mapping, a line at a time, is never whole in memory: its lines are
+// counted first, then read again as the rows are. UTF-16 text is converted whole instead.
+bool TVxImportFromText::MapFile()
+{
+    auto mapped = std::make_unique<TMappedFile>();
+    if (!mapped->Open(SourceFileName))
+        return false;
+    const std::string_view data = mapped->Data();
+    if (data.size() >= 2 && ((data[0] == '\xFF' && data[1] == '\xFE') || (data[0] == '\xFE' && data[1] == '\xFF')))
+        return false;
+    mapped_ = std::move(mapped);
+    const TReadTextOptions options = ReadOptions();
+    TTextLineScanner counter(data, options, TTextLineScanner::LastRow(options));
+    long long rows = 0;
+    std::size_t release = ReleaseStep;
+    for (std::string_view line; counter.Next(line); ++rows)
+        if (counter.Offset() >= release) {
+            mapped_->Release(counter.Offset());
+            release = counter.Offset() + ReleaseStep;
+        }
+    mapped_->Release(data.size());
+    mapped_->Rewind();
+    mappedRows_ = static_cast<std::int32_t>(std::min<long long>(rows, INT32_MAX));
+    text_.FieldNameLine = counter.FieldNameLine();
+    return true;
+}
+
+void TVxImportFromText::Unmap()
+{
+    scan_.reset();
+    scanRow_ = -1;
+    mapped_.reset();
+    mappedRows_ = -1;
+}
+
+std::string_view TVxImportFromText::LineAt(int row)
+{
+    if (!mapped_)
+        return text_.Lines.at(static_cast<std::size_t>(row));
+    if (!scan_ || row < scanRow_) {
+        const TReadTextOptions options = ReadOptions();
+        scan_ = std::make_unique<TTextLineScanner>(mapped_->Data(), options, TTextLineScanner::LastRow(options));
+        scanRow_ = -1;
+        nextRelease_ = ReleaseStep;
+        mapped_->Rewind();
+    }
+    while (scanRow_ < row) {
+        if (!scan_->Next(scanLine_))
+            throw EVxIError("The file " + SourceFileName + " changed while it was read");
+        ++scanRow_;
+    }
+    // The lines behind are given back now and then; the one at hand stays readable.
+    if (scan_->Offset() >= nextRelease_) {
+        mapped_->Release(scan_->Offset() - scanLine_.size() - 2);
+        nextRelease_ = scan_->Offset() + ReleaseStep;
+    }
+    return scanLine_;
 }
 
 void TVxImportFromText::CloseSource()
 {
     readAhead_.reset(); // before the lines it reads go
+    Unmap();
     text_.Clear();
     text_.Data.shrink_to_fit();
     fieldPositions_.clear();
@@ -268,13 +349,13 @@ void TVxImportFromText::CloseSource()
 
 bool TVxImportFromText::HasRow()
 {
-    return CurrentRowIndex < static_cast<int>(text_.Lines.size()) &&
+    return CurrentRowIndex < GetRowCount() &&
            static_cast<long long>(CurrentRowIndex) <= static_cast<long long>(RowLast) - RowFirst;
 }
 
 bool TVxImportFromText::ProcessRow()
 {
-    CurrentLine = text_.Lines.at(static_cast<std::size_t>(CurrentRowIndex));
+    CurrentLine = LineAt(CurrentRowIndex);
     if (!readAheadDecided_)
         StartReadAhead();
     if (readAhead_) {
@@ -304,18 +385,34 @@ void TVxImportFromText::SplitCurrentLine()
 void TVxImportFromText::StartReadAhead()
 {
     readAheadDecided_ = true;
-    const std::size_t rows = text_.Lines.size();
+    const auto rows = static_cast<std::size_t>(GetRowCount());
     if (CurrentRowIndex != 0 || rows < 2 || !PlanSourceValues(plan_))
         return;
+    const TReadTextOptions options = ReadOptions();
     const bool fixed = aheadFixed_ = Fixed;
     const char d = aheadDelimiter_ = FieldDelimiterCustom();
     const char q = aheadQualifier_ = TextQualifierCustom();
     const TPositionUnit unit = PositionUnit();
     // Runs on the reading thread: it reads the lines (kept until the source closes, which
     // stops this thread first) and the plan, nothing else of this component.
-    auto compute = [this, fixed, d, q, unit,
-                    positions = std::vector<TTextPosition>()](std::size_t row, std::vector<Variant> &values) mutable {
-        const std::string_view line = text_.Lines[row];
+    auto compute = [this, fixed, d, q, unit, options, positions = std::vector<TTextPosition>(),
+                    scanner = std::shared_ptr<TTextLineScanner>(), scanned = std::size_t(0),
+                    line = std::string_view()](std::size_t row, std::vector<Variant> &values) mutable {
+        if (!mapped_) {
+            line = text_.Lines[row];
+        } else {
+            // Rows are asked for in order: this thread's own scan of the mapping follows them.
+            if (!scanner || row + 1 < scanned) {
+                scanner = std::make_shared<TTextLineScanner>(mapped_->Data(), options,
+                                                             TTextLineScanner::LastRow(options));
+                scanned = 0;
+            }
+            while (scanned <= row) {
+                if (!scanner->Next(line))
+                    throw std::runtime_error("the file changed while it was read");
+                ++scanned;
+            }
+        }
         if (fixed)
             positions.clear();
         else

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sources/common/MappedFile.h"
 #include "sources/text/TextCharacters.h"
 #include "engine/VxIBase.h"
 
@@ -40,6 +41,30 @@ struct TReadTextOptions {
     std::string RecordSeparator = "\r\n";
 };
 
+// Cuts a text into records and hands out the wanted lines one at a time, in order; a
+// line is a view into the text.
+class TTextLineScanner {
+public:
+    TTextLineScanner(std::string_view data, const TReadTextOptions &options, long long lastRow);
+    bool Next(std::string_view &line); // false at the end
+    // Bytes of the text scanned so far.
+    std::size_t Offset() const { return start_; }
+    // The field-name row's text, once the scan has passed it.
+    const std::string &FieldNameLine() const { return fieldNameLine_; }
+    // The last line number a read keeps.
+    static long long LastRow(const TReadTextOptions &options);
+
+private:
+    std::string_view data_;
+    TReadTextOptions options_;
+    long long lastRow_;
+    long long lineNumber_ = 0;
+    long long kept_ = 0;
+    std::size_t start_ = 0;
+    bool done_ = false;
+    std::string fieldNameLine_;
+};
+
 // Reads the remaining bytes of a stream, cuts them into records and keeps the wanted
 // lines. Returns the field-name row's text.
 std::string ReadTextLines(const TReadTextOptions &options, std::istream &stream, TTextLines &result);
@@ -75,7 +100,10 @@ public:
     void FirstRow() override;
     void NextRow() override { ++CurrentRowIndex; }
     bool HasRow() override;
-    std::int32_t GetRowCount() override { return static_cast<std::int32_t>(text_.Lines.size()); }
+    std::int32_t GetRowCount() override
+    {
+        return mappedRows_ >= 0 ? mappedRows_ : static_cast<std::int32_t>(text_.Lines.size());
+    }
     bool ProcessRow() override;
     void GetFieldValue(const Variant &name, Variant &value) override;
     bool CheckProperties(std::string &propertyName) override;
@@ -101,6 +129,18 @@ protected:
 private:
     void StartReadAhead();
     void SplitCurrentLine();
+    bool MapFile();
+    void Unmap();
+    std::string_view LineAt(int row);
+
+    // A file read in place (see MapFile); its lines are not kept, but scanned in order.
+    static constexpr std::size_t ReleaseStep = 32u << 20;
+    std::unique_ptr<TMappedFile> mapped_;
+    std::int32_t mappedRows_ = -1;
+    std::unique_ptr<TTextLineScanner> scan_;
+    int scanRow_ = -1;
+    std::string_view scanLine_;
+    std::size_t nextRelease_ = 0;
 
     std::vector<TTextPosition> fieldPositions_;
     std::string_view positionsLine_; // the line fieldPositions_ belong to
