@@ -5,7 +5,7 @@
 # Settings (environment):
 #   SIZES      row counts, smallest first            (default "100000 1000000")
 #   TCP_SIZES  row counts of the loads into a private server over loopback TCP
-#              (default "20000"; empty: none)
+#              (default "100000"; empty: none)
 #   REPS       runs of each case per size, at least 3 for a median worth reading (default 3)
 #   CASES      a subset of the case names below      (default: all)
 #   WORK       folder for data, databases and results (default bench/work)
@@ -24,7 +24,7 @@ ALL_CASES="a-insert a-update b-isql append-delimited append-fixed appendupdate u
 # batched baseline (100 rows a round trip), and the runner's keyed and plain loads.
 TCP_CASES="tcp-a-insert tcp-a-update tcp-batch tcp-append tcp-appendupdate tcp-update"
 CASES="${CASES:-$ALL_CASES $TCP_CASES}"
-TCP_SIZES="${TCP_SIZES-20000}"
+TCP_SIZES="${TCP_SIZES-100000}"
 WORK="${WORK:-$here/work}"
 FERROVANE="${FERROVANE:-$root/build/cli/ferrovane-import}"
 BASELINE_A="${BASELINE_A:-$root/build/bench/bench_baseline_a}"
