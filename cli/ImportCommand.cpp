@@ -145,22 +145,10 @@ TConnectionSettings ConnectionSettingsFrom(const TCommandLine &args)
 const std::vector<TCommandLine::Option> &ImportOptions()
 {
     static const std::vector<TCommandLine::Option> options = {
-        {"spec", true},
-        {"table", true},
-        {"source", true},
-        {"mode", true},
-        {"keys", true},
-        {"quote", false},
-        {"generator", true},
-        {"generator-field", true},
-        {"commit-count", true},
-        {"batch-rows", true},
-        {"script", true},
-        {"no-connect", false},
-        {"no-commit", false},
-        {"abort-on-error", false},
-        {"errors", true},
-        {"quiet", false},
+        {"spec", true},         {"table", true},           {"source", true},    {"mode", true},
+        {"keys", true},         {"quote", false},          {"generator", true}, {"generator-field", true},
+        {"commit-count", true}, {"batch-rows", true},      {"script", true},    {"no-connect", false},
+        {"no-commit", false},   {"abort-on-error", false}, {"errors", true},    {"quiet", false},
     };
     return options;
 }

@@ -87,8 +87,13 @@ std::string TIBGeneratorField::Statement(int sqlDialect) const
 // ---------------------------------------------------------------- TIBField
 
 TIBField::TIBField(TIBCustomDataSet &dataSet, int index, const TIBColumnInfo &column, const Metadata &meta, bool utf8)
-    : dataSet_(dataSet), index_(index), name_(column.Name), relation_(column.RelName), column_(column.SQLName),
-      type_(fieldTypeOf(column)), utf8_(utf8)
+    : dataSet_(dataSet),
+      index_(index),
+      name_(column.Name),
+      relation_(column.RelName),
+      column_(column.SQLName),
+      type_(fieldTypeOf(column)),
+      utf8_(utf8)
 {
     scale_ = -column.Scale;
     computed_ = meta.Computed;
@@ -743,8 +748,8 @@ void TIBCustomDataSet::FillParams(TIBSQL &query, const std::vector<TIBValue> &cu
         query.SetParam(i, values[static_cast<std::size_t>(i)], scales[static_cast<std::size_t>(i)]);
 }
 
-void TIBCustomDataSet::ParamValues(TIBSQL &query, const std::vector<TIBValue> &current,
-                                   std::vector<TIBValue> &values, std::vector<int> &scales) const
+void TIBCustomDataSet::ParamValues(TIBSQL &query, const std::vector<TIBValue> &current, std::vector<TIBValue> &values,
+                                   std::vector<int> &scales) const
 {
     // Which field and which value each parameter takes is worked out once per prepared
     // statement, not for every row.
@@ -1232,7 +1237,7 @@ bool TIBCustomDataSet::LocateCompact(const std::vector<int> &fields, const std::
 }
 
 TIBCustomDataSet::TIndexChange TIBCustomDataSet::ChangeCompactIndex(const std::vector<TIBValue> *before,
-                                                                     const std::vector<TIBValue> *after)
+                                                                    const std::vector<TIBValue> *after)
 {
     TIndexChange change;
     if (!compact_.active)

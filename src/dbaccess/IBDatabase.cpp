@@ -159,18 +159,34 @@ void removeFrom(auto &list, auto *item) { list.erase(std::remove(list.begin(), l
 
 void TIBClientList::Add(TIBLinked *client)
 {
+    const std::lock_guard lock(mutex_);
     if (std::find(clients_.begin(), clients_.end(), client) == clients_.end())
         clients_.push_back(client);
 }
 
-void TIBClientList::Remove(TIBLinked *client) { removeFrom(clients_, client); }
+void TIBClientList::Remove(TIBLinked *client)
+{
+    const std::lock_guard lock(mutex_);
+    removeFrom(clients_, client);
+}
+
+bool TIBClientList::Contains(TIBLinked *client) const
+{
+    const std::lock_guard lock(mutex_);
+    return std::find(clients_.begin(), clients_.end(), client) != clients_.end();
+}
 
 void TIBClientList::ReleaseAll(TIBReleaseReason reason) const
 {
+    std::vector<TIBLinked *> clients;
+    {
+        const std::lock_guard lock(mutex_);
+        clients = clients_;
+    }
     // A client may unbind itself, or free others (a dataset its statements), meanwhile:
     // only those still bound are told.
-    for (TIBLinked *c : std::vector<TIBLinked *>(clients_))
-        if (std::find(clients_.begin(), clients_.end(), c) != clients_.end())
+    for (TIBLinked *c : clients)
+        if (Contains(c))
             c->Release(reason);
 }
 
@@ -376,7 +392,9 @@ void TIBDatabase::ForceClose()
 
 void TIBDatabase::RaiseStatus(const ISC_STATUS *status)
 {
-    if (IsConnectionLost(status))
+    // A statement sent from another thread (a batch sent ahead) leaves the clean-up to the
+    // connection's own thread, which meets the same loss on its next call.
+    if (IsConnectionLost(status) && std::this_thread::get_id() == owner_)
         ForceClose();
     RaiseInterBaseError(status);
 }

@@ -3,7 +3,9 @@
 #include <ibase.h>
 
 #include <exception>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 class TIBDatabase;
@@ -33,7 +35,8 @@ protected:
     TIBTransaction *transaction_ = nullptr;
 };
 
-// The statements and datasets bound to a connection or a transaction.
+// The statements and datasets bound to a connection or a transaction. A batch sent ahead
+// binds its statements from a thread of its own: the list is guarded.
 class TIBClientList {
 public:
     void Add(TIBLinked *client);
@@ -42,6 +45,8 @@ public:
     void ReleaseAll(TIBReleaseReason reason) const;
 
 private:
+    bool Contains(TIBLinked *client) const;
+    mutable std::mutex mutex_;
     std::vector<TIBLinked *> clients_;
 };
 
@@ -110,6 +115,7 @@ private:
     std::string dpb_;
     bool dpbBuilt_ = false;
     std::vector<TIBTransaction *> transactions_;
+    std::thread::id owner_ = std::this_thread::get_id();
     TIBClientList clients_;
 };
 

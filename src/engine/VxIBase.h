@@ -304,5 +304,5 @@ private:
     bool batching_ = false;
     std::vector<TPendingRow> pendingRows_;
     std::vector<TPendingRow> sentRows_; // sent ahead, their outcome not known yet
-    TVxIStatistic beforePending_; // the counters before the first of them
+    TVxIStatistic beforePending_;       // the counters before the first of them
 };

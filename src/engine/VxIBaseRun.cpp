@@ -385,9 +385,8 @@ void TVxImportBaseComponent::RunRow(bool &found)
         throw;
     } catch (const std::exception &e) {
         // A row that fails before it is written is lost just the same: it counts as an
-        // error, so a run never reports success with rows silently dropped.
-        if (ActionKind == TVxIActionKind::akDatasetApply && isEditing(DataSet))
-            DataSet->Cancel();
+        // error, so a run never reports success with rows silently dropped. The rows
+        // before it are reported first.
         SendPendingRows();
         ++Statistic.TotalErrors;
         if (ReportRowError(e))
