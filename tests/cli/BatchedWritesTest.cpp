@@ -102,11 +102,11 @@ protected:
     }
 
     // Runs the arguments one row at a time and batched, and compares everything.
-    void expectSameBothWays(const std::string &arguments, bool keyed)
+    void expectSameBothWays(const std::string &arguments, bool keyed, const std::string &batchRows = "")
     {
-        SCOPED_TRACE(arguments);
+        SCOPED_TRACE(arguments + " " + batchRows);
         const Outcome single = run("--batch-rows 1 " + arguments, keyed);
-        const Outcome batched = run(arguments, keyed);
+        const Outcome batched = run(arguments + (batchRows.empty() ? "" : " --batch-rows " + batchRows), keyed);
         EXPECT_NE(single.errors, "") << single.run.out; // the rows that fail are there
         EXPECT_EQ(batched.run.status, single.run.status);
         EXPECT_EQ(batched.run.out, single.run.out);
@@ -128,11 +128,20 @@ TEST_P(BatchedWrites, EveryModeComesOutAsRowByRow)
     expectSameBothWays("--mode appendnew", true);
 }
 
+TEST_P(BatchedWrites, SmallBatchesSentAheadOfTheRowsRead)
+{
+    // Many batches, most of them with a failing row, each sent while the next one fills.
+    expectSameBothWays("--mode append", false, "30");
+    expectSameBothWays("--mode appendupdate", true, "30");
+}
+
 TEST_P(BatchedWrites, AnAbortEndsAtTheSameRow)
 {
     // Commits every 37 rows keep what came before the failing row, which must be the same.
     expectSameBothWays("--mode appendupdate --abort-on-error --commit-count 37", true);
     expectSameBothWays("--mode append --abort-on-error --commit-count 120", false);
+    // Without commits the run ends at the row, in a batch sent ahead, with nothing kept.
+    expectSameBothWays("--mode update --abort-on-error", true, "7");
 }
 
 INSTANTIATE_TEST_SUITE_P(Destination, BatchedWrites, ::testing::Values(false, true),

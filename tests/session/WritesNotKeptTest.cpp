@@ -117,4 +117,44 @@ TEST_F(WritesNotKept, ACancelledRunSendsNothingOfTheBatchItHeld)
     EXPECT_EQ(sql.FieldAsString(0), "100 10 109");
 }
 
+TEST_F(WritesNotKept, AFailingRowIsReportedWithTheCountersItHadWhenWritten)
+{
+    // Every seventh row repeats the one before: the server refuses it.
+    std::string text;
+    for (int i = 10; i < 150; ++i)
+        text += std::to_string(i % 7 == 0 ? i - 1 : i) + ";c" + std::to_string(i) + "\r\n";
+    const std::string source = dir.Write("rows.csv", text);
+    const std::string spec = dir.Write("rows.vxi", "[Common]\r\nTableType=Text\r\nSourceFileName=" + source +
+                                                       "\r\n[Mappings]\r\nMap0=ID=Field1\r\nMap1=CODE=Field2\r\n"
+                                                       "[Text]\r\nFieldDelimiter=3B\r\nRecordSeparator=0D0A\r\n"
+                                                       "RowFieldNames=0\r\nRowFirst=1\r\n");
+    auto reports = [&](int batchRows) {
+        TVxIRecordingHost host;
+        TVxImportFromText import;
+        import.Host = &host;
+        import.LoadSpecification(spec);
+        import.DataSet = &dest.Query;
+        import.AnimatedStatus = false;
+        import.AbortOnProblem = false;
+        import.WriteBatchRows = batchRows;
+        std::vector<std::string> seen;
+        import.OnErrorEvent = [&](TVxImportBaseComponent *s, const std::exception &, bool &) {
+            const TVxIStatistic &c = s->Statistic;
+            seen.push_back(std::to_string(c.TotalImported) + " " + std::to_string(c.TotalAdded) + " " +
+                           std::to_string(c.TotalErrors));
+        };
+        import.Execute();
+        const TVxIStatistic &c = import.Statistic;
+        seen.push_back("end " + std::to_string(c.TotalImported) + " " + std::to_string(c.TotalAdded) + " " +
+                       std::to_string(c.TotalErrors));
+        dest.Transaction.Rollback();
+        dest.Query.Open();
+        return seen;
+    };
+    const std::vector<std::string> single = reports(1);
+    EXPECT_EQ(single.size(), 21u); // 20 failures and the end
+    EXPECT_EQ(reports(6), single);
+    EXPECT_EQ(reports(50), single);
+}
+
 } // namespace
