@@ -138,23 +138,23 @@ TEST_F(WritesNotKept, AFailingRowIsReportedWithTheCountersItHadWhenWritten)
         import.AbortOnProblem = false;
         import.WriteBatchRows = batchRows;
         std::vector<std::string> seen;
-        import.OnErrorEvent = [&](TVxImportBaseComponent *s, const std::exception &, bool &) {
+        import.OnErrorEvent = [&](TVxImportBaseComponent * s, const std::exception &, bool &) {
             const TVxIStatistic &c = s->Statistic;
-            seen.push_back(std::to_string(c.TotalImported) + " " + std::to_string(c.TotalAdded) + " " +
-                           std::to_string(c.TotalErrors));
-        };
-        import.Execute();
-        const TVxIStatistic &c = import.Statistic;
-        seen.push_back("end " + std::to_string(c.TotalImported) + " " + std::to_string(c.TotalAdded) + " " +
+        seen.push_back(std::to_string(c.TotalImported) + " " + std::to_string(c.TotalAdded) + " " +
                        std::to_string(c.TotalErrors));
-        dest.Transaction.Rollback();
-        dest.Query.Open();
-        return seen;
     };
-    const std::vector<std::string> single = reports(1);
-    EXPECT_EQ(single.size(), 21u); // 20 failures and the end
-    EXPECT_EQ(reports(6), single);
-    EXPECT_EQ(reports(50), single);
+    import.Execute();
+    const TVxIStatistic &c = import.Statistic;
+    seen.push_back("end " + std::to_string(c.TotalImported) + " " + std::to_string(c.TotalAdded) + " " +
+                   std::to_string(c.TotalErrors));
+    dest.Transaction.Rollback();
+    dest.Query.Open();
+    return seen;
+};
+const std::vector<std::string> single = reports(1);
+EXPECT_EQ(single.size(), 21u); // 20 failures and the end
+EXPECT_EQ(reports(6), single);
+EXPECT_EQ(reports(50), single);
 }
 
 } // namespace
