@@ -11,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 namespace {
 
 // UTF-16 text after its byte-order mark, as UTF-8.
@@ -73,36 +75,84 @@ std::string_view DelimitedPart(std::string_view line, int from, int to)
 TTextLineScanner::TTextLineScanner(std::string_view data, const TReadTextOptions &options, long long lastRow)
     : data_(data), options_(options), lastRow_(lastRow)
 {
+    StripEndOfFile();
+}
+
+TTextLineScanner::TTextLineScanner(const TFile &file, const TReadTextOptions &options, long long lastRow)
+    : options_(options), lastRow_(lastRow), file_(std::fopen(file.Name.c_str(), "rb")), atEnd_(false)
+{
+    if (!file_)
+        throw EVxIError("Cannot open file \"" + file.Name + "\". " + std::strerror(errno));
+}
+
+void TTextLineScanner::StripEndOfFile()
+{
     // Characters 26 and 27 at the very end are end-of-file marks, not text.
     while (!data_.empty() && (data_.back() == 26 || data_.back() == 27))
         data_.remove_suffix(1);
+}
+
+bool TTextLineScanner::Refill(std::size_t &pos)
+{
+    if (atEnd_)
+        return false;
+    // The line being cut moves to the front; more of the file comes after it.
+    buffer_.erase(0, start_);
+    pos -= start_;
+    start_ = 0;
+    const std::size_t kept = buffer_.size();
+    buffer_.resize(kept + std::max<std::size_t>(ChunkBytes, kept));
+    const std::size_t got = std::fread(buffer_.data() + kept, 1, buffer_.size() - kept, file_.get());
+    buffer_.resize(kept + got);
+    data_ = buffer_;
+    if (got == 0) {
+        if (std::ferror(file_.get()))
+            throw EVxIError(std::string("The text file cannot be read. ") + std::strerror(errno));
+        atEnd_ = true;
+        StripEndOfFile();
+        pos = std::min(pos, data_.size());
+    }
+    return got > 0;
 }
 
 bool TTextLineScanner::Next(std::string_view &line)
 {
     const std::string &sep = options_.RecordSeparator;
     const char q = options_.TextQualifier;
-    const std::size_t n = data_.size();
     const char first = sep.empty() ? '\0' : sep.front();
     // A data character 0 never matches, so a separator holding one never does.
     const bool matchable = !sep.empty() && sep.find('\0') == std::string::npos;
     auto separatorAt = [&](std::size_t pos) {
         // The first character decides for almost every position.
-        if (!matchable || data_[pos] != first || n - pos < sep.size())
+        if (!matchable || data_[pos] != first || data_.size() - pos < sep.size())
             return false;
         return sep.size() == 1 || std::memcmp(data_.data() + pos + 1, sep.data() + 1, sep.size() - 1) == 0;
     };
-    while (!done_ && start_ < n) {
+    for (;;) {
+        if (done_)
+            return false;
+        if (start_ >= data_.size()) {
+            std::size_t ignored = start_;
+            if (!Refill(ignored) && start_ >= data_.size())
+                return false;
+        }
         std::size_t pos = start_;
         bool inside = false;
         // Only a separator's first character or a qualifier can end or shape a line.
-        while ((pos = FindEither(data_, pos, first, q != '\0' ? q : first)) < n) {
+        for (;;) {
+            pos = FindEither(data_, pos, first, q != '\0' ? q : first);
+            // A line or a separator cut by the end of what was read goes on in the file.
+            if ((pos >= data_.size() || (matchable && data_.size() - pos < sep.size())) && Refill(pos))
+                continue;
+            if (pos >= data_.size())
+                break;
             if (!inside && separatorAt(pos))
                 break;
             if (q != '\0' && data_[pos] == q)
                 inside = !inside;
             ++pos;
         }
+        const std::size_t n = data_.size();
         const std::string_view found(data_.data() + start_, pos - start_);
         start_ = pos < n ? pos + sep.size() : n;
         ++lineNumber_;
@@ -117,7 +167,6 @@ bool TTextLineScanner::Next(std::string_view &line)
             return true;
         }
     }
-    return false;
 }
 
 long long TTextLineScanner::LastRow(const TReadTextOptions &o)
@@ -265,7 +314,7 @@ TReadTextOptions TVxImportFromText::ReadOptions() const
 void TVxImportFromText::OpenSource()
 {
     readAhead_.reset(); // it reads the lines about to be replaced
-    Unmap();
+    StopStreaming();
     text_.Clear();
     CurrentRowIndex = 0;
     CurrentLine = {};
@@ -273,65 +322,53 @@ void TVxImportFromText::OpenSource()
     // The base's regional reload is not wanted here: the text source keeps its formats.
     if (SourceStream)
         ReadTextLines(ReadOptions(), *SourceStream, text_);
-    else if (!MapFile())
+    else if (!StreamFile())
         ReadTextFileLines(ReadOptions(), SourceFileName, text_);
 }
 
-// A file read from its mapping, a line at a time, is never whole in memory: its lines are
+// A regular file is read a chunk at a time and never whole in memory: its lines are
 // counted first, then read again as the rows are. UTF-16 text is converted whole instead.
-bool TVxImportFromText::MapFile()
+bool TVxImportFromText::StreamFile()
 {
-    auto mapped = std::make_unique<TMappedFile>();
-    if (!mapped->Open(SourceFileName))
+    struct stat info {};
+    if (::stat(SourceFileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
-    const std::string_view data = mapped->Data();
-    if (data.size() >= 2 && ((data[0] == '\xFF' && data[1] == '\xFE') || (data[0] == '\xFE' && data[1] == '\xFF')))
+    std::ifstream probe(SourceFileName, std::ios::binary);
+    char mark[2] = {};
+    if (!probe ||
+        (probe.read(mark, 2) && ((mark[0] == '\xFF' && mark[1] == '\xFE') || (mark[0] == '\xFE' && mark[1] == '\xFF'))))
         return false;
-    mapped_ = std::move(mapped);
     const TReadTextOptions options = ReadOptions();
-    TTextLineScanner counter(data, options, TTextLineScanner::LastRow(options));
+    TTextLineScanner counter(TTextLineScanner::TFile{SourceFileName}, options, TTextLineScanner::LastRow(options));
     long long rows = 0;
-    std::size_t release = ReleaseStep;
-    for (std::string_view line; counter.Next(line); ++rows)
-        if (counter.Offset() >= release) {
-            mapped_->Release(counter.Offset());
-            release = counter.Offset() + ReleaseStep;
-        }
-    mapped_->Release(data.size());
-    mapped_->Rewind();
-    mappedRows_ = static_cast<std::int32_t>(std::min<long long>(rows, INT32_MAX));
+    for (std::string_view line; counter.Next(line);)
+        ++rows;
+    streamedRows_ = static_cast<std::int32_t>(std::min<long long>(rows, INT32_MAX));
     text_.FieldNameLine = counter.FieldNameLine();
     return true;
 }
 
-void TVxImportFromText::Unmap()
+void TVxImportFromText::StopStreaming()
 {
     scan_.reset();
     scanRow_ = -1;
-    mapped_.reset();
-    mappedRows_ = -1;
+    streamedRows_ = -1;
 }
 
 std::string_view TVxImportFromText::LineAt(int row)
 {
-    if (!mapped_)
+    if (streamedRows_ < 0)
         return text_.Lines.at(static_cast<std::size_t>(row));
     if (!scan_ || row < scanRow_) {
         const TReadTextOptions options = ReadOptions();
-        scan_ = std::make_unique<TTextLineScanner>(mapped_->Data(), options, TTextLineScanner::LastRow(options));
+        scan_ = std::make_unique<TTextLineScanner>(TTextLineScanner::TFile{SourceFileName}, options,
+                                                   TTextLineScanner::LastRow(options));
         scanRow_ = -1;
-        nextRelease_ = ReleaseStep;
-        mapped_->Rewind();
     }
     while (scanRow_ < row) {
         if (!scan_->Next(scanLine_))
             throw EVxIError("The file " + SourceFileName + " changed while it was read");
         ++scanRow_;
-    }
-    // The lines behind are given back now and then; the one at hand stays readable.
-    if (scan_->Offset() >= nextRelease_) {
-        mapped_->Release(scan_->Offset() - scanLine_.size() - 2);
-        nextRelease_ = scan_->Offset() + ReleaseStep;
     }
     return scanLine_;
 }
@@ -339,7 +376,7 @@ std::string_view TVxImportFromText::LineAt(int row)
 void TVxImportFromText::CloseSource()
 {
     readAhead_.reset(); // before the lines it reads go
-    Unmap();
+    StopStreaming();
     text_.Clear();
     text_.Data.shrink_to_fit();
     fieldPositions_.clear();
@@ -395,15 +432,17 @@ void TVxImportFromText::StartReadAhead()
     const TPositionUnit unit = PositionUnit();
     // Runs on the reading thread: it reads the lines (kept until the source closes, which
     // stops this thread first) and the plan, nothing else of this component.
-    auto compute = [this, fixed, d, q, unit, options, positions = std::vector<TTextPosition>(),
-                    scanner = std::shared_ptr<TTextLineScanner>(), scanned = std::size_t(0),
+    const bool streamed = streamedRows_ >= 0;
+    auto compute = [this, fixed, d, q, unit, options, streamed, file = SourceFileName,
+                    positions = std::vector<TTextPosition>(), scanner = std::shared_ptr<TTextLineScanner>(),
+                    scanned = std::size_t(0),
                     line = std::string_view()](std::size_t row, std::vector<Variant> &values) mutable {
-        if (!mapped_) {
+        if (!streamed) {
             line = text_.Lines[row];
         } else {
-            // Rows are asked for in order: this thread's own scan of the mapping follows them.
+            // Rows are asked for in order: this thread's own read of the file follows them.
             if (!scanner || row + 1 < scanned) {
-                scanner = std::make_shared<TTextLineScanner>(mapped_->Data(), options,
+                scanner = std::make_shared<TTextLineScanner>(TTextLineScanner::TFile{file}, options,
                                                              TTextLineScanner::LastRow(options));
                 scanned = 0;
             }

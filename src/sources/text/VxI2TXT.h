@@ -1,9 +1,9 @@
 #pragma once
 
-#include "sources/common/MappedFile.h"
 #include "sources/text/TextCharacters.h"
 #include "engine/VxIBase.h"
 
+#include <cstdio>
 #include <istream>
 #include <memory>
 #include <string>
@@ -41,20 +41,32 @@ struct TReadTextOptions {
     std::string RecordSeparator = "\r\n";
 };
 
-// Cuts a text into records and hands out the wanted lines one at a time, in order; a
-// line is a view into the text.
+// Cuts a text into records and hands out the wanted lines one at a time, in order. A line
+// is a view into the text, valid until the next one is asked for. A file is read a chunk
+// at a time: it is never whole in memory (the line at hand is).
 class TTextLineScanner {
 public:
+    // A file to read, as opposed to a text at hand.
+    struct TFile {
+        std::string Name;
+    };
     TTextLineScanner(std::string_view data, const TReadTextOptions &options, long long lastRow);
+    TTextLineScanner(const TFile &file, const TReadTextOptions &options, long long lastRow);
     bool Next(std::string_view &line); // false at the end
-    // Bytes of the text scanned so far.
-    std::size_t Offset() const { return start_; }
     // The field-name row's text, once the scan has passed it.
     const std::string &FieldNameLine() const { return fieldNameLine_; }
     // The last line number a read keeps.
     static long long LastRow(const TReadTextOptions &options);
 
+    static constexpr std::size_t ChunkBytes = 1u << 20;
+
 private:
+    struct FileCloser {
+        void operator()(std::FILE *file) const { std::fclose(file); }
+    };
+    void StripEndOfFile();
+    bool Refill(std::size_t &pos);
+
     std::string_view data_;
     TReadTextOptions options_;
     long long lastRow_;
@@ -63,6 +75,9 @@ private:
     std::size_t start_ = 0;
     bool done_ = false;
     std::string fieldNameLine_;
+    std::unique_ptr<std::FILE, FileCloser> file_;
+    std::string buffer_;
+    bool atEnd_ = true; // nothing more to read than data_
 };
 
 // Reads the remaining bytes of a stream, cuts them into records and keeps the wanted
@@ -102,7 +117,7 @@ public:
     bool HasRow() override;
     std::int32_t GetRowCount() override
     {
-        return mappedRows_ >= 0 ? mappedRows_ : static_cast<std::int32_t>(text_.Lines.size());
+        return streamedRows_ >= 0 ? streamedRows_ : static_cast<std::int32_t>(text_.Lines.size());
     }
     bool ProcessRow() override;
     void GetFieldValue(const Variant &name, Variant &value) override;
@@ -129,18 +144,16 @@ protected:
 private:
     void StartReadAhead();
     void SplitCurrentLine();
-    bool MapFile();
-    void Unmap();
+    bool StreamFile();
+    void StopStreaming();
     std::string_view LineAt(int row);
 
-    // A file read in place (see MapFile); its lines are not kept, but scanned in order.
-    static constexpr std::size_t ReleaseStep = 32u << 20;
-    std::unique_ptr<TMappedFile> mapped_;
-    std::int32_t mappedRows_ = -1;
+    // A file read a chunk at a time (see StreamFile): its lines are not kept but read in
+    // order, the row loop's own way and the reading thread's.
+    std::int32_t streamedRows_ = -1;
     std::unique_ptr<TTextLineScanner> scan_;
     int scanRow_ = -1;
     std::string_view scanLine_;
-    std::size_t nextRelease_ = 0;
 
     std::vector<TTextPosition> fieldPositions_;
     std::string_view positionsLine_; // the line fieldPositions_ belong to

@@ -1,3 +1,4 @@
+#include "TempDir.h"
 #include "engine/MemoryDataSet.h"
 #include "sources/text/VxI2TXT.h"
 
@@ -75,6 +76,46 @@ TEST(ReadTextLines, RowNumbersCountSkippedLines)
     o.RowFieldNames = 3;
     std::istringstream short_("a\r\nb\r\nnames\r\n");
     EXPECT_EQ(ReadTextLines(o, short_, lines), ""); // reading stopped before the field-name row
+}
+
+// The lines of the same text read from a file, a chunk at a time.
+std::vector<std::string> readFile(const std::string &data, TReadTextOptions o = {})
+{
+    TempDir dir;
+    const std::string file = dir.Write("lines.txt", data);
+    TTextLineScanner scanner(TTextLineScanner::TFile{file}, o, TTextLineScanner::LastRow(o));
+    std::vector<std::string> lines;
+    for (std::string_view line; scanner.Next(line);)
+        lines.emplace_back(line);
+    return lines;
+}
+
+TEST(ReadTextLines, AFileReadInChunksCutsLikeTheWholeText)
+{
+    const std::size_t chunk = TTextLineScanner::ChunkBytes;
+    auto filler = [](std::size_t bytes, char c) { return std::string(bytes, c); };
+    TReadTextOptions lf;
+    lf.RecordSeparator = "\n";
+    TReadTextOptions skip;
+    skip.SkipEmpty = true;
+    skip.RowFirst = 2;
+    skip.RowLast = 6;
+    struct Case {
+        std::string what, data;
+        TReadTextOptions options;
+    };
+    const std::vector<Case> cases = {
+        {"small", "a\r\n\"x\r\ny\",1\r\nz\x1A", {}},
+        {"separator cut by the chunk's end", filler(chunk - 1, 'a') + "\r\nb\r\nc", {}},
+        {"qualified field across the chunk's end", "h\r\n\"" + filler(chunk, 'q') + "\r\nstill\",1\r\nlast\r\n", {}},
+        {"a line of three chunks", "x\r\n" + filler(3 * chunk, 'l') + "\r\ny", {}},
+        {"end-of-file marks after a chunk", filler(chunk, 'e') + "\x1A\x1B", {}},
+        {"one-character separator", filler(chunk - 3, 'n') + "\n\nb\n", lf},
+        {"skipped lines and a last row", "h\r\n  \r\n" + filler(chunk, 's') + "\r\n\r\nr\r\nt\r\nu\r\nv", skip},
+        {"empty", "", {}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(readFile(c.data, c.options), read(c.data, c.options)) << c.what;
 }
 
 std::vector<std::string> split(const std::string &line, char d = ',', char q = '"')
