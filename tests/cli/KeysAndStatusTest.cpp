@@ -113,6 +113,17 @@ TEST_F(KeysTest, KeysFromTheOptionTheSpecificationOrTheTable)
     EXPECT_EQ(none.status, 2) << none.out;
     EXPECT_EQ(none.out, "Property DatasetKeys wasn't specified.\n");
     EXPECT_TRUE(rows("NOKEY").empty());
+
+    // A table without a primary key: the rows are found, and changed, by the keys given.
+    dir.Write("cust.csv", "ID;NAME;CITY\r\n7;Bob;Paris\r\n1;Anna;Rome\r\n");
+    RunResult keyed = run("--spec " + spec({"TableName=NOKEY", "Mode=0"}));
+    EXPECT_EQ(keyed.status, 0) << keyed.out;
+    dir.Write("cust.csv", "ID;NAME;CITY\r\n7;Bobby;Lyon\r\n3;Cid;Bonn\r\n");
+    keyed = run("--spec " + spec({"TableName=NOKEY", "Mode=2"}) + " --keys ID");
+    EXPECT_EQ(keyed.status, 0) << keyed.out;
+    EXPECT_EQ(keyed.out, "The data import process has completed successfully.\n"
+                         "Processed: 2  Added: 1  Updated: 1  Deleted: 0  Skipped: 0  Errors: 0\n");
+    EXPECT_EQ(rows("NOKEY"), (std::vector<std::string>{"1|Anna|Rome", "3|Cid|Bonn", "7|Bobby|Lyon"}));
 }
 
 TEST_F(KeysTest, CommitCountKeepsTheBatchesBeforeAFailure)
