@@ -7,8 +7,12 @@
 #include "engine/MemoryDataSet.h"
 #include "sources/text/VxI2TXT.h"
 
+#include <cstdio>
 #include <exception>
 #include <sstream>
+#include <string>
+
+#include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -52,6 +56,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             source.GetFieldValue(Variant("Text"), value);
         }
         source.CloseSource();
+    } catch (const std::exception &) {
+    }
+
+    // A file read a few bytes at a time cuts the same lines as the text read whole.
+    try {
+        const TReadTextOptions options = source.ReadOptions();
+        const long long last = TTextLineScanner::LastRow(options);
+        const std::string whole(input.Rest());
+        static const std::string file = "/tmp/ferrovane-fuzz-text-" + std::to_string(getpid());
+        std::FILE *out = std::fopen(file.c_str(), "wb");
+        if (out) {
+            std::fwrite(whole.data(), 1, whole.size(), out);
+            std::fclose(out);
+            TTextLineScanner inMemory(whole, options, last);
+            TTextLineScanner chunked(TTextLineScanner::TFile{file, 1 + (width % 7)}, options, last);
+            std::string_view a, b;
+            for (;;) {
+                const bool more = inMemory.Next(a);
+                if (more != chunked.Next(b) || (more && a != b))
+                    __builtin_trap();
+                if (!more)
+                    break;
+            }
+        }
     } catch (const std::exception &) {
     }
 

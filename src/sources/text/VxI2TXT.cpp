@@ -79,7 +79,11 @@ TTextLineScanner::TTextLineScanner(std::string_view data, const TReadTextOptions
 }
 
 TTextLineScanner::TTextLineScanner(const TFile &file, const TReadTextOptions &options, long long lastRow)
-    : options_(options), lastRow_(lastRow), file_(std::fopen(file.Name.c_str(), "rb")), atEnd_(false)
+    : options_(options),
+      lastRow_(lastRow),
+      file_(std::fopen(file.Name.c_str(), "rb")),
+      chunk_(std::max<std::size_t>(file.Chunk, 1)),
+      atEnd_(false)
 {
     if (!file_)
         throw EVxIError("Cannot open file \"" + file.Name + "\". " + std::strerror(errno));
@@ -101,7 +105,7 @@ bool TTextLineScanner::Refill(std::size_t &pos)
     pos -= start_;
     start_ = 0;
     const std::size_t kept = buffer_.size();
-    buffer_.resize(kept + std::max<std::size_t>(ChunkBytes, kept));
+    buffer_.resize(kept + std::max(chunk_, kept));
     const std::size_t got = std::fread(buffer_.data() + kept, 1, buffer_.size() - kept, file_.get());
     buffer_.resize(kept + got);
     data_ = buffer_;

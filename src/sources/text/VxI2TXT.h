@@ -46,9 +46,11 @@ struct TReadTextOptions {
 // at a time: it is never whole in memory (the line at hand is).
 class TTextLineScanner {
 public:
-    // A file to read, as opposed to a text at hand.
+    static constexpr std::size_t ChunkBytes = 1u << 20;
+    // A file to read, as opposed to a text at hand, and the bytes read at a time.
     struct TFile {
         std::string Name;
+        std::size_t Chunk = ChunkBytes;
     };
     TTextLineScanner(std::string_view data, const TReadTextOptions &options, long long lastRow);
     TTextLineScanner(const TFile &file, const TReadTextOptions &options, long long lastRow);
@@ -57,8 +59,6 @@ public:
     const std::string &FieldNameLine() const { return fieldNameLine_; }
     // The last line number a read keeps.
     static long long LastRow(const TReadTextOptions &options);
-
-    static constexpr std::size_t ChunkBytes = 1u << 20;
 
 private:
     struct FileCloser {
@@ -77,6 +77,7 @@ private:
     std::string fieldNameLine_;
     std::unique_ptr<std::FILE, FileCloser> file_;
     std::string buffer_;
+    std::size_t chunk_ = ChunkBytes;
     bool atEnd_ = true; // nothing more to read than data_
 };
 
@@ -133,11 +134,12 @@ public:
     int CurrentRowIndex = 0;
     std::string_view CurrentLine;
     const TTextLines &TextLines() const { return text_; }
+    // How the lines are cut, from the properties.
+    TReadTextOptions ReadOptions() const;
     // True while this run's values are being read ahead on another thread.
     bool ReadsAhead() const { return readAhead_ != nullptr; }
 
 protected:
-    TReadTextOptions ReadOptions() const;
     TPositionUnit PositionUnit() const;
     TTextLines text_;
 

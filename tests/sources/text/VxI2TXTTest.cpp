@@ -79,11 +79,12 @@ TEST(ReadTextLines, RowNumbersCountSkippedLines)
 }
 
 // The lines of the same text read from a file, a chunk at a time.
-std::vector<std::string> readFile(const std::string &data, TReadTextOptions o = {})
+std::vector<std::string> readFile(const std::string &data, TReadTextOptions o = {},
+                                  std::size_t chunk = TTextLineScanner::ChunkBytes)
 {
     TempDir dir;
     const std::string file = dir.Write("lines.txt", data);
-    TTextLineScanner scanner(TTextLineScanner::TFile{file}, o, TTextLineScanner::LastRow(o));
+    TTextLineScanner scanner(TTextLineScanner::TFile{file, chunk}, o, TTextLineScanner::LastRow(o));
     std::vector<std::string> lines;
     for (std::string_view line; scanner.Next(line);)
         lines.emplace_back(line);
@@ -114,8 +115,12 @@ TEST(ReadTextLines, AFileReadInChunksCutsLikeTheWholeText)
         {"skipped lines and a last row", "h\r\n  \r\n" + filler(chunk, 's') + "\r\n\r\nr\r\nt\r\nu\r\nv", skip},
         {"empty", "", {}},
     };
-    for (const Case &c : cases)
+    for (const Case &c : cases) {
         EXPECT_EQ(readFile(c.data, c.options), read(c.data, c.options)) << c.what;
+        if (c.data.size() < 100)
+            for (std::size_t small = 1; small <= 4; ++small) // every cut of the small texts
+                EXPECT_EQ(readFile(c.data, c.options, small), read(c.data, c.options)) << c.what << " " << small;
+    }
 }
 
 std::vector<std::string> split(const std::string &line, char d = ',', char q = '"')
