@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             std::fwrite(whole.data(), 1, whole.size(), out);
             std::fclose(out);
             TTextLineScanner inMemory(whole, options, last);
-            TTextLineScanner chunked(TTextLineScanner::TFile{file, 1 + (width % 7)}, options, last);
+            TTextLineScanner chunked(TTextLineScanner::TFile{file, static_cast<std::size_t>(1 + width % 7)}, options,
+                                     last);
             std::string_view a, b;
             for (;;) {
                 const bool more = inMemory.Next(a);
