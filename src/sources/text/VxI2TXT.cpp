@@ -157,6 +157,8 @@ bool TTextLineScanner::Next(std::string_view &line)
             ++pos;
         }
         const std::size_t n = data_.size();
+        if (start_ >= n)
+            return false; // what was left were end-of-file marks
         const std::string_view found(data_.data() + start_, pos - start_);
         start_ = pos < n ? pos + sep.size() : n;
         ++lineNumber_;

@@ -111,6 +111,8 @@ TEST(ReadTextLines, AFileReadInChunksCutsLikeTheWholeText)
         {"qualified field across the chunk's end", "h\r\n\"" + filler(chunk, 'q') + "\r\nstill\",1\r\nlast\r\n", {}},
         {"a line of three chunks", "x\r\n" + filler(3 * chunk, 'l') + "\r\ny", {}},
         {"end-of-file marks after a chunk", filler(chunk, 'e') + "\x1A\x1B", {}},
+        {"nothing but end-of-file marks", "\x1A\x1A", lf},
+        {"end-of-file marks after the last separator", "a\nb\n\x1A", lf},
         {"one-character separator", filler(chunk - 3, 'n') + "\n\nb\n", lf},
         {"skipped lines and a last row", "h\r\n  \r\n" + filler(chunk, 's') + "\r\n\r\nr\r\nt\r\nu\r\nv", skip},
         {"empty", "", {}},
