@@ -344,7 +344,8 @@ bool TVxImportFromText::StreamFile()
     if (!probe ||
         (probe.read(mark, 2) && ((mark[0] == '\xFF' && mark[1] == '\xFE') || (mark[0] == '\xFE' && mark[1] == '\xFF'))))
         return false;
-    const TReadTextOptions options = ReadOptions();
+    // Read again later with the same cutting, whatever a handler changes meanwhile.
+    const TReadTextOptions &options = streamOptions_ = ReadOptions();
     TTextLineScanner counter(TTextLineScanner::TFile{SourceFileName}, options, TTextLineScanner::LastRow(options));
     long long rows = 0;
     for (std::string_view line; counter.Next(line);)
@@ -366,9 +367,8 @@ std::string_view TVxImportFromText::LineAt(int row)
     if (streamedRows_ < 0)
         return text_.Lines.at(static_cast<std::size_t>(row));
     if (!scan_ || row < scanRow_) {
-        const TReadTextOptions options = ReadOptions();
-        scan_ = std::make_unique<TTextLineScanner>(TTextLineScanner::TFile{SourceFileName}, options,
-                                                   TTextLineScanner::LastRow(options));
+        scan_ = std::make_unique<TTextLineScanner>(TTextLineScanner::TFile{SourceFileName}, streamOptions_,
+                                                   TTextLineScanner::LastRow(streamOptions_));
         scanRow_ = -1;
     }
     while (scanRow_ < row) {
@@ -431,7 +431,7 @@ void TVxImportFromText::StartReadAhead()
     const auto rows = static_cast<std::size_t>(GetRowCount());
     if (CurrentRowIndex != 0 || rows < 2 || !PlanSourceValues(plan_))
         return;
-    const TReadTextOptions options = ReadOptions();
+    const TReadTextOptions options = streamOptions_;
     const bool fixed = aheadFixed_ = Fixed;
     const char d = aheadDelimiter_ = FieldDelimiterCustom();
     const char q = aheadQualifier_ = TextQualifierCustom();

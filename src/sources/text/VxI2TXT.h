@@ -153,6 +153,7 @@ private:
     // A file read a chunk at a time (see StreamFile): its lines are not kept but read in
     // order, the row loop's own way and the reading thread's.
     std::int32_t streamedRows_ = -1;
+    TReadTextOptions streamOptions_;
     std::unique_ptr<TTextLineScanner> scan_;
     int scanRow_ = -1;
     std::string_view scanLine_;
