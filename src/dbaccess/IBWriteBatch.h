@@ -80,7 +80,7 @@ public:
     const std::vector<THeld> &Sent() const { return sent_; }
     // True once the server refused a block or a savepoint: holding is then pointless.
     bool Broken() const { return broken_; }
-    // Statements a test may inspect: the blocks prepared so far.
+    // The blocks prepared so far, for a test to look at.
     int BlocksPrepared() const { return blocksPrepared_; }
 
 private:
