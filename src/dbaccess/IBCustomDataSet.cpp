@@ -69,18 +69,7 @@ std::string timeToStr(double dt)
 
 std::string TIBGeneratorField::Statement(int sqlDialect) const
 {
-    std::string name;
-    if (sqlDialect == 1) {
-        name = Text::Upper(Text::Trim(Generator));
-    } else {
-        name = "\"";
-        for (char c : Generator) {
-            name += c;
-            if (c == '"')
-                name += '"';
-        }
-        name += '"';
-    }
+    const std::string name = sqlDialect == 1 ? Text::Upper(Text::Trim(Generator)) : QuotedIdentifier(Generator);
     return "SELECT GEN_ID(" + name + ", " + std::to_string(IncrementBy) + ") FROM RDB$DATABASE";
 }
 
@@ -739,17 +728,7 @@ void TIBCustomDataSet::Edit()
     state_ = TDataSetState::dsEdit;
 }
 
-void TIBCustomDataSet::FillParams(TIBSQL &query, const std::vector<TIBValue> &current) const
-{
-    std::vector<TIBValue> values;
-    std::vector<int> scales;
-    ParamValues(query, current, values, scales);
-    for (int i = 0; i < static_cast<int>(values.size()); ++i)
-        query.SetParam(i, values[static_cast<std::size_t>(i)], scales[static_cast<std::size_t>(i)]);
-}
-
-void TIBCustomDataSet::ParamValues(TIBSQL &query, const std::vector<TIBValue> &current, std::vector<TIBValue> &values,
-                                   std::vector<int> &scales) const
+const TIBCustomDataSet::TParamBinding &TIBCustomDataSet::BindingOf(const TIBSQL &query) const
 {
     // Which field and which value each parameter takes is worked out once per prepared
     // statement, not for every row.
@@ -769,11 +748,30 @@ void TIBCustomDataSet::ParamValues(TIBSQL &query, const std::vector<TIBValue> &c
             binding.params.push_back(p);
         }
     }
+    return binding;
+}
+
+const TIBValue &TIBCustomDataSet::ParamValue(const TParamBinding::Param &p, const std::vector<TIBValue> &current) const
+{
+    static const TIBValue null = TIBValue::Null();
+    return p.field < 0 ? null : p.old ? old_.at(p.field) : current.at(p.field);
+}
+
+void TIBCustomDataSet::FillParams(TIBSQL &query, const std::vector<TIBValue> &current) const
+{
+    const TParamBinding &binding = BindingOf(query);
+    for (std::size_t i = 0; i < binding.params.size(); ++i)
+        query.SetParam(static_cast<int>(i), ParamValue(binding.params[i], current), binding.params[i].scale);
+}
+
+void TIBCustomDataSet::ParamValues(const TIBSQL &query, const std::vector<TIBValue> &current,
+                                   std::vector<TIBValue> &values, std::vector<int> &scales) const
+{
     values.clear();
     scales.clear();
-    for (const TParamBinding::Param &p : binding.params) {
-        values.push_back(p.field < 0 ? TIBValue::Null() : p.old ? old_.at(p.field) : current.at(p.field));
-        scales.push_back(p.field < 0 ? 0 : p.scale);
+    for (const TParamBinding::Param &p : BindingOf(query).params) {
+        values.push_back(ParamValue(p, current));
+        scales.push_back(p.scale);
     }
 }
 
@@ -845,8 +843,14 @@ void TIBCustomDataSet::Post()
         if (index_.active)
             IndexAdd(static_cast<std::uint32_t>(cur_));
     }
+    EndPost();
+}
+
+void TIBCustomDataSet::EndPost()
+{
     edit_.clear();
     old_.clear();
+    assigned_.clear();
     state_ = TDataSetState::dsBrowse;
     eof_ = bof_ = false;
     Notify(TDataEvent::deDataSetChange);
@@ -1099,15 +1103,7 @@ std::vector<TIBValue> TIBCustomDataSet::KeyValues(const std::vector<int> &fields
 
 std::string TIBCustomDataSet::QuotedName(const std::string &name) const
 {
-    if (database_->SQLDialect() < 3)
-        return name;
-    std::string quoted = "\"";
-    for (char c : name) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + '"';
+    return database_->SQLDialect() < 3 ? name : QuotedIdentifier(name);
 }
 
 std::string TIBCustomDataSet::ColumnType(const TIBField &field) const
@@ -1384,25 +1380,19 @@ void TIBCustomDataSet::PostWithoutKeeping(bool inserting)
         if (!UpdateObject || TIBUpdateSQL::IsEmpty(UpdateObject->ModifySQL))
             throw EIBClientError(IBClientErrorCode::CannotUpdate);
         TPartialUpdate &update = PartialUpdate();
-        for (int f : update.setFields) {
+        auto add = [&](int f, const std::vector<TIBValue> &row) {
             const auto *field = static_cast<const TIBField *>(fields_[static_cast<std::size_t>(f)].get());
-            values.push_back(edit_[static_cast<std::size_t>(f)]);
+            values.push_back(row[static_cast<std::size_t>(f)]);
             scales.push_back(field->DataType() == TFieldType::ftBCD ? -field->Scale() : 0);
-        }
-        for (int f : compact_.identity) {
-            const auto *field = static_cast<const TIBField *>(fields_[static_cast<std::size_t>(f)].get());
-            values.push_back(old_[static_cast<std::size_t>(f)]);
-            scales.push_back(field->DataType() == TFieldType::ftBCD ? -field->Scale() : 0);
-        }
+        };
+        for (int f : update.setFields)
+            add(f, edit_);
+        for (int f : compact_.identity)
+            add(f, old_);
         Write(*update.query, update.shape, std::move(values), std::move(scales), &old_, &edit_);
         locatedRow_ = edit_;
     }
-    edit_.clear();
-    old_.clear();
-    assigned_.clear();
-    state_ = TDataSetState::dsBrowse;
-    eof_ = bof_ = false;
-    Notify(TDataEvent::deDataSetChange);
+    EndPost();
 }
 
 void TIBCustomDataSet::DeleteLocated()

@@ -246,8 +246,9 @@ private:
     void Write(TIBSQL &query, int shape, std::vector<TIBValue> values, std::vector<int> scales,
                const std::vector<TIBValue> *before, const std::vector<TIBValue> *after);
     static void RunStatement(TIBSQL &query, const std::vector<TIBValue> &values, const std::vector<int> &scales);
-    void ParamValues(TIBSQL &query, const std::vector<TIBValue> &current, std::vector<TIBValue> &values,
+    void ParamValues(const TIBSQL &query, const std::vector<TIBValue> &current, std::vector<TIBValue> &values,
                      std::vector<int> &scales) const;
+    void EndPost();
     void Notify(TDataEvent event);
     std::ptrdiff_t SlotOfRecord(int recNo) const;
     void CreateFields();
@@ -296,6 +297,8 @@ private:
         std::size_t fieldCount = 0;
         std::vector<Param> params;
     };
+    const TParamBinding &BindingOf(const TIBSQL &query) const;
+    const TIBValue &ParamValue(const TParamBinding::Param &p, const std::vector<TIBValue> &current) const;
     mutable std::unordered_map<const TIBSQL *, TParamBinding> bindings_;
 
     KeyIndex index_;

@@ -223,6 +223,17 @@ std::string TIBSQL::SQLText() const
     return text;
 }
 
+std::string QuotedIdentifier(std::string_view name)
+{
+    std::string quoted = "\"";
+    for (char c : name) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    return quoted + '"';
+}
+
 std::string TIBSQL::PreprocessSQL(const std::string &text, std::vector<std::string> &names)
 {
     names.clear();

@@ -28,6 +28,9 @@ struct TIBColumnInfo {
 // texts and BLOB contents as bytes, Booleans, or Null.
 using TIBValue = Variant;
 
+// The name in double quotes, its own double quotes doubled: a dialect 3 identifier.
+std::string QuotedIdentifier(std::string_view name);
+
 // 10 to the power n (n from 0 to 18): the factor of a scaled numeric column.
 std::int64_t PowerOfTen(int n);
 

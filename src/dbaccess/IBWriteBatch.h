@@ -57,7 +57,6 @@ public:
     void SetConnection(TIBDatabase *database, TIBTransaction *transaction);
     // Rows a batch holds before it is full; 0 or 1 turns holding off.
     void SetMaxRows(std::size_t rows) { maxRows_ = rows; }
-    std::size_t MaxRows() const { return maxRows_; }
 
     // The shape's number (the same for the same text).
     int AddShape(TShape shape);

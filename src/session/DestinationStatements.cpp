@@ -94,15 +94,7 @@ TDestinationMetadata LoadDestinationMetadata(const std::string &table, TIBQuery 
 
 std::string QuoteName(const std::string &name, int quotingDialect)
 {
-    if (quotingDialect == 1)
-        return Text::Upper(Text::Trim(name));
-    std::string quoted = "\"";
-    for (char c : name) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + "\"";
+    return quotingDialect == 1 ? Text::Upper(Text::Trim(name)) : QuotedIdentifier(name);
 }
 
 void GenerateUpdateStatements(const std::string &table, const std::vector<std::string> &keysIn,
