@@ -371,25 +371,17 @@ TEST(ExpressionBuilderCatalogueTest, CodesFollowThePositionsOfTheSubCategories)
 }
 
 // Works the wizard window up to its expression boxes, over a destination in memory.
-class ExpressionBuilderInWizardTest : public ::testing::Test {
+class ExpressionBuilderInWizardTest : public TWizardOverMemory {
 protected:
     void SetUp() override
     {
-        WriteFile(text, "Id;Name\r\n1;Ann\r\n2;Bob\r\n");
-        wizard.DataSet = &destination;
+        TWizardOverMemory::SetUp();
         wizard.SourceFileName = text;
         wizard.SetFieldDelimiter(TVxIFieldDelimiter::fdSemicolon);
         wizard.Mappings = {"ID=Field1", "NAME=Field2"};
         wizard.RowFirst = 2;
         wizard.Parameters.Add().SetName("Country");
     }
-
-    TempDir dir;
-    std::string text = dir.File("people.csv");
-    TMemoryDataSet destination{{{"ID", TFieldType::ftInteger}, {"NAME", TFieldType::ftString, 20}}, "PEOPLE"};
-    TVxIWizardDlg wizard;
-    std::unique_ptr<TfrmVxIWizard> window;
-    TMessageRecorder messages;
 };
 
 TEST_F(ExpressionBuilderInWizardTest, TheBuildersTextLandsInTheMappingGridAndTheLoadCondition)

@@ -16,14 +16,8 @@ namespace {
 using T = TTableTypeImport;
 
 // The window alone, shown without Execute's modal loop, over a destination in memory.
-class WizardStepsTest : public ::testing::Test {
+class WizardStepsTest : public TWizardOverMemory {
 protected:
-    void SetUp() override
-    {
-        WriteFile(text, "Id;Name\r\n1;Ann\r\n2;Bob\r\n");
-        wizard.DataSet = &destination;
-    }
-
     Ui::TfrmVxIWizard &Open() { return OpenWizardWindow(wizard, window); }
 
     // Next (or Back) until nothing changes, with the steps passed on the way.
@@ -37,13 +31,6 @@ protected:
             steps.push_back(window->CurrentStep());
         }
     }
-
-    TempDir dir;
-    std::string text = dir.File("people.csv");
-    TMemoryDataSet destination{{{"ID", TFieldType::ftInteger}, {"NAME", TFieldType::ftString, 20}}, "PEOPLE"};
-    TVxIWizardDlg wizard;
-    std::unique_ptr<TfrmVxIWizard> window;
-    TMessageRecorder messages;
 };
 
 struct SequenceCase {

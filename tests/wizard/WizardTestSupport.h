@@ -1,7 +1,9 @@
 #pragma once
 
+#include "Files.h"
 #include "FirebirdTestSupport.h"
 #include "QtInput.h"
+#include "engine/MemoryDataSet.h"
 #include "ui_VxIWizForm.h"
 #include "wizard/MessageBoxes.h"
 #include "wizard/VxIWiz.h"
@@ -81,4 +83,21 @@ public:
 
 private:
     TMessageHandler previous_;
+};
+
+// The wizard over a destination in memory, PEOPLE(ID, NAME), and a file of two people.
+class TWizardOverMemory : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        WriteFile(text, "Id;Name\r\n1;Ann\r\n2;Bob\r\n");
+        wizard.DataSet = &destination;
+    }
+
+    TempDir dir;
+    std::string text = dir.File("people.csv");
+    TMemoryDataSet destination{{{"ID", TFieldType::ftInteger}, {"NAME", TFieldType::ftString, 20}}, "PEOPLE"};
+    TVxIWizardDlg wizard;
+    std::unique_ptr<TfrmVxIWizard> window;
+    TMessageRecorder messages;
 };
