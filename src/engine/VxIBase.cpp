@@ -333,6 +333,24 @@ void TVxImportBaseComponent::AutoMapColumns()
         Mappings.Add(DataSet->Fields(i)->FieldName() + "=" + Columns[i].FieldName);
 }
 
+void TVxImportBaseComponent::AutoMapColumnsToCaptions()
+{
+    Mappings.Clear();
+    if (!DataSet)
+        return;
+    for (int c = 0; c < Columns.Count(); ++c) {
+        const TVxIColumn &column = Columns[c];
+        for (int f = 0; f < DataSet->FieldCount(); ++f) {
+            const TField *field = DataSet->Fields(f);
+            if (Text::SameText(field->FieldName(), column.FieldName) ||
+                (UseDisplayNames && Text::SameText(field->DisplayLabel(), column.FieldName))) {
+                Mappings.Add(field->FieldName() + "=" + column.Caption);
+                break;
+            }
+        }
+    }
+}
+
 std::string TVxImportBaseComponent::GetTableName() const
 {
     if (!TableName.empty())

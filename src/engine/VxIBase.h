@@ -196,6 +196,10 @@ protected:
     // their constructor (the base's extension is not yet theirs in ours).
     void ApplyDefaultSourceFileName();
     TVxIHost &HostRef() const { return Host ? *Host : DefaultHost(); }
+    // Maps each destination field to the column whose FieldName (a header's text) is the
+    // field's name or display label, reading it by the column's Caption ("Field3"): for
+    // sources whose values are asked for by position.
+    void AutoMapColumnsToCaptions();
     TField *DestinationField(int position) const;
     TField *SlotField(Variant &slot, int &position) const;
 

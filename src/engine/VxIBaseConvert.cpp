@@ -47,7 +47,8 @@ void TVxImportBaseComponent::ConvertForField(TFieldType type, const std::string 
 {
     if (const std::string *pointer = value.StringPointer()) {
         const bool cdata = pointer->rfind("[CDATA[", 0) == 0;
-        const bool decode = blobEncoded && (cdata || isBlob);
+        // Base64 is a BLOB's form only: a CDATA section bound for a text field is its text.
+        const bool decode = blobEncoded && isBlob;
         if (cdata || decode) {
             std::string text = *pointer;
             if (cdata)

@@ -5,6 +5,7 @@
 #include <iconv.h>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 namespace {
 
@@ -64,14 +65,30 @@ struct TIconvCloser {
 
 void DecodeHTMLEntities(std::string &text)
 {
+    if (text.find('&') == std::string::npos)
+        return;
     for (const TEntity &e : entities) {
         const std::string_view name = e.name;
-        for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name)) {
-            std::size_t length = name.size();
-            if (at + length < text.size() && text[at + length] == ';')
-                ++length;
-            text.replace(at, length, e.replacement);
+        if (text.find(name) == std::string::npos)
+            continue;
+        // One pass per entity, written over the text in place (every replacement is
+        // shorter than its entity). A match is looked for where each written character
+        // ends one, so an entity a replacement completes is replaced in turn, as repeated
+        // replacing from the start would, without its quadratic time.
+        const std::string_view replacement = e.replacement;
+        std::size_t w = 0;
+        for (std::size_t r = 0; r < text.size();) {
+            text[w++] = text[r++];
+            if (w < name.size() || text[w - 1] != name.back() ||
+                std::string_view(text).substr(w - name.size(), name.size()) != name)
+                continue;
+            w -= name.size();
+            if (r < text.size() && text[r] == ';')
+                ++r;
+            for (char c : replacement)
+                text[w++] = c;
         }
+        text.resize(w);
     }
 }
 

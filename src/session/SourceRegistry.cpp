@@ -3,6 +3,8 @@
 #include "sources/dbase/VxDBF.h"
 #include "sources/dbase/VxI2DBF.h"
 #include "sources/excel/VxI2XLS.h"
+#include "sources/markup/VxI2HTML.h"
+#include "sources/markup/VxI2XML.h"
 #include "sources/paradox/VxI2DB.h"
 #include "sources/paradox/VxParadox.h"
 #include "sources/text/VxI2TXT.h"
@@ -27,11 +29,11 @@ std::vector<TSourceType> makeTypes()
         {T::teParadox, "Paradox file (*.db)", true, component<TVxImportFromParadox>(), reader<TDBParadox>()},
         {T::teDBase, "DBase file (*.dbf)", true, component<TVxImportFromDBF>(), reader<TDBF>()},
         {T::teText, "Text file (*.txt)", false, component<TVxImportFromText>(), {}},
-        {T::teHTML, "HTML file (*.htm;*.html)", false, {}, {}},
+        {T::teHTML, "HTML file (*.htm;*.html)", false, component<TVxImportFromHTML>(), {}, BuildHTMLPreview},
         {T::teXLS, "Excel file (*.xls)", true, component<TVxImportFromXLS>(), CreateExcelReader},
         {T::teWKS, "Lotus 1-2-3 file (*.wk1)", true, {}, {}},
         {T::teQuattro, "QuattroPro file (*.wq1)", true, {}, {}},
-        {T::teXML, "XML file (*.xml)", false, {}, {}},
+        {T::teXML, "XML file (*.xml)", false, component<TVxImportFromXML>(), {}, BuildXMLPreview},
         {T::teAccess, "MS Access database (*.mdb)", false, {}, {}},
         {T::teWord, "Word file (*.doc)", false, {}, {}},
         {T::teADO, "ADO connection", false, {}, {}},

@@ -2,6 +2,7 @@
 
 #include "engine/VxIBase.h"
 #include "sources/cells/VxI2Cell.h"
+#include "sources/markup/MarkupPreview.h"
 
 #include <functional>
 #include <memory>
@@ -18,6 +19,9 @@ struct TSourceType {
     std::function<std::unique_ptr<TVxImportBaseComponent>()> Create;
     // Cell-based types with a reader: the reader for a file, for the preview.
     TCellReaderFactory CreateCellReader;
+    // Documents the wizard previews by a routine of their own (HTML, XML): it fills the
+    // column names and hands out the previewed rows.
+    std::function<void(const TMarkupPreviewRequest &, std::vector<std::string> &)> Preview;
 
     // The name specification files write ("Text", "XLS", ...).
     std::string Name() const { return TableTypeName(Type); }

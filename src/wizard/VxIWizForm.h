@@ -105,6 +105,7 @@ private:
     bool FillConvertedPreview(const std::vector<int> &mappedRows);
     void FillEvaluatedPreview(const std::vector<int> &mappedRows);
     void SheetChanged(int index);
+    void ReadDocumentPreview();
     std::vector<std::string> ReadCellPreview(int sheet);
     void FillSheetTabs(const std::vector<std::string> &sheets);
     void FillSourceColumnList();

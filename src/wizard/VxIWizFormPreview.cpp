@@ -210,6 +210,8 @@ void TfrmVxIWizard::BuildFilePreview()
                 }
                 sourceColumns_ = names;
             }
+        } else if (SourceTypeOf(type).Preview) {
+            ReadDocumentPreview();
         } else if (type != T::teSPSS && SourceTypeOf(type).CreateCellReader) {
             FillSheetTabs(ReadCellPreview(0));
         } else if (type != T::teSPSS) {
@@ -234,6 +236,26 @@ void TfrmVxIWizard::BuildFilePreview()
     markNumberColumn(grid, 1);
     grid->setRowHeight(1, spacerRowHeight);
     BuildFieldList();
+}
+
+// A document's rows into the file preview, its column names onto the source column list.
+void TfrmVxIWizard::ReadDocumentPreview()
+{
+    QTableWidget *grid = ui_->sgPreviewFile;
+    TMarkupPreviewRequest request;
+    request.FileName = ui_->edFileName->text().toStdString();
+    request.Oem = ui_->cbCharacterSet->currentIndex() == 1;
+    request.PreviewRowCount = previewRowCount_;
+    request.FieldNameRow = FieldNameRowNumber();
+    request.LastRow = LastRowNumber();
+    request.FirstRow = ui_->chkShowFileHeader->isChecked() ? 1 : FirstRowNumber();
+    request.TableName = tableName_;
+    request.OnRow = [this, grid](int columnCount, int rowNumber, const Variant &row, bool oem) {
+        FillPreviewRow(grid, columnCount, rowNumber, row, oem);
+    };
+    std::vector<std::string> columns;
+    SourceTypeOf(SelectedTableType()).Preview(request, columns);
+    sourceColumns_.insert(sourceColumns_.end(), columns.begin(), columns.end());
 }
 
 // One sheet of a cell-based source into the file preview, its column names onto the

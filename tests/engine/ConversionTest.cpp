@@ -131,6 +131,9 @@ TEST_F(ConversionTest, CDataAndBase64Blobs)
     EXPECT_EQ(read("M", "[CDATA[SGVsbG8=]]").AsString(), "Hello");
     EXPECT_EQ(read("M", "SGVsbG8=").AsString(), "Hello");
     EXPECT_EQ(read("S", "SGVsbG8=").AsString(), "SGVsbG8="); // not a BLOB field
+    // A CDATA section bound for a text field is text, never Base64.
+    EXPECT_EQ(read("S", "[CDATA[Tom & Jerry]]").AsString(), "Tom & Jerry");
+    EXPECT_EQ(read("S", "[CDATA[a<b]]").AsString(), "a<b");
 }
 
 TEST_F(ConversionTest, RowValuesLoseUnknownNamesAndConvertCharacterSets)

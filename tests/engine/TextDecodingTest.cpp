@@ -20,6 +20,9 @@ TEST(DecodeHTMLEntities, ReplacesInOrderAndRepeatedly)
         {"l1&#010;l2&#xd", "l1\nl2\r"},
         {"&AMP;", "&AMP;"}, // case matters
         {"&amp", "&"},
+        {"&amp;amp;amp;", "&"},   // each replacement that makes the entity again is replaced too
+        {"&nb&nbsp;sp;.", "."},   // also one that closes over text before it
+        {"&am&amp;p;", "&am&p;"}, // but nothing else
     };
     for (auto [in, out] : cases) {
         DecodeHTMLEntities(in);

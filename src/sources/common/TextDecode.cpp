@@ -160,4 +160,39 @@ std::string TCodePageDecoder::Decode(std::span<const std::uint8_t> bytes) const
     return std::string(out.data(), to);
 }
 
+bool ConvertToUtf8(std::string_view bytes, const std::string &charset, std::string &out)
+{
+    iconv_t cd = iconv_open("UTF-8", charset.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    const std::unique_ptr<void, int (*)(iconv_t)> closer(cd, iconv_close);
+    out.clear();
+    // Worst cases: a single byte to three, two UTF-16 bytes to three, a UTF-32 unit to four.
+    out.resize(bytes.size() * 3 / 2 + 16);
+    char *in = const_cast<char *>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    std::size_t written = 0;
+    while (inLeft > 0) {
+        char *to = out.data() + written;
+        std::size_t outLeft = out.size() - written;
+        const std::size_t result = iconv(cd, &in, &inLeft, &to, &outLeft);
+        written = out.size() - outLeft;
+        if (result != static_cast<std::size_t>(-1))
+            break;
+        if (errno == E2BIG) {
+            out.resize(out.size() + inLeft * 3 + 16);
+            continue;
+        }
+        // An undefined or cut sequence: one byte goes, a replacement character stays.
+        ++in;
+        --inLeft;
+        if (out.size() - written < 3)
+            out.resize(out.size() + inLeft * 3 + 16);
+        out.replace(written, 3, "\xEF\xBF\xBD");
+        written += 3;
+    }
+    out.resize(written);
+    return true;
+}
+
 } // namespace sources

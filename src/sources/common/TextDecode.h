@@ -4,6 +4,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace sources {
 
@@ -32,6 +33,11 @@ private:
     std::unique_ptr<Converter> converter_;
     bool utf16_ = false;
 };
+
+// Text in the named character set (any name iconv knows) as UTF-8; a byte sequence the set
+// leaves undefined becomes U+FFFD. Returns false, leaving out alone, for a name iconv does
+// not know.
+bool ConvertToUtf8(std::string_view bytes, const std::string &charset, std::string &out);
 
 // The iconv name of a single-byte Windows, DOS or Mac code page; empty for others.
 std::string SingleByteCodePageName(int codePage);

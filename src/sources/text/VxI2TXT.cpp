@@ -586,23 +586,7 @@ void TVxImportFromText::CreateColumns()
     }
 }
 
-void TVxImportFromText::AutoMapColumns()
-{
-    Mappings.Clear();
-    if (!DataSet)
-        return;
-    for (int c = 0; c < Columns.Count(); ++c) {
-        const TVxIColumn &column = Columns[c];
-        for (int f = 0; f < DataSet->FieldCount(); ++f) {
-            const TField *field = DataSet->Fields(f);
-            if (Text::SameText(field->FieldName(), column.FieldName) ||
-                (UseDisplayNames && Text::SameText(field->DisplayLabel(), column.FieldName))) {
-                Mappings.Add(field->FieldName() + "=" + column.Caption);
-                break;
-            }
-        }
-    }
-}
+void TVxImportFromText::AutoMapColumns() { AutoMapColumnsToCaptions(); }
 
 // ---------------------------------------------------------------- TVxImportFromClipboard
 
