@@ -8,6 +8,9 @@ OUTDIR receives:
   bench.txt      the same rows in fixed-width columns, no header
   delimited.vxi  the .vxi file that loads bench.csv
   fixed.vxi      the .vxi file that loads bench.txt
+  bench.html     the same rows as one HTML table, a header row of <th> first
+  bench.xml      the same rows as element records
+  html.vxi, xml.vxi  the .vxi files that load them
   insert.sql     an isql script: one INSERT per row, one COMMIT (baseline B)
   table.sql      the DDL of the benchmark table
   fill-all.sql   fills the table with old rows under every key (update, delete)
@@ -96,14 +99,14 @@ def iso(d):
     return f"{d[0]:04d}-{d[1]:02d}-{d[2]:02d}"
 
 
-def vxi_file(source, fixed):
+def vxi_file(source, fixed, kind="Text"):
     lines = [
         "[Common]",
         "App=Ferrovane",
         f"TableName={TABLE}",
         "DatasetKeys=ID",
         "Mode=0",
-        "TableType=Text",
+        f"TableType={kind}",
         f"SourceFileName={source}",
         "CharacterSet=0",
         "CommitCount=300",
@@ -112,7 +115,7 @@ def vxi_file(source, fixed):
     ]
     first = 1
     for i, (col, _, width) in enumerate(COLUMNS):
-        field = f"Text{first}-{first + width - 1}" if fixed else f"Field{i + 1}"
+        field = f"Text{first}-{first + width - 1}" if fixed else col if kind == "XML" else f"Field{i + 1}"
         lines.append(f"Map{i}={col}={field}")
         first += width
     lines += [
@@ -185,16 +188,25 @@ def main():
         f.write(vxi_file(os.path.join(out, "bench.csv"), False))
     with open(os.path.join(out, "fixed.vxi"), "w", newline="") as f:
         f.write(vxi_file(os.path.join(out, "bench.txt"), True))
+    with open(os.path.join(out, "html.vxi"), "w", newline="") as f:
+        f.write(vxi_file(os.path.join(out, "bench.html"), False, "HTML"))
+    with open(os.path.join(out, "xml.vxi"), "w", newline="") as f:
+        f.write(vxi_file(os.path.join(out, "bench.xml"), False, "XML"))
 
     widths = [c[2] for c in COLUMNS]
     insert_head = f"INSERT INTO {TABLE} ({', '.join(names)}) VALUES ("
     # Written in chunks: a list of a million lines joined at once would cost memory for nothing.
     with open(os.path.join(out, "bench.csv"), "w", newline="") as csv, \
             open(os.path.join(out, "bench.txt"), "w", newline="") as fixed, \
-            open(os.path.join(out, "insert.sql"), "w", newline="\n") as sql:
+            open(os.path.join(out, "insert.sql"), "w", newline="\n") as sql, \
+            open(os.path.join(out, "bench.html"), "w", newline="") as html, \
+            open(os.path.join(out, "bench.xml"), "w", newline="") as xml:
         csv.write(";".join(names) + "\r\n")
+        html.write("<html><head><meta charset=\"utf-8\"><title>Bench</title></head><body>\n<table border=\"1\">\n"
+                   "<tr>" + "".join(f"<th>{c}</th>" for c in names) + "</tr>\n")
+        xml.write('<?xml version="1.0" encoding="UTF-8"?>\n<RECORDS>\n')
         sql.write("SET SQL DIALECT 3;\nSET NAMES UTF8;\n")
-        chunk_csv, chunk_fixed, chunk_sql = [], [], []
+        chunk_csv, chunk_fixed, chunk_sql, chunk_html, chunk_xml = [], [], [], [], []
         for key in range(1, n + 1):
             v = row(key)
             born = v[4]
@@ -203,12 +215,18 @@ def main():
             chunk_fixed.append("".join(t.ljust(w) for t, w in zip(text, widths)))
             chunk_sql.append(f"{insert_head}{v[0]}, '{v[1]}', '{v[2]}', {v[3]}, '{iso(born)}', "
                              f"'{v[5]}', {v[6]}, {v[7]});")
+            chunk_html.append('<tr class="r">' + "".join(f"<td>{t}</td>" for t in text) + "</tr>")
+            chunk_xml.append("  <RECORD>" + "".join(f"<{c}>{t}</{c}>" for c, t in zip(names, text)) + "</RECORD>")
             if len(chunk_csv) == 10000 or key == n:
                 csv.write("\r\n".join(chunk_csv) + "\r\n")
                 fixed.write("\r\n".join(chunk_fixed) + "\r\n")
                 sql.write("\n".join(chunk_sql) + "\n")
-                chunk_csv, chunk_fixed, chunk_sql = [], [], []
+                html.write("\n".join(chunk_html) + "\n")
+                xml.write("\n".join(chunk_xml) + "\n")
+                chunk_csv, chunk_fixed, chunk_sql, chunk_html, chunk_xml = [], [], [], [], []
         sql.write("COMMIT;\n")
+        html.write("</table>\n</body></html>\n")
+        xml.write("</RECORDS>\n")
 
 
 if __name__ == "__main__":

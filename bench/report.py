@@ -18,6 +18,8 @@ CASES = {
     "b-isql": ("baseline B isql script", None),
     "append-delimited": ("delimited append", "a-insert"),
     "append-fixed": ("fixed-width append", "a-insert"),
+    "append-html": ("HTML table append", "a-insert"),
+    "append-xml": ("XML records append", "a-insert"),
     "appendupdate": ("append/update, half present", "a-update"),
     "update": ("update", "a-update"),
     "delete": ("delete", None),

@@ -19,7 +19,7 @@ SIZES="${SIZES:-100000 1000000}"
 REPS="${REPS:-3}"
 # append-large appends the rows (under other keys) to a table ten times their number (sizes
 # up to 100,000): its cost must not grow with the table.
-ALL_CASES="a-insert a-update b-isql append-delimited append-fixed appendupdate update delete script append-large"
+ALL_CASES="a-insert a-update b-isql append-delimited append-fixed append-html append-xml appendupdate update delete script append-large"
 # The same loads into a server over TCP, where every round trip counts: baseline A, the
 # batched baseline (100 rows a round trip), and the runner's keyed and plain loads.
 TCP_CASES="tcp-a-insert tcp-a-update tcp-batch tcp-append tcp-appendupdate tcp-update"
@@ -169,6 +169,8 @@ command_of() { # case dir db -> sets cmd
     b-isql) cmd=(isql-fb -q -bail -sqldialect 3 -user SYSDBA -ch UTF8 "$db" -i "$d/insert.sql") ;;
     append-delimited) cmd=("${f[@]}" --mode append) ;;
     append-fixed) cmd=("$FERROVANE" --database "$db" "${connect[@]}" --quiet --spec "$d/fixed.vxi" --mode append) ;;
+    append-html) cmd=("$FERROVANE" --database "$db" "${connect[@]}" --quiet --spec "$d/html.vxi" --mode append) ;;
+    append-xml) cmd=("$FERROVANE" --database "$db" "${connect[@]}" --quiet --spec "$d/xml.vxi" --mode append) ;;
     appendupdate) cmd=("${f[@]}" --mode appendupdate) ;;
     update) cmd=("${f[@]}" --mode update) ;;
     delete) cmd=("${f[@]}" --mode delete) ;;
@@ -182,7 +184,7 @@ expected_output() { # case size
   case "${1#tcp-}" in
     a-insert|a-update|batch) echo "Processed: $n" ;;
     b-isql) echo "" ;;
-    append-delimited|append-fixed|append|script|append-large) echo "Processed: $n  Added: $n  Updated: 0  Deleted: 0  Skipped: 0  Errors: 0" ;;
+    append-delimited|append-fixed|append-html|append-xml|append|script|append-large) echo "Processed: $n  Added: $n  Updated: 0  Deleted: 0  Skipped: 0  Errors: 0" ;;
     appendupdate) echo "Processed: $n  Added: $((n - even))  Updated: $even  Deleted: 0  Skipped: 0  Errors: 0" ;;
     update) echo "Processed: $n  Added: 0  Updated: $n  Deleted: 0  Skipped: 0  Errors: 0" ;;
     delete) echo "Processed: $n  Added: 0  Updated: 0  Deleted: $n  Skipped: 0  Errors: 0" ;;

@@ -8,7 +8,7 @@ root="$here/.."
 out="$1"
 shared="$root/../shared/fixtures"
 rm -rf "$out"
-mkdir -p "$out"/{excel,dbase,paradox,text,expression,specification}
+mkdir -p "$out"/{excel,dbase,paradox,text,html,xml,expression,specification}
 
 # Three bytes, little-endian: where a table ends and its companion file begins.
 size3() {
@@ -53,6 +53,19 @@ printf '\x02\x01\x02\x00\x08' > "$out/text/semicolon"; cat "$root/examples/custo
 printf '\x01\x00\x01\x00\x0a07Zo\xc3\xab      15/05/1977 3,00\r\n08skip     01/01/2000 1,00\r\n' > "$out/text/fixed"
 printf '\x40\x01\x01\x01\x05"a";"b""c";;\n"two\nlines";x\n\n' > "$out/text/quoted"
 printf '\x05\x00\x01\x02\x03\xff\xfea\x00;\x00\xe9\x00\r\x00\n\x00b\x00' > "$out/text/utf16"
+
+# HTML and XML: the choice bytes (variant, field-name row, first row), then the document.
+for f in "$root"/tests/data/html/* "$shared"/html/*.htm*; do
+  case "$f" in *.md) continue ;; esac
+  [ -f "$f" ] || continue
+  n=$((n + 1))
+  { printf '\x01\x02\x01'; cat "$f"; } > "$out/html/seed$n"
+done
+for f in "$root"/tests/data/xml/*.xml "$shared"/xml/*.xml; do
+  [ -f "$f" ] || continue
+  n=$((n + 1))
+  { printf '\x00\x00'; cat "$f"; } > "$out/xml/seed$n"
+done
 
 i=0
 while IFS= read -r expression; do

@@ -37,7 +37,7 @@ TEST_F(WizardMarkupTest, TheTableOfASavedPageMappedByItsHeaderRow)
         ASSERT_EQ(window.CurrentStep(), 6);
         // The file preview shows the page's cells, one column per cell.
         EXPECT_EQ(ui.sgPreviewFile->columnCount(), 5);
-        EXPECT_EQ(ui.sgPreviewFile->item(2, 2)->text(), "Smith &amp; Sons");
+        EXPECT_EQ(ui.sgPreviewFile->item(2, 2)->text(), "Smith & Sons");
         // The header row's names found the destination's fields.
         EXPECT_EQ(window.MappingList(), (TStringList{"ID=Field1", "NAME=Field2"}));
         NextTo(window, ui, 9, steps);
@@ -47,8 +47,8 @@ TEST_F(WizardMarkupTest, TheTableOfASavedPageMappedByItsHeaderRow)
     EXPECT_EQ(wizard.Execute(), TModalResult::mrOk);
     destination.Transaction.Commit();
     EXPECT_EQ(steps, (std::vector<int>{1, 2, 4, 6, 7, 8, 9}));
-    EXPECT_EQ(rows(), (std::vector<std::string>{"1:Smith & Sons", "2:Ann bold Lee", "3:Bob \"Bobby\" Ray",
-                                                "4:x < y Ltd"}));
+    EXPECT_EQ(rows(),
+              (std::vector<std::string>{"1:Smith & Sons", "2:Ann bold Lee", "3:Bob \"Bobby\" Ray", "4:x < y Ltd"}));
 }
 
 TEST_F(WizardMarkupTest, ADataPacketMappedByItsFieldList)

@@ -93,6 +93,15 @@ TEST_F(WizardScreenshots, EveryStep)
     QTest::keyClick(window.get(), Qt::Key_6, Qt::AltModifier);
     ASSERT_EQ(window->CurrentStep(), 6);
     Keep("wizard-6-sheet-preview");
+
+    wizard.TableType = TTableTypeImport::teHTML;
+    wizard.SourceFileName = HtmlData("browser-saved.html");
+    wizard.ShowFileHeader = false;
+    wizard.RowFirst = 2;
+    Open();
+    QTest::keyClick(window.get(), Qt::Key_6, Qt::AltModifier);
+    ASSERT_EQ(window->CurrentStep(), 6);
+    Keep("wizard-6-html-preview");
 }
 
 } // namespace

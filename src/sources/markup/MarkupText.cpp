@@ -34,7 +34,10 @@ std::string canonical(std::string_view name)
 }
 
 bool isUtf8(const std::string &canon) { return canon == "UTF8" || canon == "USASCII" || canon == "ASCII"; }
-bool isWide(const std::string &canon) { return startsWith(canon, "UTF16") || startsWith(canon, "UTF32") || startsWith(canon, "UCS"); }
+bool isWide(const std::string &canon)
+{
+    return startsWith(canon, "UTF16") || startsWith(canon, "UTF32") || startsWith(canon, "UCS");
+}
 
 // A value after `charset` or `encoding`: blanks, "=", blanks, an optional quote, then the
 // name's characters.
@@ -73,10 +76,12 @@ std::string xmlDeclared(std::string_view head)
 
 std::string htmlDeclared(std::string_view head)
 {
-    for (std::size_t at = FindNoCase(head, "<META"); at != std::string_view::npos; at = FindNoCase(head, "<META", at + 5)) {
+    for (std::size_t at = FindNoCase(head, "<META"); at != std::string_view::npos;
+         at = FindNoCase(head, "<META", at + 5)) {
         const std::size_t end = std::min(head.find('>', at), head.size());
         const std::string_view tag = head.substr(at, end - at);
-        for (std::size_t k = FindNoCase(tag, "CHARSET"); k != std::string_view::npos; k = FindNoCase(tag, "CHARSET", k + 7))
+        for (std::size_t k = FindNoCase(tag, "CHARSET"); k != std::string_view::npos;
+             k = FindNoCase(tag, "CHARSET", k + 7))
             if (std::string value = valueAfter(tag, k + 7); !value.empty())
                 return value;
     }

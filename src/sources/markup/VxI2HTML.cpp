@@ -220,11 +220,10 @@ void GetHTMLCell(std::string_view row, std::vector<std::string> &columnNames)
     });
 }
 
-int HTMLCellNumber(const std::vector<std::string> &columnNames, std::string_view name)
+int HTMLCellNumber(std::string_view name)
 {
-    for (std::size_t k = 0; k < columnNames.size(); ++k)
-        if (Text::SameText(columnNames[k], name))
-            return static_cast<int>(k) + 1;
+    // The column names are "Field1", "Field2", ... in order: a name's place among them is
+    // the number it ends with.
     const std::string &prefix = ImpTexts().Field;
     if (name.size() < prefix.size() || !Text::SameText(name.substr(0, prefix.size()), prefix))
         return 0;
@@ -245,14 +244,14 @@ void BuildHTMLPreview(const TMarkupPreviewRequest &request, std::vector<std::str
     rowsRequest.RowLast = request.LastRow;
     rowsRequest.RowFirst = request.FirstRow;
     std::vector<std::string> rows;
-    ReadHTMLRows(rowsRequest, markup::ReadDocument(nullptr, request.FileName, markup::TMarkupKind::mkHTML), rows, columnNames);
+    ReadHTMLRows(rowsRequest, markup::ReadDocument(nullptr, request.FileName, markup::TMarkupKind::mkHTML), rows,
+                 columnNames);
     // Listed columns are read as the import reads them: by name, or by "Field" and number.
     std::vector<int> numbers;
     if (request.ColumnList != nullptr) {
-        const std::vector<std::string> found = columnNames;
         columnNames = SplitColumnList(*request.ColumnList);
         for (const std::string &name : columnNames)
-            numbers.push_back(HTMLCellNumber(found, name));
+            numbers.push_back(HTMLCellNumber(name));
     } else {
         for (std::size_t k = 0; k < columnNames.size(); ++k)
             numbers.push_back(static_cast<int>(k) + 1);
@@ -261,12 +260,15 @@ void BuildHTMLPreview(const TMarkupPreviewRequest &request, std::vector<std::str
         std::vector<Variant> values;
         std::vector<std::string_view> cells;
         forEachCell(rows[i], [&](int, std::string_view text, bool) { cells.push_back(text); });
-        for (int n : numbers)
-            values.emplace_back(
-                std::string(n >= 1 && n <= static_cast<int>(cells.size()) ? cells[n - 1] : std::string_view()));
+        for (int n : numbers) {
+            // As the import reads it: "&amp;" is shown as the "&" that will arrive.
+            std::string text(n >= 1 && n <= static_cast<int>(cells.size()) ? cells[n - 1] : std::string_view());
+            DecodeHTMLEntities(text);
+            values.emplace_back(std::move(text));
+        }
         if (request.OnRow)
-            request.OnRow(static_cast<int>(columnNames.size()), static_cast<int>(i) + 1, Variant::Array(std::move(values)),
-                          request.Oem);
+            request.OnRow(static_cast<int>(columnNames.size()), static_cast<int>(i) + 1,
+                          Variant::Array(std::move(values)), request.Oem);
     }
 }
 
@@ -318,8 +320,6 @@ bool TVxImportFromHTML::ProcessRow()
     return TVxImportBaseComponent::ProcessRow();
 }
 
-int TVxImportFromHTML::CellNumber(std::string_view name) const { return HTMLCellNumber(ColumnNames, name); }
-
 void TVxImportFromHTML::GetFieldValue(const Variant &name, Variant &value)
 {
     value = name;
@@ -329,7 +329,7 @@ void TVxImportFromHTML::GetFieldValue(const Variant &name, Variant &value)
         forEachCell(CurrentLine, [this](int, std::string_view text, bool) { cells_.push_back(text); });
         cellsLine_ = CurrentLine;
     }
-    const int n = CellNumber(name.AsString());
+    const int n = HTMLCellNumber(name.AsString());
     if (n < 1 || static_cast<std::size_t>(n) > cells_.size() || cells_[static_cast<std::size_t>(n) - 1].empty())
         return;
     std::string text(cells_[static_cast<std::size_t>(n) - 1]);
@@ -337,7 +337,10 @@ void TVxImportFromHTML::GetFieldValue(const Variant &name, Variant &value)
     value = Variant(std::move(text));
 }
 
-bool TVxImportFromHTML::CheckProperties(std::string &propertyName) { return CheckPropertiesAndSourceFile(propertyName); }
+bool TVxImportFromHTML::CheckProperties(std::string &propertyName)
+{
+    return CheckPropertiesAndSourceFile(propertyName);
+}
 
 void TVxImportFromHTML::GetFileFilter(std::string &filter) const
 {
@@ -356,14 +359,16 @@ void TVxImportFromHTML::CreateColumns()
             Columns[k].Caption = ImpTexts().Field + std::to_string(k + 1);
         return;
     }
-    const bool named = !FieldNameLine.empty() && RowFieldNames != 0;
+    std::vector<std::string_view> headers;
+    if (!FieldNameLine.empty() && RowFieldNames != 0)
+        forEachCell(FieldNameLine, [&](int, std::string_view text, bool) { headers.push_back(text); });
     for (std::size_t k = 0; k < ColumnNames.size(); ++k) {
         TVxIColumn &c = Columns.Add();
         c.Caption = ColumnNames[k];
         c.FieldName = ColumnNames[k];
-        if (named) {
+        if (k < headers.size()) {
             // A header cell's text, as a user reads it on the page.
-            std::string header(GetHTMLCell(FieldNameLine, static_cast<int>(k) + 1));
+            std::string header(headers[k]);
             DecodeHTMLEntities(header);
             c.FieldName = Text::Trim(header);
         }

@@ -50,9 +50,8 @@ std::string_view GetHTMLCell(std::string_view row, int n);
 // One name "Field<count + 1>" appended per cell of a row string.
 void GetHTMLCell(std::string_view row, std::vector<std::string> &columnNames);
 
-// The cell a source name reads: its place among the column names, else the number after
-// "Field"; 0 for none.
-int HTMLCellNumber(const std::vector<std::string> &columnNames, std::string_view name);
+// The cell a source name ("Field3") reads; 0 for none.
+int HTMLCellNumber(std::string_view name);
 
 // The start of an HTML file for the wizard: its column names, and each previewed row.
 void BuildHTMLPreview(const TMarkupPreviewRequest &request, std::vector<std::string> &columnNames);
@@ -86,7 +85,6 @@ public:
     void AutoMapColumns() override;
 
 private:
-    int CellNumber(std::string_view name) const;
     std::vector<std::string_view> cells_; // of cellsLine_, from cell 1
     std::string_view cellsLine_;
 };

@@ -282,7 +282,8 @@ namespace {
 // name="value" or name='value', with any blank before the name and blanks around "=".
 bool findAttribute(std::string_view name, std::string_view text, std::string &value)
 {
-    for (std::size_t at = FindNoCase(text, name, 1); at != std::string_view::npos; at = FindNoCase(text, name, at + 1)) {
+    for (std::size_t at = FindNoCase(text, name, 1); at != std::string_view::npos;
+         at = FindNoCase(text, name, at + 1)) {
         if (!IsBlank(text[at - 1]))
             continue;
         std::size_t k = at + name.size();
@@ -441,8 +442,8 @@ void BuildXMLPreview(const TMarkupPreviewRequest &request, std::vector<std::stri
             values.emplace_back(std::move(value));
         }
         if (request.OnRow)
-            request.OnRow(static_cast<int>(columnNames.size()), static_cast<int>(i) + 1, Variant::Array(std::move(values)),
-                          request.Oem);
+            request.OnRow(static_cast<int>(columnNames.size()), static_cast<int>(i) + 1,
+                          Variant::Array(std::move(values)), request.Oem);
     }
 }
 

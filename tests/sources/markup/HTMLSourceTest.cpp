@@ -58,7 +58,8 @@ using Rows = std::vector<std::vector<std::string>>;
 
 TEST(HTMLSource, TagScanner)
 {
-    const std::string text = "  <!-- a <TABLE> in a comment -->  \n<TABLE border=1><tr\tclass=x><td\r\nalign=left>x</TD>";
+    const std::string text =
+        "  <!-- a <TABLE> in a comment -->  \n<TABLE border=1><tr\tclass=x><td\r\nalign=left>x</TD>";
     std::size_t pos = 0;
     std::vector<std::string> tokens;
     for (std::string_view t = ReadHTMLTag(text, pos); !t.empty(); t = ReadHTMLTag(text, pos))
@@ -84,18 +85,24 @@ TEST(HTMLSource, RowsAndCells)
         {"a table without rows", "<table><td>x</td></table>", {}},
         // Inner tags go, the words around them keep their blanks; blank runs between tags
         // and those right after the cell's opening tag are layout.
-        {"inner tags", "<table><tr><td>\n  <B>bold</B> text</td><td><i>x</i>\n</td></tr></table>", {{"bold text", "x"}}},
-        {"a line break inside a value stays", "<table><tr><td>12 Main St<br>\nSpringfield</td></tr></table>",
+        {"inner tags",
+         "<table><tr><td>\n  <B>bold</B> text</td><td><i>x</i>\n</td></tr></table>",
+         {{"bold text", "x"}}},
+        {"a line break inside a value stays",
+         "<table><tr><td>12 Main St<br>\nSpringfield</td></tr></table>",
          {{"12 Main St\nSpringfield", None}}},
         {"a comment inside a cell", "<table><tr><td>a<!-- note -->b</td></tr></table>", {{"ab", None}}},
         // A tag name ends at any blank: the attributes after a tab or a line break do not
         // swallow the cell's text and shift the later cells.
         {"tab before attributes", "<table><tr><td\tclass=x>1</td><td>2</td></tr></table>", {{"1", "2"}}},
-        {"line break before attributes", "<table><tr><td\nclass=x>1</td><td\r\n  align=right>2</td></tr></table>",
+        {"line break before attributes",
+         "<table><tr><td\nclass=x>1</td><td\r\n  align=right>2</td></tr></table>",
          {{"1", "2"}}},
         {"a row without </tr> runs on into the next",
-         "<table><tr><td>1</td><td>2</td><tr><td>3</td></tr><tr><td>4</td></tr></table>", {{"1", "2"}, {"4", None}}},
-        {"a cell without </td> runs on into the next", "<table><tr><td>a<td>b</td><td>c</td></tr></table>",
+         "<table><tr><td>1</td><td>2</td><tr><td>3</td></tr><tr><td>4</td></tr></table>",
+         {{"1", "2"}, {"4", None}}},
+        {"a cell without </td> runs on into the next",
+         "<table><tr><td>a<td>b</td><td>c</td></tr></table>",
          {{"ab", "c"}}},
         // The rows of an inner table are rows of their own, and the outer table goes on.
         {"a table inside a cell",
@@ -128,8 +135,7 @@ TEST(HTMLSource, RowsAreNumberedAcrossTablesAndTheNamingRowNamesAllColumns)
     EXPECT_EQ(source.Columns[1].Caption, "Field2");
 
     // A header named like a destination field maps that field to its column's position.
-    TMemoryDataSet destination({{"B", TFieldType::ftString, 10, false}, {"A", TFieldType::ftString, 10, false}},
-                               "T");
+    TMemoryDataSet destination({{"B", TFieldType::ftString, 10, false}, {"A", TFieldType::ftString, 10, false}}, "T");
     source.DataSet = &destination;
     source.AutoMapColumns();
     EXPECT_EQ(source.Mappings.Text(), "A=Field1\r\nB=Field2\r\n");
@@ -143,12 +149,8 @@ TEST(HTMLSource, RowWindowInSixtyFourBits)
         Rows rows;
     };
     const std::vector<Case> cases = {
-        {2, 2, {{"2"}}},
-        {2, INT_MAX, {{"2"}, {"3"}}},
-        {INT_MIN, INT_MAX, {{"1"}, {"2"}, {"3"}}},
-        {INT_MIN, 1, {{"1"}}},
-        {3, 2, {}},
-        {INT_MAX, INT_MAX, {}},
+        {2, 2, {{"2"}}}, {2, INT_MAX, {{"2"}, {"3"}}}, {INT_MIN, INT_MAX, {{"1"}, {"2"}, {"3"}}}, {INT_MIN, 1, {{"1"}}},
+        {3, 2, {}},      {INT_MAX, INT_MAX, {}},
     };
     for (const Case &c : cases) {
         std::istringstream stream(html);
@@ -165,11 +167,10 @@ TEST(HTMLSource, PagesSavedByRealPrograms)
 {
     // A browser's saved page: a header of <th>, attributes after tabs and line breaks,
     // entities, inner markup, an empty cell.
-    EXPECT_EQ(readFile(HtmlData("browser-saved.html"), 4, 2),
-              (Rows{{"1", "Smith & Sons", "Liège", "10.50"},
-                    {"2", "Ann bold Lee", "Paris", "20.00"},
-                    {"3", "Bob \"Bobby\" Ray", "Lyon", "7.25"},
-                    {"4", "x < y Ltd", None, "0.99"}}));
+    EXPECT_EQ(readFile(HtmlData("browser-saved.html"), 4, 2), (Rows{{"1", "Smith & Sons", "Liège", "10.50"},
+                                                                    {"2", "Ann bold Lee", "Paris", "20.00"},
+                                                                    {"3", "Bob \"Bobby\" Ray", "Lyon", "7.25"},
+                                                                    {"4", "x < y Ltd", None, "0.99"}}));
     // An office program's web page in Windows-1252, made UTF-8; a <br> keeps its line break.
     const Rows office = readFile(HtmlData("office-saved.htm"), 3, 2);
     ASSERT_EQ(office.size(), 3u);

@@ -64,7 +64,8 @@ TEST(MarkupText, DocumentsBecomeUtf8)
          "<?xml encoding=\"x-nonsense\"?>\xE9"},
         {"a wide set declared in ASCII is not believed", XML, "<?xml encoding=\"UTF-16\"?><a/>",
          "<?xml encoding=\"UTF-16\"?><a/>"},
-        {"a byte the set leaves undefined", HTML, "<meta charset=windows-1252>\x81", "<meta charset=windows-1252>\xEF\xBF\xBD"},
+        {"a byte the set leaves undefined", HTML, "<meta charset=windows-1252>\x81",
+         "<meta charset=windows-1252>\xEF\xBF\xBD"},
         {"empty", XML, "", ""},
     };
     for (const Case &c : cases)

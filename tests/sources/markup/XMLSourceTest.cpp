@@ -90,12 +90,24 @@ TEST(XMLSource, FieldTypes)
 {
     using D = TVxIDataType;
     const std::vector<std::tuple<const char *, const char *, D>> cases = {
-        {"i4", "", D::itInteger},        {"UI2", "", D::itInteger},     {"boolean", "", D::itBoolean},
-        {"r8", "", D::itFloat},          {"fixed", "", D::itFloat},     {"date", "", D::itDate},
-        {"time", "", D::itTime},         {"dateTime", "", D::itDateTime}, {"blob", "Text", D::itMEMO},
-        {"blob", "Graphic", D::itGraphic}, {"blob", "x", D::itBLOB},    {"memo", "", D::itMEMO},
-        {"picture", "", D::itGraphic},   {"bin.hex", "Text", D::itMEMO}, {"bin.hex", "Graphic", D::itGraphic},
-        {"bin.hex", "", D::itBLOB},      {"string", "Image", D::itGraphic}, {"string", "", D::itString},
+        {"i4", "", D::itInteger},
+        {"UI2", "", D::itInteger},
+        {"boolean", "", D::itBoolean},
+        {"r8", "", D::itFloat},
+        {"fixed", "", D::itFloat},
+        {"date", "", D::itDate},
+        {"time", "", D::itTime},
+        {"dateTime", "", D::itDateTime},
+        {"blob", "Text", D::itMEMO},
+        {"blob", "Graphic", D::itGraphic},
+        {"blob", "x", D::itBLOB},
+        {"memo", "", D::itMEMO},
+        {"picture", "", D::itGraphic},
+        {"bin.hex", "Text", D::itMEMO},
+        {"bin.hex", "Graphic", D::itGraphic},
+        {"bin.hex", "", D::itBLOB},
+        {"string", "Image", D::itGraphic},
+        {"string", "", D::itString},
     };
     for (const auto &[type, sub, expected] : cases)
         EXPECT_EQ(MapXMLFieldType(type, sub), expected) << type << "/" << sub;
@@ -107,8 +119,9 @@ TEST(XMLSource, DataPacketWithFieldList)
     source.SourceFileName = XmlData("datapacket.xml");
     // The default records tag is RECORDS, yet a data packet's ROWDATA is read as the
     // preview shows it.
-    EXPECT_EQ(readRows(source, {"ID", "NAME", "SALARY", "ACTIVE"}),
-              (Rows{{"1", "Ann", "1234.5", "TRUE"}, {"2", "Tom & Jerry", "2000", "FALSE"}, {"3", "Zed", None, "TRUE"}}));
+    EXPECT_EQ(
+        readRows(source, {"ID", "NAME", "SALARY", "ACTIVE"}),
+        (Rows{{"1", "Ann", "1234.5", "TRUE"}, {"2", "Tom & Jerry", "2000", "FALSE"}, {"3", "Zed", None, "TRUE"}}));
     source.CreateColumns();
     ASSERT_EQ(source.Columns.Count(), 6);
     EXPECT_EQ(source.Columns[0].FieldName, "ID");
@@ -129,13 +142,22 @@ TEST(XMLSource, RecordLayouts)
         Rows rows;
     };
     const std::vector<Case> cases = {
-        {"element records", "records.xml", "", {"ID", "NAME", "ADDRESS", "NOTE"},
+        {"element records",
+         "records.xml",
+         "",
+         {"ID", "NAME", "ADDRESS", "NOTE"},
          {{"1", "Ann Lee", "12 Main St\nSpringfield", "runs a café"},
           {"2", "[CDATA[Tom & Jerry]]", "3 Elm Rd", "[CDATA[a<b]]"},
           {"3", "O'Brien", "7 Oak Ave", None}}},
-        {"attribute rows: tabs, line breaks, single quotes, blanks around =", "attribute-rows.xml", "",
-         {"NAME", "AGE"}, {{"x", "3"}, {"y", "4"}, {"z", "5"}}},
-        {"records named after the destination table", "customers.xml", "customer", {"CUST_NO", "NAME", "CITY"},
+        {"attribute rows: tabs, line breaks, single quotes, blanks around =",
+         "attribute-rows.xml",
+         "",
+         {"NAME", "AGE"},
+         {{"x", "3"}, {"y", "4"}, {"z", "5"}}},
+        {"records named after the destination table",
+         "customers.xml",
+         "customer",
+         {"CUST_NO", "NAME", "CITY"},
          {{"1", "Millstone Bakery", "Leeds"}, {"2", "Kite & Co", "Porto"}, {"3", "Harbour Tools, Inc.", "Oslo"}}},
         {"namespaces", "namespaces.xml", "", {"ID", "NAME"}, {{"1", "Ann"}, {"2", "Bob"}}},
         {"UTF-16", "utf16.xml", "", {"NAME"}, {{"Zoë"}, {"Łukasz"}}},
@@ -173,15 +195,19 @@ TEST(XMLSource, TagsAndMalformedRecords)
         Rows rows;
     };
     const std::vector<Case> cases = {
-        {"a comment and a blank before the records", "<!-- c --> <RECORDS><RECORD><A>1</A></RECORD></RECORDS>", {{"1"}}},
+        {"a comment and a blank before the records",
+         "<!-- c --> <RECORDS><RECORD><A>1</A></RECORD></RECORDS>",
+         {{"1"}}},
         {"records without a records element", "<RECORD><A>1</A></RECORD><RECORD><A>2</A></RECORD>", {{"1"}, {"2"}}},
         {"a record tag with attributes", "<RECORDS><RECORD id=\"7\"><A>1</A></RECORD></RECORDS>", {{"1"}}},
-        {"a first child with attributes", "<RECORDS><RECORD><A x=\"y>z\">1</A></RECORD><RECORD><A>2</A></RECORD></RECORDS>",
+        {"a first child with attributes",
+         "<RECORDS><RECORD><A x=\"y>z\">1</A></RECORD><RECORD><A>2</A></RECORD></RECORDS>",
          {{"1"}, {"2"}}},
         // A row element without attributes holds its fields as elements and ends at its
         // own closing tag.
         {"element rows", "<ROWDATA><ROW><A>1</A></ROW><ROW><A>2</A></ROW></ROWDATA>", {{"1"}, {"2"}}},
-        {"a '>' in a value", "<RECORDS><RECORD><A>x > y</A></RECORD><RECORD><A>2</A></RECORD></RECORDS>",
+        {"a '>' in a value",
+         "<RECORDS><RECORD><A>x > y</A></RECORD><RECORD><A>2</A></RECORD></RECORDS>",
          {{"x > y"}, {"2"}}},
         {"an empty record", "<RECORDS><RECORD></RECORD><RECORD><A>2</A></RECORD></RECORDS>", {{None}, {"2"}}},
         {"no records element", "<DATA><ITEM><A>1</A></ITEM></DATA>", {}},
@@ -201,8 +227,10 @@ TEST(XMLSource, TagsAndMalformedRecords)
 TEST(XMLSource, RowWindowInSixtyFourBits)
 {
     const std::string xml = "<ROWDATA><ROW A=\"1\"/><ROW A=\"2\"/><ROW A=\"3\"/></ROWDATA>";
-    const std::vector<std::tuple<int, int, Rows>> cases = {
-        {2, 2, {{"2"}}}, {2, INT_MAX, {{"2"}, {"3"}}}, {INT_MIN, INT_MAX, {{"1"}, {"2"}, {"3"}}}, {INT_MAX, INT_MAX, {}}};
+    const std::vector<std::tuple<int, int, Rows>> cases = {{2, 2, {{"2"}}},
+                                                           {2, INT_MAX, {{"2"}, {"3"}}},
+                                                           {INT_MIN, INT_MAX, {{"1"}, {"2"}, {"3"}}},
+                                                           {INT_MAX, INT_MAX, {}}};
     for (const auto &[first, last, rows] : cases) {
         std::istringstream stream(xml);
         TVxImportFromXML source;
