@@ -125,7 +125,7 @@ def vxi_file(source, fixed, kind="Text"):
         "RecordSeparator=0D0A",
         f"Fixed={1 if fixed else 0}",
         "TrimSpaces=3",
-        f"RowFirst={1 if fixed else 2}",
+        f"RowFirst={1 if fixed or kind == 'XML' else 2}",
         "RowLast=2147483647",
         f"RowFieldNames={0 if fixed else 1}",
         "[DataFormat]",

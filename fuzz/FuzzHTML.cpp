@@ -2,6 +2,7 @@
 // the preview's reading; then a whole import of the page into a destination in memory.
 
 #include "FuzzGlobals.h"
+#include "FuzzImport.h"
 #include "FuzzInput.h"
 #include "engine/MemoryDataSet.h"
 #include "sources/markup/MarkupText.h"
@@ -62,15 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                 {"NAME", TFieldType::ftString, 12},
                                 {"BORN", TFieldType::ftDate},
                                 {"AMOUNT", TFieldType::ftFloat}});
-    source.DataSet = &destination;
-    source.Mode = (choice & 2) ? TImportMode::imAppendUpdate : TImportMode::imAppend;
-    source.DatasetKeys = "ID";
-    source.Mappings = {"ID=Field1", "NAME=Field2", "BORN=Field3", "AMOUNT=Field4"};
-    try {
-        stream.clear();
-        stream.seekg(0);
-        source.ExecuteFromStream(stream);
-    } catch (const std::exception &) {
-    }
+    ImportIntoMemory(source, destination, stream, (choice & 2) != 0,
+                     {"ID=Field1", "NAME=Field2", "BORN=Field3", "AMOUNT=Field4"});
     return 0;
 }

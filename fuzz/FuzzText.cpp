@@ -3,6 +3,7 @@
 // with the columns and breaks guessed from its fields.
 
 #include "FuzzGlobals.h"
+#include "FuzzImport.h"
 #include "FuzzInput.h"
 #include "engine/MemoryDataSet.h"
 #include "sources/text/VxI2TXT.h"
@@ -89,14 +90,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                 {"BORN", TFieldType::ftDate},
                                 {"AMOUNT", TFieldType::ftFloat},
                                 {"NOTE", TFieldType::ftString, 8}});
-    source.DataSet = &destination;
-    source.Mode = (layout & 4) ? TImportMode::imAppendUpdate : TImportMode::imAppend;
-    source.DatasetKeys = "ID";
-    try {
-        text.clear();
-        text.seekg(0);
-        source.ExecuteFromStream(text);
-    } catch (const std::exception &) {
-    }
+    ImportIntoMemory(source, destination, text, (layout & 4) != 0);
     return 0;
 }

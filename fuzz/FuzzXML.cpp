@@ -3,6 +3,7 @@
 // columns a field list declares; then a whole import into a destination in memory.
 
 #include "FuzzGlobals.h"
+#include "FuzzImport.h"
 #include "FuzzInput.h"
 #include "engine/MemoryDataSet.h"
 #include "sources/markup/MarkupText.h"
@@ -58,15 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                 {"NAME", TFieldType::ftString, 12},
                                 {"BORN", TFieldType::ftDate},
                                 {"PICTURE", TFieldType::ftBlob}});
-    source.DataSet = &destination;
-    source.Mode = (choice & 8) ? TImportMode::imAppendUpdate : TImportMode::imAppend;
-    source.DatasetKeys = "ID";
-    source.Mappings = {"ID=ID", "NAME=NAME", "BORN=BORN", "PICTURE=PICTURE"};
-    try {
-        stream.clear();
-        stream.seekg(0);
-        source.ExecuteFromStream(stream);
-    } catch (const std::exception &) {
-    }
+    ImportIntoMemory(source, destination, stream, (choice & 8) != 0,
+                     {"ID=ID", "NAME=NAME", "BORN=BORN", "PICTURE=PICTURE"});
     return 0;
 }

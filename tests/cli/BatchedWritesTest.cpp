@@ -145,6 +145,8 @@ TEST_P(BatchedWrites, AnAbortEndsAtTheSameRow)
 }
 
 INSTANTIATE_TEST_SUITE_P(Destination, BatchedWrites, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool> &info) { return info.param ? "Tcp" : "Embedded"; });
+                         [](const ::testing::TestParamInfo<bool> &overTcp) {
+                             return overTcp.param ? "Tcp" : "Embedded";
+                         });
 
 } // namespace

@@ -225,12 +225,12 @@ TEST_F(ImportTest, RowErrorsAreListedOrEndTheRun)
 
 TEST_F(ImportTest, ConfigurationMistakesExitWithStatusTwo)
 {
-    dir.Write("xml.vxi", "[Common]\r\nTableType=XML\r\n");
+    dir.Write("access.vxi", "[Common]\r\nTableType=Access\r\n");
     dir.Write("garbled.vxi", "TableType=Text\r\nTextQualifier=QQ\r\n");
     dir.Write("clipboard.vxi", "[Common]\r\nTableType=Clipboard\r\nTableName=PEOPLE\r\n"); // no clipboard on a console
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"--spec " + dir.File("nope.vxi"), "not exist."},
-        {"--spec " + dir.File("xml.vxi"), "type"},
+        {"--spec " + dir.File("access.vxi"), "type"},
         {"--spec " + dir.File("garbled.vxi"), "hexadecimal"},
         {"--spec " + dir.File("clipboard.vxi"), "cannot read sources of type Clipboard"},
         {"--spec " + dir.File("people.vxi") + " --source " + dir.File("missing.csv"), "missing.csv"},

@@ -112,13 +112,15 @@ TEST(SourceRegistry, OneEntryPerTypeInTypeOrder)
             cellBased.push_back(t.Name());
         EXPECT_EQ(static_cast<bool>(t.CreateCellReader), t.CellBased && t.Readable()) << t.Name();
     }
-    EXPECT_EQ(readable, (Lines{"Paradox", "DBase", "Text", "XLS", "Clipboard"}));
+    EXPECT_EQ(readable, (Lines{"Paradox", "DBase", "Text", "HTML", "XLS", "XML", "Clipboard"}));
     EXPECT_EQ(cellBased,
               (Lines{"Paradox", "DBase", "XLS", "WKS", "Quattro", "ADT", "DBISAM", "Clarion", "WAB", "VCalendar"}));
     EXPECT_STREQ(SourceTypeOf(TTableTypeImport::teADO).Step1Text, "ADO connection");
     EXPECT_EQ(SourceTypeOf(TTableTypeImport::teText).DefaultExt(), ".CSV");
     EXPECT_EQ(SourceTypeOf(TTableTypeImport::teXLS).FileFilter().rfind("Excel spreadsheet (*.xls)|*.XLS|", 0), 0u);
-    EXPECT_EQ(SourceTypeOf(TTableTypeImport::teHTML).FileFilter(), ""); // no reader yet
+    EXPECT_EQ(SourceTypeOf(TTableTypeImport::teHTML).FileFilter().rfind("HTML file (*.htm;*.html)|*.HTM;*.HTML|", 0),
+              0u);
+    EXPECT_EQ(SourceTypeOf(TTableTypeImport::teAccess).FileFilter(), ""); // no reader yet
     EXPECT_EQ(FindSourceType("xls"), &SourceTypeOf(TTableTypeImport::teXLS));
     EXPECT_EQ(FindSourceType("Spreadsheet"), nullptr);
 }

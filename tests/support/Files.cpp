@@ -47,3 +47,14 @@ std::vector<std::uint8_t> FlippedCopy(const std::vector<std::uint8_t> &bytes, st
     copy.at(at) ^= static_cast<std::uint8_t>(1u << bit);
     return copy;
 }
+
+std::vector<std::vector<std::uint8_t>> DamagedCopies(const std::vector<std::uint8_t> &bytes, std::size_t cuts,
+                                                     std::size_t flips)
+{
+    std::vector<std::vector<std::uint8_t>> copies;
+    for (std::size_t cut = 0; cut < bytes.size(); cut += 1 + bytes.size() / cuts)
+        copies.push_back(CutCopy(bytes, cut));
+    for (std::size_t at = 0; at < bytes.size(); at += 1 + bytes.size() / flips)
+        copies.push_back(FlippedCopy(bytes, at, static_cast<int>(at % 8)));
+    return copies;
+}

@@ -19,3 +19,7 @@ void WriteFile(const std::string &path, const std::vector<std::uint8_t> &bytes);
 std::vector<std::uint8_t> CutCopy(const std::vector<std::uint8_t> &bytes, std::size_t length);
 // The bytes with bit `bit` (0 the lowest) of the byte at `at` inverted.
 std::vector<std::uint8_t> FlippedCopy(const std::vector<std::uint8_t> &bytes, std::size_t at, int bit);
+// About `cuts` copies cut short at even steps, then about `flips` with one bit inverted at
+// even steps (bit at % 8 of the byte at `at`).
+std::vector<std::vector<std::uint8_t>> DamagedCopies(const std::vector<std::uint8_t> &bytes, std::size_t cuts,
+                                                     std::size_t flips);

@@ -266,15 +266,13 @@ void BuildHTMLPreview(const TMarkupPreviewRequest &request, std::vector<std::str
             DecodeHTMLEntities(text);
             values.emplace_back(std::move(text));
         }
-        if (request.OnRow)
-            request.OnRow(static_cast<int>(columnNames.size()), static_cast<int>(i) + 1,
-                          Variant::Array(std::move(values)), request.Oem);
+        SendPreviewRow(request, static_cast<int>(columnNames.size()), i, std::move(values));
     }
 }
 
 // ---------------------------------------------------------------- TVxImportFromHTML
 
-TVxImportFromHTML::TVxImportFromHTML(TVxImportBaseComponent *owner) : TVxImportBaseComponent(owner)
+TVxImportFromHTML::TVxImportFromHTML(TVxImportBaseComponent *owner) : TVxImportFromMarkup(owner)
 {
     TableType = TTableTypeImport::teHTML;
     ApplyDefaultSourceFileName();
@@ -282,42 +280,26 @@ TVxImportFromHTML::TVxImportFromHTML(TVxImportBaseComponent *owner) : TVxImportB
 
 void TVxImportFromHTML::OpenSource()
 {
-    RowTexts.clear();
+    ResetRows();
     ColumnNames.clear();
     cells_.clear();
     cellsLine_ = {};
-    CurrentRowIndex = 0;
-    CurrentLine = {};
     THTMLRowsRequest request;
     request.ExtTagsParse = ExtTagsParse;
     request.RowFieldNames = RowFieldNames;
     request.RowLast = RowLast;
     request.RowFirst = RowFirst;
     const std::string text = markup::ReadDocument(SourceStream, SourceFileName, markup::TMarkupKind::mkHTML);
-    FieldNameLine = ReadHTMLRows(request, text, RowTexts, ColumnNames);
+    FieldNameLine = ReadHTMLRows(request, text, texts_, ColumnNames);
 }
 
 void TVxImportFromHTML::CloseSource()
 {
-    RowTexts.clear();
-    RowTexts.shrink_to_fit();
+    TVxImportFromMarkup::CloseSource();
     ColumnNames.clear();
     FieldNameLine.clear();
     cells_.clear();
     cellsLine_ = {};
-    CurrentLine = {};
-}
-
-bool TVxImportFromHTML::HasRow()
-{
-    return CurrentRowIndex < GetRowCount() &&
-           static_cast<long long>(CurrentRowIndex) <= static_cast<long long>(RowLast) - RowFirst;
-}
-
-bool TVxImportFromHTML::ProcessRow()
-{
-    CurrentLine = RowTexts.at(static_cast<std::size_t>(CurrentRowIndex));
-    return TVxImportBaseComponent::ProcessRow();
 }
 
 void TVxImportFromHTML::GetFieldValue(const Variant &name, Variant &value)
@@ -335,11 +317,6 @@ void TVxImportFromHTML::GetFieldValue(const Variant &name, Variant &value)
     std::string text(cells_[static_cast<std::size_t>(n) - 1]);
     DecodeHTMLEntities(text);
     value = Variant(std::move(text));
-}
-
-bool TVxImportFromHTML::CheckProperties(std::string &propertyName)
-{
-    return CheckPropertiesAndSourceFile(propertyName);
 }
 
 void TVxImportFromHTML::GetFileFilter(std::string &filter) const

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "engine/VxIBase.h"
-#include "sources/markup/MarkupPreview.h"
+#include "sources/markup/MarkupSource.h"
 
 #include <cstddef>
 #include <string>
@@ -57,28 +56,20 @@ int HTMLCellNumber(std::string_view name);
 void BuildHTMLPreview(const TMarkupPreviewRequest &request, std::vector<std::string> &columnNames);
 
 // The rows of the tables of an HTML document.
-class TVxImportFromHTML : public TVxImportBaseComponent {
+class TVxImportFromHTML : public TVxImportFromMarkup {
 public:
     explicit TVxImportFromHTML(TVxImportBaseComponent *owner = nullptr);
 
     TVxIExtTags ExtTagsParse;
 
     // ---- run-time state
-    std::vector<std::string> RowTexts;
+    const std::vector<std::string> &RowTexts = texts_;
     std::vector<std::string> ColumnNames;
     std::string FieldNameLine;
-    int CurrentRowIndex = 0;
-    std::string_view CurrentLine;
 
     void OpenSource() override;
     void CloseSource() override;
-    void FirstRow() override { CurrentRowIndex = 0; }
-    void NextRow() override { ++CurrentRowIndex; }
-    bool HasRow() override;
-    std::int32_t GetRowCount() override { return static_cast<std::int32_t>(RowTexts.size()); }
-    bool ProcessRow() override;
     void GetFieldValue(const Variant &name, Variant &value) override;
-    bool CheckProperties(std::string &propertyName) override;
     void GetDefaultExt(std::string &ext) const override { ext = ".HTML"; }
     void GetFileFilter(std::string &filter) const override;
     void CreateColumns() override;

@@ -441,15 +441,13 @@ void BuildXMLPreview(const TMarkupPreviewRequest &request, std::vector<std::stri
             FindXMLValue(name, records[i], value);
             values.emplace_back(std::move(value));
         }
-        if (request.OnRow)
-            request.OnRow(static_cast<int>(columnNames.size()), static_cast<int>(i) + 1,
-                          Variant::Array(std::move(values)), request.Oem);
+        SendPreviewRow(request, static_cast<int>(columnNames.size()), i, std::move(values));
     }
 }
 
 // ---------------------------------------------------------------- TVxImportFromXML
 
-TVxImportFromXML::TVxImportFromXML(TVxImportBaseComponent *owner) : TVxImportBaseComponent(owner)
+TVxImportFromXML::TVxImportFromXML(TVxImportBaseComponent *owner) : TVxImportFromMarkup(owner)
 {
     TableType = TTableTypeImport::teXML;
     ApplyDefaultSourceFileName();
@@ -457,37 +455,21 @@ TVxImportFromXML::TVxImportFromXML(TVxImportBaseComponent *owner) : TVxImportBas
 
 void TVxImportFromXML::OpenSource()
 {
-    RecordTexts.clear();
+    ResetRows();
     ColumnNames.clear();
-    CurrentRowIndex = 0;
-    CurrentLine = {};
     TXMLRecordsRequest request;
     request.Tags = &XMLTags;
     request.RowLast = RowLast;
     request.RowFirst = RowFirst;
     request.TableName = GetTableName();
     const std::string text = markup::ReadDocument(SourceStream, SourceFileName, markup::TMarkupKind::mkXML);
-    Encoding = ReadXMLRecords(request, text, ColumnNames, RecordTexts);
+    Encoding = ReadXMLRecords(request, text, ColumnNames, texts_);
 }
 
 void TVxImportFromXML::CloseSource()
 {
-    RecordTexts.clear();
-    RecordTexts.shrink_to_fit();
+    TVxImportFromMarkup::CloseSource();
     ColumnNames.clear();
-    CurrentLine = {};
-}
-
-bool TVxImportFromXML::HasRow()
-{
-    return CurrentRowIndex < GetRowCount() &&
-           static_cast<long long>(CurrentRowIndex) <= static_cast<long long>(RowLast) - RowFirst;
-}
-
-bool TVxImportFromXML::ProcessRow()
-{
-    CurrentLine = RecordTexts.at(static_cast<std::size_t>(CurrentRowIndex));
-    return TVxImportBaseComponent::ProcessRow();
 }
 
 void TVxImportFromXML::GetFieldValue(const Variant &name, Variant &value)
@@ -503,8 +485,6 @@ void TVxImportFromXML::GetFieldValue(const Variant &name, Variant &value)
         DecodeHTMLEntities(text);
     value = Variant(std::move(text));
 }
-
-bool TVxImportFromXML::CheckProperties(std::string &propertyName) { return CheckPropertiesAndSourceFile(propertyName); }
 
 void TVxImportFromXML::GetFileFilter(std::string &filter) const
 {

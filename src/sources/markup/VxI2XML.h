@@ -1,7 +1,6 @@
 #pragma once
 
-#include "engine/VxIBase.h"
-#include "sources/markup/MarkupPreview.h"
+#include "sources/markup/MarkupSource.h"
 
 #include <cstddef>
 #include <optional>
@@ -62,7 +61,7 @@ std::string ReadXMLRecords(const TXMLRecordsRequest &request, std::string_view t
 void BuildXMLPreview(const TMarkupPreviewRequest &request, std::vector<std::string> &columnNames);
 
 // The records of an XML document.
-class TVxImportFromXML : public TVxImportBaseComponent {
+class TVxImportFromXML : public TVxImportFromMarkup {
 public:
     explicit TVxImportFromXML(TVxImportBaseComponent *owner = nullptr);
 
@@ -71,21 +70,13 @@ public:
     TVxIBLOBEncoding BLOBEncoding = TVxIBLOBEncoding::ibeEncode64;
 
     // ---- run-time state
-    std::vector<std::string> RecordTexts;
+    const std::vector<std::string> &RecordTexts = texts_;
     std::vector<TXMLColumnName> ColumnNames;
-    int CurrentRowIndex = 0;
-    std::string_view CurrentLine;
 
     void OpenSource() override;
     void CloseSource() override;
-    void FirstRow() override { CurrentRowIndex = 0; }
-    void NextRow() override { ++CurrentRowIndex; }
-    bool HasRow() override;
-    std::int32_t GetRowCount() override { return static_cast<std::int32_t>(RecordTexts.size()); }
-    bool ProcessRow() override;
     void GetFieldValue(const Variant &name, Variant &value) override;
     bool IsBLOBEncoded() override { return BLOBEncoding == TVxIBLOBEncoding::ibeEncode64; }
-    bool CheckProperties(std::string &propertyName) override;
     void GetDefaultExt(std::string &ext) const override { ext = ".XML"; }
     void GetFileFilter(std::string &filter) const override;
     void CreateColumns() override;

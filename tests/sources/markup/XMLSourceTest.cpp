@@ -2,6 +2,7 @@
 // destination table, values as attributes, elements and CDATA, the row window, the
 // preview, and hostile documents.
 
+#include "Files.h"
 #include "TestData.h"
 #include "engine/MemoryDataSet.h"
 #include "sources/markup/VxI2XML.h"
@@ -265,6 +266,18 @@ TEST(XMLSource, Preview)
     BuildXMLPreview(request, names);
     EXPECT_EQ(names, (std::vector<std::string>{"CUST_NO", "NAME", "CITY"}));
     EXPECT_EQ(shown.size(), 3u);
+}
+
+// Malformed markup never raises: a document cut short or with a byte damaged gives fewer
+// or other records, read in full.
+TEST(XMLSource, DamagedDocumentsStillRead)
+{
+    for (const char *name : {"datapacket.xml", "records.xml", "attribute-rows.xml", "utf16.xml", "latin1.xml"}) {
+        const std::vector<std::uint8_t> bytes = ReadBytes(XmlData(name));
+        ASSERT_FALSE(bytes.empty()) << name;
+        for (const std::vector<std::uint8_t> &copy : DamagedCopies(bytes, 41, 23))
+            EXPECT_NO_THROW(readText(std::string(copy.begin(), copy.end()), {"ID", "NAME", "NOTES"})) << name;
+    }
 }
 
 TEST(XMLSource, HostileDocumentsGiveRecordsOrNothing)
