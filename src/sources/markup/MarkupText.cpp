@@ -22,8 +22,8 @@ bool startsWith(std::string_view text, std::string_view prefix)
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// The name iconv is asked for, and whether the name means UTF-8 or a set whose ASCII is
-// UTF-8's (nothing to convert).
+// A character set's name as compared: upper case, without dashes and underscores
+// ("utf-8" and "UTF8" are one set).
 std::string canonical(std::string_view name)
 {
     std::string out;

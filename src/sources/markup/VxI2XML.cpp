@@ -220,15 +220,15 @@ bool readRecords(std::string_view text, std::size_t &pos, std::string_view token
             continue;
         }
         const bool attributes = names.Row(token) && pos < text.size() && text[pos] != '>';
-        const std::string record = attributes ? CollectXMLElement(text, pos, names.Tags().RowTag)
-                                              : readElementRecord(text, pos, token, names);
+        std::string record = attributes ? CollectXMLElement(text, pos, names.Tags().RowTag)
+                                        : readElementRecord(text, pos, token, names);
         token = {};
         if (record.empty() || record == ">")
             continue;
         if (i == 1 && columns.empty())
             addNamesFrom(record, attributes, columns);
         if (window.First <= i && i <= window.Last)
-            records.push_back(record);
+            records.push_back(std::move(record));
         if (++i > window.Wanted)
             return false;
     }
