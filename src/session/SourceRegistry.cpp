@@ -3,6 +3,7 @@
 #include "sources/dbase/VxDBF.h"
 #include "sources/dbase/VxI2DBF.h"
 #include "sources/excel/VxI2XLS.h"
+#include "sources/lotus/VxI2WKS.h"
 #include "sources/markup/VxI2HTML.h"
 #include "sources/markup/VxI2XML.h"
 #include "sources/paradox/VxI2DB.h"
@@ -31,8 +32,8 @@ std::vector<TSourceType> makeTypes()
         {T::teText, "Text file (*.txt)", false, component<TVxImportFromText>(), {}},
         {T::teHTML, "HTML file (*.htm;*.html)", false, component<TVxImportFromHTML>(), {}, BuildHTMLPreview},
         {T::teXLS, "Excel file (*.xls)", true, component<TVxImportFromXLS>(), CreateExcelReader},
-        {T::teWKS, "Lotus 1-2-3 file (*.wk1)", true, {}, {}},
-        {T::teQuattro, "QuattroPro file (*.wq1)", true, {}, {}},
+        {T::teWKS, "Lotus 1-2-3 file (*.wk1)", true, component<TVxImportFromWKS>(), CreateLotusReader},
+        {T::teQuattro, "QuattroPro file (*.wq1)", true, component<TVxImportFromQuattro>(), CreateQuattroReader},
         {T::teXML, "XML file (*.xml)", false, component<TVxImportFromXML>(), {}, BuildXMLPreview},
         {T::teAccess, "MS Access database (*.mdb)", false, {}, {}},
         {T::teWord, "Word file (*.doc)", false, {}, {}},

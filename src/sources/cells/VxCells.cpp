@@ -1,6 +1,11 @@
 #include "sources/cells/VxCells.h"
 
 #include <algorithm>
+#include <cmath>
+
+// The whole exponent decides: a test of only its upper eight bits would also refuse
+// finite numbers near 1e306.
+bool IsInvalidReal(double value) { return !std::isfinite(value); }
 
 namespace {
 

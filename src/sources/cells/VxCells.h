@@ -13,6 +13,10 @@
 // report what they find through events (VxCellsFile.h); the model keeps the cells of
 // the sheet an import asked for.
 
+// Infinities and NaNs of either sign: what spreadsheets store for errors and for
+// results that are not numbers.
+bool IsInvalidReal(double value);
+
 class TVxICell {
 public:
     Variant Value;

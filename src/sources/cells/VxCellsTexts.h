@@ -8,7 +8,6 @@ struct TSpreadSheetTexts {
     std::string FileNotDefined = "File is not defined.";
     std::string FileNotExists = "File is not exists.";
     std::string IncorrectType = "Incorrect type of spreadsheet";
-    std::string ReaderNotAvailable = "The %s reader is not available yet";
     std::string NotValidWorkbook = "File is not valid Excel Workbook";
     std::string NotExcelFile = "File is not a Excel file";
     std::string PasswordProtected = "Could not read the password protected file";
@@ -16,6 +15,11 @@ struct TSpreadSheetTexts {
     std::string BinaryNotSupported = "Excel binary workbooks (*.xlsb) are not supported";
     std::string ContinueNotFound = "CONTINUE record is not found in the stream";
     std::string SSTOptions = "String in SST (Options byte is 0x%.2x) can not be processed.";
+    std::string NotLotusFile = "File is not a Lotus 1-2-3 file";
+    std::string LotusDamaged = "The Lotus 1-2-3 file is damaged or truncated";
+    std::string NotQuattroFile = "File is not a QuattroPro file";
+    std::string NotValidQuattroWorkbook = "File is not valid QuattroPro Workbook";
+    std::string QuattroDamaged = "The QuattroPro file is damaged or truncated";
 };
 
 TSpreadSheetTexts &SpreadSheetTexts();

@@ -277,3 +277,10 @@ void TVxImportFromCell::WriteSpecification(std::ostream &stream, const std::stri
     TVxImportBaseComponent::WriteSpecification(stream, specName);
     stream << "[Sheet]\r\nSheetIndex=" << SheetIndex() << "\r\n";
 }
+
+std::string CellFileFilter(const TVxImportBaseComponent &source, const std::string &entries)
+{
+    std::string base;
+    source.TVxImportBaseComponent::GetFileFilter(base);
+    return entries + "|" + base;
+}

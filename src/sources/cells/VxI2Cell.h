@@ -66,22 +66,6 @@ private:
     std::unique_ptr<std::ifstream> rowStream_;
 };
 
-class TVxImportFromWKS : public TVxImportFromCell {
-public:
-    explicit TVxImportFromWKS(TVxImportBaseComponent *owner = nullptr);
-    std::unique_ptr<TSpreadSheetFile> CreateSpreadSheetFile() override;
-    void GetDefaultExt(std::string &ext) const override { ext = ".WK1"; }
-    void GetFileFilter(std::string &filter) const override;
-};
-
-class TVxImportFromQuattro : public TVxImportFromCell {
-public:
-    explicit TVxImportFromQuattro(TVxImportBaseComponent *owner = nullptr);
-    std::unique_ptr<TSpreadSheetFile> CreateSpreadSheetFile() override;
-    void GetDefaultExt(std::string &ext) const override { ext = ".WQ1"; }
-    void GetFileFilter(std::string &filter) const override;
-};
-
 // A cell-based source's reader for a file, as the source registry hands it to the preview.
 using TCellReaderFactory = std::function<std::unique_ptr<TSpreadSheetFile>(const std::string &fileName)>;
 

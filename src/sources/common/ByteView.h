@@ -75,6 +75,7 @@ public:
         Need(offset, 2);
         return LE16(bytes_.data() + offset);
     }
+    std::int16_t I16(std::size_t offset) const { return static_cast<std::int16_t>(U16(offset)); }
     std::uint32_t U32(std::size_t offset) const
     {
         Need(offset, 4);

@@ -161,23 +161,6 @@ TEST(CellSource, ReaderErrorsLeaveNoReaderBehind)
     }
 }
 
-TEST(CellSource, LotusAndQuattroReadersAreNotAvailableYet)
-{
-    TVxImportFromWKS lotus;
-    TVxImportFromQuattro quattro;
-    for (TVxImportFromCell *source :
-         {static_cast<TVxImportFromCell *>(&lotus), static_cast<TVxImportFromCell *>(&quattro)}) {
-        try {
-            source->OpenSource();
-            ADD_FAILURE();
-        } catch (const ESpreadSheetError &e) {
-            EXPECT_NE(std::string(e.what()).find("not available yet"), std::string::npos) << e.what();
-        }
-    }
-    EXPECT_EQ(lotus.SourceFileName, "VxImport.WK1");
-    EXPECT_EQ(quattro.TableType, TTableTypeImport::teQuattro);
-}
-
 TEST(CellSource, ExcelFileDialogEntries)
 {
     TVxImportFromXLS source;

@@ -1,25 +1,11 @@
-// The spreadsheet sources whose readers are still to come.
+#include "sources/lotus/VxI2WKS.h"
 
-#include "sources/cells/VxI2Cell.h"
+#include "sources/lotus/VxWKS.h"
+#include "sources/lotus/VxWQ.h"
 
-#include "engine/ImpCnst.h"
-#include "sources/cells/VxCellsTexts.h"
+std::unique_ptr<TSpreadSheetFile> CreateLotusReader(const std::string &) { return std::make_unique<TLotus123>(); }
 
-namespace {
-
-[[noreturn]] void notAvailable(const char *what)
-{
-    throw ESpreadSheetError(FormatMessage(SpreadSheetTexts().ReaderNotAvailable, {what}));
-}
-
-} // namespace
-
-std::string CellFileFilter(const TVxImportBaseComponent &source, const std::string &entries)
-{
-    std::string base;
-    source.TVxImportBaseComponent::GetFileFilter(base);
-    return entries + "|" + base;
-}
+std::unique_ptr<TSpreadSheetFile> CreateQuattroReader(const std::string &) { return std::make_unique<TQuattroPro>(); }
 
 // ---------------------------------------------------------------- Lotus 1-2-3
 
@@ -29,11 +15,12 @@ TVxImportFromWKS::TVxImportFromWKS(TVxImportBaseComponent *owner) : TVxImportFro
     ApplyDefaultSourceFileName();
 }
 
-std::unique_ptr<TSpreadSheetFile> TVxImportFromWKS::CreateSpreadSheetFile() { notAvailable("Lotus 1-2-3"); }
+std::unique_ptr<TSpreadSheetFile> TVxImportFromWKS::CreateSpreadSheetFile() { return CreateLotusReader(SourceFileName); }
 
 void TVxImportFromWKS::GetFileFilter(std::string &filter) const
 {
-    filter = CellFileFilter(*this, "Lotus 1-2-3 file (*.wk1)|*.WK1|"
+    filter = CellFileFilter(*this, "Lotus 1-2-3 file (*.wks)|*.WKS|"
+                                   "Lotus 1-2-3 file (*.wk1)|*.WK1|"
                                    "Lotus 1-2-3 file (*.wk2)|*.WK2|"
                                    "Lotus Symphony file (*.wr1)|*.WR1|"
                                    "Lotus 1-2-3/98 file (*.123)|*.123|"
@@ -49,13 +36,18 @@ TVxImportFromQuattro::TVxImportFromQuattro(TVxImportBaseComponent *owner) : TVxI
     ApplyDefaultSourceFileName();
 }
 
-std::unique_ptr<TSpreadSheetFile> TVxImportFromQuattro::CreateSpreadSheetFile() { notAvailable("Quattro Pro"); }
+std::unique_ptr<TSpreadSheetFile> TVxImportFromQuattro::CreateSpreadSheetFile()
+{
+    return CreateQuattroReader(SourceFileName);
+}
 
 void TVxImportFromQuattro::GetFileFilter(std::string &filter) const
 {
     filter = CellFileFilter(*this, "QuattroPro file (*.wq1)|*.WQ1|"
                                    "QuattroPro file (*.wq2)|*.WQ2|"
                                    "QuattroPro file (*.wkq)|*.WKQ|"
+                                   "QuattroPro for Windows (*.wb1)|*.WB1|"
+                                   "QuattroPro for Windows (*.wb2)|*.WB2|"
                                    "QuattroPro for Windows 7.0 (*.wb3)|*.WB3|"
                                    "QuattroPro Project File (*.qpw)|*.QPW");
 }
