@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Bytes.h"
+
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -8,21 +10,6 @@
 // Writes small BIFF workbooks for the cases real files rarely show (a shared string
 // switching encoding inside a CONTINUE record, a chart sheet before a worksheet, BIFF2
 // streams). The container is written by libgsf, the records here.
-
-// Record data, little-endian.
-class Bytes {
-public:
-    Bytes &u8(std::uint8_t v);
-    Bytes &u16(std::uint16_t v);
-    Bytes &u32(std::uint32_t v);
-    Bytes &f64(double v);
-    Bytes &text(const std::string &s); // the bytes as they are
-    Bytes &utf16(const std::u16string &s);
-    const std::vector<std::uint8_t> &data() const { return data_; }
-
-private:
-    std::vector<std::uint8_t> data_;
-};
 
 class BiffBuilder {
 public:
