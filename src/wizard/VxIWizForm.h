@@ -100,6 +100,7 @@ private:
     void ReadTextSample();
     void BuildFilePreview();
     void BuildFieldList();
+    void KeepDestinationFields();
     void BuildMappingGrid();
     void BuildDataPreview();
     bool FillConvertedPreview(const std::vector<int> &mappedRows);

@@ -399,9 +399,11 @@ void TfrmVxIWizard::BuildFieldList()
 {
     const T type = SelectedTableType();
     const bool structure = owner_ != nullptr && static_cast<bool>(owner_->OnCreateStructure);
+    bool proposed = false;
     if (owner_ != nullptr && (structure || (mappings_.Empty() && FirstRowNumber() >= 2)) &&
         SourceTypeOf(type).Readable()) {
         // A source of the chosen kind proposes the mappings from its own column names.
+        proposed = true;
         try {
             std::unique_ptr<TVxImportBaseComponent> source = SourceTypeOf(type).Create();
             source->TableName = ui_->cbTableNames->currentText().toStdString();
@@ -430,6 +432,8 @@ void TfrmVxIWizard::BuildFieldList()
         mappings_.Clear();
         if (!owner_->Mappings.Empty()) {
             mappings_.Assign(owner_->Mappings);
+            if (proposed && !structure)
+                KeepDestinationFields();
         } else if (dataSet_ != nullptr) {
             for (int i = 0; i < dataSet_->FieldCount(); ++i)
                 mappings_.Add(dataSet_->Fields(i)->FieldName() + "=");
@@ -479,6 +483,27 @@ void TfrmVxIWizard::ShowMappedColumns()
                 item->setBackground(mapping >= 0 ? QBrush(shade) : QBrush());
     }
     SetPreviewFixedRows();
+}
+
+// A spreadsheet proposes its header row's names as destination fields. The grid of step 7
+// lists the destination's fields, each once: a proposal for a field it lacks is dropped,
+// a field nobody proposed stays unmapped.
+void TfrmVxIWizard::KeepDestinationFields()
+{
+    if (dataSet_ == nullptr)
+        return;
+    TStringList kept;
+    for (int i = 0; i < dataSet_->FieldCount(); ++i) {
+        const std::string field = dataSet_->Fields(i)->FieldName();
+        std::string line = field + "=";
+        for (int m = 0; m < mappings_.Count(); ++m)
+            if (Text::SameText(Text::Trim(mappings_.Names(m)), field)) {
+                line = field + "=" + mappings_.ValueFromIndex(m);
+                break;
+            }
+        kept.Add(line);
+    }
+    mappings_.Assign(kept);
 }
 
 // The source column a preview header stands for (the header may show a destination name).

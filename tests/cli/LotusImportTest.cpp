@@ -32,16 +32,17 @@ TEST_F(LotusImportTest, RowsOfARelease2Worksheet)
 {
     CreateDatabase(db, {"CREATE TABLE SAMPLES (OBSERV INTEGER NOT NULL PRIMARY KEY, TAKEN DATE, X NUMERIC(8,2), "
                         "SOIL VARCHAR(5), TEXTURE VARCHAR(5), KS DOUBLE PRECISION)"});
-    const RunResult r = run("SAMPLES", "WKS", TestDataFolder("lotus") + "/KSBASE.WK1",
-                            "Map0=OBSERV=A\r\nMap1=TAKEN=B\r\nMap2=X=C\r\nMap3=SOIL=E\r\nMap4=TEXTURE=F\r\nMap5=KS=J\r\n",
-                            "RowFirst=3\r\nRowLast=6\r\n");
+    const RunResult r =
+        run("SAMPLES", "WKS", TestDataFolder("lotus") + "/KSBASE.WK1",
+            "Map0=OBSERV=A\r\nMap1=TAKEN=B\r\nMap2=X=C\r\nMap3=SOIL=E\r\nMap4=TEXTURE=F\r\nMap5=KS=J\r\n",
+            "RowFirst=3\r\nRowLast=6\r\n");
     ASSERT_EQ(r.status, 0) << r.out;
     // The dates are day numbers, which the date field takes as such.
     EXPECT_EQ(QueryColumn(db, "select OBSERV || '|' || TAKEN || '|' || X || '|' || SOIL || '|' || TEXTURE || '|' || "
                               "CAST(KS AS NUMERIC(12,8)) from SAMPLES order by OBSERV"),
-              (std::vector<std::string>{"4001|1996-07-03|683.38|c|l|0.14963475", "4002|1996-07-03|683.38|c|l|0.35344062",
-                                        "4003|1996-07-03|684.18|c|sal|0.52571957",
-                                        "4004|1996-07-03|684.18|c|sal|0.38440124"}));
+              (std::vector<std::string>{
+                  "4001|1996-07-03|683.38|c|l|0.14963475", "4002|1996-07-03|683.38|c|l|0.35344062",
+                  "4003|1996-07-03|684.18|c|sal|0.52571957", "4004|1996-07-03|684.18|c|sal|0.38440124"}));
 }
 
 TEST_F(LotusImportTest, LabelsAndTextResultsOfACompoundNotebook)

@@ -36,4 +36,3 @@ void WriteCompoundDocument(const std::string &path, const std::vector<TCompoundS
     gsf_output_close(GSF_OUTPUT(ole.get()));
     gsf_output_close(file.get());
 }
-

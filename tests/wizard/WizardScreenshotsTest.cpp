@@ -102,6 +102,14 @@ TEST_F(WizardScreenshots, EveryStep)
     QTest::keyClick(window.get(), Qt::Key_6, Qt::AltModifier);
     ASSERT_EQ(window->CurrentStep(), 6);
     Keep("wizard-6-html-preview");
+
+    wizard.TableType = TTableTypeImport::teWKS;
+    wizard.SourceFileName = TestDataFolder("lotus") + "/KSBASE.WK1";
+    wizard.RowFirst = 3;
+    Open();
+    QTest::keyClick(window.get(), Qt::Key_6, Qt::AltModifier);
+    ASSERT_EQ(window->CurrentStep(), 6);
+    Keep("wizard-6-lotus-preview");
 }
 
 } // namespace

@@ -15,7 +15,10 @@ TVxImportFromWKS::TVxImportFromWKS(TVxImportBaseComponent *owner) : TVxImportFro
     ApplyDefaultSourceFileName();
 }
 
-std::unique_ptr<TSpreadSheetFile> TVxImportFromWKS::CreateSpreadSheetFile() { return CreateLotusReader(SourceFileName); }
+std::unique_ptr<TSpreadSheetFile> TVxImportFromWKS::CreateSpreadSheetFile()
+{
+    return CreateLotusReader(SourceFileName);
+}
 
 void TVxImportFromWKS::GetFileFilter(std::string &filter) const
 {

@@ -86,13 +86,9 @@ bool TLotus123::HandleRecord(const TWorksheetRecord &record)
         OnRecord(this, TRecordHeader{record.Id, record.Length}, record.Data);
     const TByteView data(record.Data);
     switch (record.Id) {
-    case 0x00:
-        return HandleBOF(data.U16(0));
-    case 0x37:
-        encrypted_ = true;
-        throw ESpreadSheetError(SpreadSheetTexts().PasswordProtected);
-    default:
-        break;
+    case 0x00: return HandleBOF(data.U16(0));
+    case 0x37: encrypted_ = true; throw ESpreadSheetError(SpreadSheetTexts().PasswordProtected);
+    default: break;
     }
     // A file without a BOF record gets both meanings: its records cannot tell.
     if (!Release3())
@@ -105,31 +101,18 @@ bool TLotus123::HandleRecord(const TWorksheetRecord &record)
 bool TLotus123::HandleBOF(std::uint16_t version)
 {
     switch (version) {
-    case 0x0404:
-        Version = TWKSVersion::wvWKS1;
-        return true;
-    case 0x0405:
-        Version = TWKSVersion::wvWKS2;
-        return true;
-    case 0x0406:
-        Version = TWKSVersion::wvWR1;
-        return true;
-    case 0x1000:
-        Version = TWKSVersion::wvWKS3;
-        return true;
+    case 0x0404: Version = TWKSVersion::wvWKS1; return true;
+    case 0x0405: Version = TWKSVersion::wvWKS2; return true;
+    case 0x0406: Version = TWKSVersion::wvWR1; return true;
+    case 0x1000: Version = TWKSVersion::wvWKS3; return true;
     case 0x1002:
-    case 0x8007:
-        Version = TWKSVersion::wvWKS4;
-        return true;
+    case 0x8007: Version = TWKSVersion::wvWKS4; return true;
     case 0x1003:
     case 0x1004:
-    case 0x1005:
-        Version = TWKSVersion::wv123;
-        return true;
+    case 0x1005: Version = TWKSVersion::wv123; return true;
     case 0x0101:
     case 0xB200:
-    case 0xBFFF:
-        return false;
+    case 0xBFFF: return false;
     default:
         if (Version == TWKSVersion::wvUnknown)
             throw ESpreadSheetError(SpreadSheetTexts().NotLotusFile);
@@ -178,8 +161,7 @@ void TLotus123::HandleRelease2Record(std::uint16_t id, std::span<const std::uint
         ReportFormulaText(0, at.Row, at.Column, sources::lotus::ZeroTerminated(data.Slice(5, data.Size() - 5)));
         return;
     }
-    default:
-        return;
+    default: return;
     }
 }
 
@@ -216,9 +198,7 @@ void TLotus123::HandleRelease3Record(std::uint16_t id, std::span<const std::uint
         ReportFormulaText(at.Sheet, at.Row, at.Column, sources::lotus::ZeroTerminated(data.Slice(4, data.Size() - 4)));
         return;
     }
-    case 0x23:
-        HandleSheetName(bytes);
-        return;
+    case 0x23: HandleSheetName(bytes); return;
     case 0x24:
         if (OnColumnWidth) {
             const int width = data.U8(3);
@@ -245,8 +225,7 @@ void TLotus123::HandleRelease3Record(std::uint16_t id, std::span<const std::uint
         ReportFormula(at.Sheet, at.Row, at.Column, data.F64(4), Variant(0.0));
         return;
     }
-    default:
-        return;
+    default: return;
     }
 }
 

@@ -99,18 +99,10 @@ void TQuattroPro::HandleRecord(const TWorksheetRecord &record)
         OnRecord(this, TRecordHeader{record.Id, record.Length}, record.Data);
     const TByteView data(record.Data);
     switch (record.Id) {
-    case 0x00:
-        HandleBOF(data.U16(0));
-        return;
-    case 0x06:
-        HandleExtent(data);
-        return;
-    case 0x08:
-        HandleColumnWidths(data);
-        return;
-    case 0x0C:
-        ReportCell(Address(data), Variant::Null(), TAlignment::taLeftJustify);
-        return;
+    case 0x00: HandleBOF(data.U16(0)); return;
+    case 0x06: HandleExtent(data); return;
+    case 0x08: HandleColumnWidths(data); return;
+    case 0x0C: ReportCell(Address(data), Variant::Null(), TAlignment::taLeftJustify); return;
     case 0x0D: {
         const TCellAddress at = Address(data);
         ReportCell(at, Variant(static_cast<std::int32_t>(data.I16(at.Value))), TAlignment::taRightJustify);
@@ -123,17 +115,14 @@ void TQuattroPro::HandleRecord(const TWorksheetRecord &record)
         return;
     }
     case 0x0F:
-    case 0x33:
-        HandleLabel(record.Id, data);
-        return;
+    case 0x33: HandleLabel(record.Id, data); return;
     case 0x10: {
         const TCellAddress at = Address(data);
         const double result = data.F64(at.Value);
         ReportCell(at, Variant(IsInvalidReal(result) ? 0.0 : result), TAlignment::taLeftJustify);
         return;
     }
-    default:
-        break;
+    default: break;
     }
     // Sheets are a Windows notebook's; the DOS programs used these numbers for settings.
     if (layout_ != TLayout::Windows)
@@ -173,8 +162,7 @@ void TQuattroPro::HandleBOF(std::uint16_t version)
         Version = TWQVersion::qvWB3;
         layout_ = TLayout::Windows;
         return;
-    default:
-        throw ESpreadSheetError(SpreadSheetTexts().NotQuattroFile);
+    default: throw ESpreadSheetError(SpreadSheetTexts().NotQuattroFile);
     }
 }
 
@@ -225,8 +213,8 @@ void TQuattroPro::HandleLabel(std::uint16_t id, const TByteView &data)
     const bool prefixed = id == 0x0F || layout_ == TLayout::Windows;
     const std::size_t prefixAt = at.Value;
     const std::size_t textAt = prefixed ? prefixAt + 1 : prefixAt;
-    const TAlignment alignment =
-        prefixed ? sources::lotus::LabelPrefixAlignment(data.U8(prefixAt)) : TAlignment::taLeftJustify;
+    const TAlignment alignment = prefixed ? sources::lotus::LabelPrefixAlignment(data.U8(prefixAt))
+                                          : TAlignment::taLeftJustify;
     std::string text;
     if (layout_ == TLayout::DOS || layout_ == TLayout::DOS5)
         text = sources::lotus::CountedText(data, textAt);

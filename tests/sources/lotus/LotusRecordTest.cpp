@@ -15,11 +15,17 @@ constexpr std::uint16_t WK3 = 0x1000;
 constexpr std::uint16_t WK4 = 0x1002;
 
 // Release 1 and 2 address: format byte, column, row.
-Bytes shortAt(int row, int column) { return Bytes().u8(0xFF).u16(static_cast<std::uint16_t>(column)).u16(static_cast<std::uint16_t>(row)); }
+Bytes shortAt(int row, int column)
+{
+    return Bytes().u8(0xFF).u16(static_cast<std::uint16_t>(column)).u16(static_cast<std::uint16_t>(row));
+}
 // Release 3 address: row, sheet, column.
 Bytes longAt(int sheet, int row, int column)
 {
-    return Bytes().u16(static_cast<std::uint16_t>(row)).u8(static_cast<std::uint8_t>(sheet)).u8(static_cast<std::uint8_t>(column));
+    return Bytes()
+        .u16(static_cast<std::uint16_t>(row))
+        .u8(static_cast<std::uint8_t>(sheet))
+        .u8(static_cast<std::uint8_t>(column));
 }
 
 // The 26-bit magnitude, the sign, "divide" and the power of ten of record 0x25.
@@ -39,7 +45,8 @@ std::vector<TRecordCase> recordCases()
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     std::vector<TRecordCase> cases;
-    cases.push_back({"release 2 labels: the prefix aligns, the text follows it", WK1,
+    cases.push_back({"release 2 labels: the prefix aligns, the text follows it",
+                     WK1,
                      WorksheetStream()
                          .record(0x0F, shortAt(0, 0).u8('\'').text("left").u8(0))
                          .record(0x0F, shortAt(0, 1).u8('^').text("centre").u8(0))
@@ -51,7 +58,8 @@ std::vector<TRecordCase> recordCases()
                       {0, 0, 2, Variant("right"), TAlignment::taRightJustify},
                       {0, 0, 3, Variant("repeat"), TAlignment::taLeftJustify},
                       {0, 0, 4, Variant("caf\xE9"), TAlignment::taLeftJustify}}});
-    cases.push_back({"release 2 numbers: integer, real, a row past 255", WK1,
+    cases.push_back({"release 2 numbers: integer, real, a row past 255",
+                     WK1,
                      WorksheetStream()
                          .record(0x0D, shortAt(0, 0).u16(0xFFFB))
                          .record(0x0E, shortAt(300, 1).f64(-2.5))
@@ -59,7 +67,8 @@ std::vector<TRecordCase> recordCases()
                      {{0, 0, 0, Variant(-5), TAlignment::taRightJustify},
                       {0, 300, 1, Variant(-2.5), TAlignment::taRightJustify},
                       {0, 1, 1, Variant(0.0), TAlignment::taRightJustify}}});
-    cases.push_back({"release 2 formulas: the stored result, or the text that follows it", WK1,
+    cases.push_back({"release 2 formulas: the stored result, or the text that follows it",
+                     WK1,
                      WorksheetStream()
                          .record(0x10, shortAt(0, 0).f64(42.5).u16(0))
                          .record(0x10, shortAt(1, 0).f64(nan).u16(0))
@@ -67,7 +76,8 @@ std::vector<TRecordCase> recordCases()
                          .record(0x10, shortAt(2, 0).f64(nan).u16(0))
                          .record(0x33, shortAt(9, 9).text("not its text").u8(0)),
                      {{0, 0, 0, Variant(42.5)}, {0, 1, 0, Variant("text result")}, {0, 2, 0, Variant(0)}}});
-    cases.push_back({"release 2: numbers of release 3 records are settings, not cells or sheets", WK1,
+    cases.push_back({"release 2: numbers of release 3 records are settings, not cells or sheets",
+                     WK1,
                      WorksheetStream()
                          .record(0x18, Bytes().u16(1).u16(2).u16(3).u16(4))
                          .record(0x23, Bytes().u16(0).u8(5).u8(0).text("footer").u8(0))
@@ -76,7 +86,8 @@ std::vector<TRecordCase> recordCases()
                          .record(0x28, Bytes().u16(4).u16(4).u16(4).u16(4).u16(4).u16(4))
                          .record(0x0D, shortAt(0, 0).u16(1)),
                      {{0, 0, 0, Variant(1), TAlignment::taRightJustify}}});
-    cases.push_back({"release 3 labels and numbers on their sheets", WK3,
+    cases.push_back({"release 3 labels and numbers on their sheets",
+                     WK3,
                      WorksheetStream()
                          .record(0x16, longAt(0, 0, 0).u8('^').text("head").u8(0))
                          .record(0x16, longAt(1, 2, 3).u8('\'').text("second sheet").u8(0))
@@ -90,7 +101,8 @@ std::vector<TRecordCase> recordCases()
                       {0, 1, 1, Variant(-2.5), TAlignment::taRightJustify},
                       {0, 1, 2, Variant(0.0), TAlignment::taRightJustify},
                       {0, 1, 3, Variant(3.25), TAlignment::taRightJustify}}});
-    cases.push_back({"release 3 small numbers in both encodings", WK4,
+    cases.push_back({"release 3 small numbers in both encodings",
+                     WK4,
                      WorksheetStream()
                          .record(0x18, longAt(0, 0, 0).u16(0x000A))
                          .record(0x18, longAt(0, 0, 1).u16(0xFFFE))
@@ -100,7 +112,8 @@ std::vector<TRecordCase> recordCases()
                       {0, 0, 1, Variant(-1.0), TAlignment::taRightJustify},
                       {0, 0, 2, Variant(0.05 * 3), TAlignment::taRightJustify},
                       {0, 0, 3, Variant(35000.0), TAlignment::taRightJustify}}});
-    cases.push_back({"release 3 packed numbers: power of ten, divide flag, sign", WK3,
+    cases.push_back({"release 3 packed numbers: power of ten, divide flag, sign",
+                     WK3,
                      WorksheetStream()
                          .record(0x25, longAt(0, 0, 0).u32(packed(1234, false, true, 2)))
                          .record(0x25, longAt(0, 0, 1).u32(packed(1234, false, false, 2)))
@@ -114,7 +127,8 @@ std::vector<TRecordCase> recordCases()
                       {0, 0, 3, Variant(-1234), TAlignment::taRightJustify},
                       {0, 0, 4, Variant(5e8), TAlignment::taRightJustify},
                       {0, 0, 5, Variant(-1.5), TAlignment::taRightJustify}}});
-    cases.push_back({"release 3 formulas: 10-byte and 8-byte results, text results", WK4,
+    cases.push_back({"release 3 formulas: 10-byte and 8-byte results, text results",
+                     WK4,
                      WorksheetStream()
                          .record(0x19, longAt(0, 0, 0).u64(0xC000000000000000ull).u16(0x4000).u16(0))
                          .record(0x19, longAt(0, 1, 0).u64(0x1234).u16(0xFFFF).u16(0))
@@ -127,7 +141,8 @@ std::vector<TRecordCase> recordCases()
                       {0, 2, 0, Variant(7.5)},
                       {0, 3, 0, Variant(0.0)},
                       {0, 4, 0, Variant(0.0)}}});
-    cases.push_back({"release 3: short-layout records are not cells, the worksheet ends at EOF", WK4,
+    cases.push_back({"release 3: short-layout records are not cells, the worksheet ends at EOF",
+                     WK4,
                      WorksheetStream()
                          .record(0x0E, Bytes().u16(0).u16(0).u16(0).f64(1.0))
                          .record(0x0F, Bytes().text("settings of release 4 here"))
@@ -137,21 +152,23 @@ std::vector<TRecordCase> recordCases()
                          .bof(0x8007)
                          .record(0x16, longAt(0, 9, 9).u8('\'').text("formatting data").u8(0)),
                      {{0, 0, 0, Variant("kept")}}});
-    cases.push_back({"no BOF record: read without a version check", 0,
+    cases.push_back({"no BOF record: read without a version check",
+                     0,
                      WorksheetStream().record(0x0D, shortAt(2, 1).u16(7)),
                      {{0, 2, 1, Variant(7), TAlignment::taRightJustify}}});
-    cases.push_back({"an ending BOF version stops the read; what came before stays", WK1,
-                     WorksheetStream()
-                         .record(0x0D, shortAt(0, 0).u16(1))
-                         .bof(0xB200)
-                         .record(0x0D, shortAt(1, 0).u16(2)),
-                     {{0, 0, 0, Variant(1), TAlignment::taRightJustify}}});
-    cases.push_back({"a record longer than the buffer is passed over", WK1,
+    cases.push_back(
+        {"an ending BOF version stops the read; what came before stays",
+         WK1,
+         WorksheetStream().record(0x0D, shortAt(0, 0).u16(1)).bof(0xB200).record(0x0D, shortAt(1, 0).u16(2)),
+         {{0, 0, 0, Variant(1), TAlignment::taRightJustify}}});
+    cases.push_back({"a record longer than the buffer is passed over",
+                     WK1,
                      WorksheetStream()
                          .record(0x0F, shortAt(0, 0).u8('\'').text(std::string(40000, 'x')).u8(0))
                          .record(0x0D, shortAt(0, 1).u16(3)),
                      {{0, 0, 1, Variant(3), TAlignment::taRightJustify}}});
-    cases.push_back({"blank cells and the unknown version of a later BOF", WK1,
+    cases.push_back({"blank cells and the unknown version of a later BOF",
+                     WK1,
                      WorksheetStream().record(0x0C, shortAt(0, 0)).bof(0x7777).record(0x0D, shortAt(0, 1).u16(4)),
                      {{0, 0, 1, Variant(4), TAlignment::taRightJustify}}});
     return cases;
@@ -220,7 +237,11 @@ TEST(LotusRecords, SheetNamesNameTheirOwnSheet)
 TEST(LotusRecords, ExtentAndColumnWidths)
 {
     TLotus123 wk1;
-    WorksheetStream().bof(WK1).record(0x06, Bytes().u16(0).u16(0).u16(4).u16(9)).record(0x0D, shortAt(0, 0).u16(1)).loadInto(wk1);
+    WorksheetStream()
+        .bof(WK1)
+        .record(0x06, Bytes().u16(0).u16(0).u16(4).u16(9))
+        .record(0x0D, shortAt(0, 0).u16(1))
+        .loadInto(wk1);
     EXPECT_EQ(wk1.Sheets.GetSheet(0).Cells.LastRow, 9);
     EXPECT_EQ(wk1.Sheets.GetSheet(0).Cells.LastColumn, 4);
 
@@ -247,7 +268,8 @@ TEST(LotusRecords, ErrorsEndTheReadWithTheirMessage)
         {"a release 3 label without its prefix", WorksheetStream().bof(WK3).record(0x16, Bytes().u16(0).u8(0).u8(0)),
          texts.LotusDamaged},
         {"a number cut short", WorksheetStream().bof(WK1).record(0x0E, shortAt(0, 0).u32(0)), texts.LotusDamaged},
-        {"a sheet name record of two bytes", WorksheetStream().bof(WK3).record(0x23, Bytes().u16(0)), texts.LotusDamaged},
+        {"a sheet name record of two bytes", WorksheetStream().bof(WK3).record(0x23, Bytes().u16(0)),
+         texts.LotusDamaged},
     };
     for (const TErrorCase &c : cases) {
         SCOPED_TRACE(c.Name);

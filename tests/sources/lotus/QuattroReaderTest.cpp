@@ -35,12 +35,9 @@ struct TFixture {
 TEST(QuattroReader, FixturesReadAsTheIndependentReaderShowsThem)
 {
     const std::vector<TFixture> fixtures = {
-        {"KSBASE.WQ1", TWQVersion::qvWQ1, ksbaseErrors},
-        {"KSBASE.WQ2", TWQVersion::qvWQ2, ksbaseErrors},
-        {"KS4000.WQ2", TWQVersion::qvWQ2, ks4000Results()},
-        {"testQuattro.wb1", TWQVersion::qvWQ1, {}},
-        {"testQUATTRO.wb3", TWQVersion::qvWB3, {}},
-        {"crlfq9.wb3", TWQVersion::qvWB3, {}},
+        {"KSBASE.WQ1", TWQVersion::qvWQ1, ksbaseErrors},    {"KSBASE.WQ2", TWQVersion::qvWQ2, ksbaseErrors},
+        {"KS4000.WQ2", TWQVersion::qvWQ2, ks4000Results()}, {"testQuattro.wb1", TWQVersion::qvWQ1, {}},
+        {"testQUATTRO.wb3", TWQVersion::qvWB3, {}},         {"crlfq9.wb3", TWQVersion::qvWB3, {}},
     };
     for (const TFixture &fixture : fixtures) {
         SCOPED_TRACE(fixture.File);
@@ -50,8 +47,8 @@ TEST(QuattroReader, FixturesReadAsTheIndependentReaderShowsThem)
         ASSERT_GE(reader.Sheets.Count(), 1);
         const TExpectedSheet expected =
             ReadExpectedSheet(quattroData(std::string("expected/") + fixture.File + ".Sheet1.raw.csv"));
-        const std::vector<std::string> differences =
-            CompareWithExpected(reader.Sheets.GetSheet(0), expected, fixture.Overrides);
+        const std::vector<std::string> differences = CompareWithExpected(reader.Sheets.GetSheet(0), expected,
+                                                                         fixture.Overrides);
         for (std::size_t i = 0; i < differences.size() && i < 12; ++i)
             ADD_FAILURE() << differences[i];
         EXPECT_EQ(differences.size(), 0u);

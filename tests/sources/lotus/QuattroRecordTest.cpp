@@ -41,7 +41,8 @@ std::vector<TRecordCase> recordCases()
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     std::vector<TRecordCase> cases;
-    cases.push_back({".WQ1: counted labels after the prefix, rows past 255, numbers", WQ1,
+    cases.push_back({".WQ1: counted labels after the prefix, rows past 255, numbers",
+                     WQ1,
                      WorksheetStream()
                          .record(0x0F, dosAt(0, 0).u8('^').u8(4).text("DATE"))
                          .record(0x0F, dosAt(300, 1).u8('"').u8(2).text("ok"))
@@ -55,7 +56,8 @@ std::vector<TRecordCase> recordCases()
                       {0, 2, 0, Variant(4001), TAlignment::taRightJustify},
                       {0, 2, 1, Variant(35249.0), TAlignment::taRightJustify},
                       {0, 2, 2, Variant("sal")}}});
-    cases.push_back({".WQ2: 16-bit addresses, values at 6, counted labels", WQ2,
+    cases.push_back({".WQ2: 16-bit addresses, values at 6, counted labels",
+                     WQ2,
                      WorksheetStream()
                          .record(0x0F, wordAt(0, 0).u8('\'').u8(6).text("OBSERV"))
                          .record(0x0F, wordAt(0, 1).u8('\'').u8(200).text("cut"))
@@ -70,13 +72,13 @@ std::vector<TRecordCase> recordCases()
                       {0, 1, 1, Variant(0.5), TAlignment::taRightJustify},
                       {0, 1, 2, Variant(30.0)},
                       {0, 1, 3, Variant("c")}}});
-    cases.push_back({".WKQ: the Lotus release 2 layout", WKQ,
-                     WorksheetStream()
-                         .record(0x0F, dosAt(1, 1).u8('^').text("mid").u8(0))
-                         .record(0x0D, dosAt(1, 2).u16(12)),
-                     {{0, 1, 1, Variant("mid"), TAlignment::taCenter},
-                      {0, 1, 2, Variant(12), TAlignment::taRightJustify}}});
-    cases.push_back({"Windows notebooks: zero-terminated labels, text results with their prefix", WB3,
+    cases.push_back(
+        {".WKQ: the Lotus release 2 layout",
+         WKQ,
+         WorksheetStream().record(0x0F, dosAt(1, 1).u8('^').text("mid").u8(0)).record(0x0D, dosAt(1, 2).u16(12)),
+         {{0, 1, 1, Variant("mid"), TAlignment::taCenter}, {0, 1, 2, Variant(12), TAlignment::taRightJustify}}});
+    cases.push_back({"Windows notebooks: zero-terminated labels, text results with their prefix",
+                     WB3,
                      WorksheetStream()
                          .record(0x0F, wordAt(0, 0).u8(0).text("Normal").u8(0))
                          .record(0x0F, wordAt(0, 1).u8('\'').text("X").u8(0).u8(0x63))
@@ -87,7 +89,8 @@ std::vector<TRecordCase> recordCases()
                       {0, 0, 1, Variant("X")},
                       {0, 1, 1, Variant("abc\r\ndef")},
                       {0, 2, 1, Variant(0.0)}}});
-    cases.push_back({"a record longer than the buffer is passed over", WB1,
+    cases.push_back({"a record longer than the buffer is passed over",
+                     WB1,
                      WorksheetStream()
                          .record(0x0F, wordAt(0, 0).u8('\'').text(std::string(40000, 'x')).u8(0))
                          .record(0x0D, wordAt(0, 1).u16(3)),
@@ -203,11 +206,7 @@ TEST(QuattroRecords, ErrorsAreOfferedToTheErrorEvent)
         offered.push_back(error.what());
         abort = false;
     };
-    WorksheetStream()
-        .bof(0x4444)
-        .record(0x0E, Bytes().u16(0))
-        .record(0x0D, wordAt(0, 0).u16(9))
-        .loadInto(reader);
+    WorksheetStream().bof(0x4444).record(0x0E, Bytes().u16(0)).record(0x0D, wordAt(0, 0).u16(9)).loadInto(reader);
     EXPECT_EQ(offered, (std::vector<std::string>{texts.NotQuattroFile, texts.QuattroDamaged}));
     EXPECT_EQ(reader.Sheets.GetSheet(0).Cells.GetCellValue(0, 0).AsInteger(), 9);
 }
