@@ -14,7 +14,7 @@ build="$1"
 seconds="$2"
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(excel dbase paradox text html xml expression specification)
+[ ${#targets[@]} -gt 0 ] || targets=(excel dbase paradox text html xml lotus quattro expression specification)
 
 # Seeds are made anew for each run, in a folder of its own: runs may go on side by side.
 seeds="$(mktemp -d)"
@@ -43,7 +43,7 @@ for t in "${targets[@]}"; do
   # full stacks (four times slower, so not on every execution).
   replay=
   fuzzing_env=()
-  if [ "$t" = excel ]; then
+  if [ "$t" = excel ] || [ "$t" = quattro ]; then
     # Off for the fuzzer's checks and for the one at exit, which sees the suppressed leak
     # with stacks as short as the fuzzer's.
     options+=(-detect_leaks=0)

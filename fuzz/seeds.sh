@@ -8,7 +8,7 @@ root="$here/.."
 out="$1"
 shared="$root/../shared/fixtures"
 rm -rf "$out"
-mkdir -p "$out"/{excel,dbase,paradox,text,html,xml,expression,specification}
+mkdir -p "$out"/{excel,dbase,paradox,text,html,xml,lotus,quattro,expression,specification}
 
 # Three bytes, little-endian: where a table ends and its companion file begins.
 size3() {
@@ -65,6 +65,16 @@ for f in "$root"/tests/data/xml/*.xml "$shared"/xml/*.xml; do
   [ -f "$f" ] || continue
   n=$((n + 1))
   { printf '\x00\x00'; cat "$f"; } > "$out/xml/seed$n"
+done
+
+# Lotus and Quattro Pro: a choice byte (the mode, the sheet, the regional settings), then the file.
+for kind in lotus quattro; do
+  for f in "$root"/tests/data/$kind/* "$shared"/$kind/*; do
+    [ -f "$f" ] || continue
+    case "$f" in *.md) continue ;; esac
+    n=$((n + 1))
+    { printf '\x00'; cat "$f"; } > "$out/$kind/seed$n"
+  done
 done
 
 i=0
