@@ -5,14 +5,29 @@
 #include "sources/cells/VxI2Cell.h"
 
 #include <exception>
+#include <memory>
 #include <sstream>
 #include <string>
 
+// A cell source whose reader keeps the first 256 columns and 4,096 rows. One cell record
+// far out makes a sheet as wide or as long as it says, which every later step walks in
+// linear time; the window keeps executions fast and hides nothing of the records' decoding.
+template <class TSource> class TWindowed : public TSource {
+public:
+    std::unique_ptr<TSpreadSheetFile> CreateSpreadSheetFile() override
+    {
+        std::unique_ptr<TSpreadSheetFile> reader = TSource::CreateSpreadSheetFile();
+        if (reader) {
+            reader->Range.LastCol = 255;
+            reader->Range.LastRow = 4095;
+        }
+        return reader;
+    }
+};
+
 // A grid-shaped file read as an import reads it: the sheet, its columns, up to 500 rows
-// of 64 columns as text; then an import of its first columns and first 2,000 rows into a
-// destination in memory. One cell record far down a sheet makes tens of thousands of
-// empty rows, which the import walks in linear time: the window keeps executions fast.
-// A refused file is refused with its message: that is all we ask.
+// of 64 columns as text; then an import of its first columns into a destination in
+// memory. A refused file is refused with its message: that is all we ask.
 inline void ReadCellSource(TVxImportFromCell &source, const std::string &bytes, bool update)
 {
     std::istringstream stream(bytes);
@@ -30,7 +45,6 @@ inline void ReadCellSource(TVxImportFromCell &source, const std::string &bytes, 
         source.CloseSource();
     } catch (const std::exception &) {
     }
-    source.RowLast = 2000;
     TMemoryDataSet destination({{"ID", TFieldType::ftInteger, 0, true},
                                 {"NAME", TFieldType::ftString, 12},
                                 {"BORN", TFieldType::ftDate},

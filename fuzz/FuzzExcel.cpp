@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The name decides the reader, as it does for a user's file; two bits the regional settings.
     const std::uint8_t choice = input.Byte();
     TFuzzGlobals globals(choice >> 1);
-    TVxImportFromXLS source;
+    TWindowed<TVxImportFromXLS> source;
     source.SourceFileName = (choice & 1) ? "book.xlsx" : "book.xls";
     ReadCellSource(source, std::string(input.Rest()), false);
     return 0;

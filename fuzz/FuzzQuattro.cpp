@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // A byte: the mode (bit 0), a sheet other than the first (bit 1), the regional settings.
     const std::uint8_t choice = input.Byte();
     TFuzzGlobals globals(choice >> 2);
-    TVxImportFromQuattro source;
+    TWindowed<TVxImportFromQuattro> source;
     source.SetSheetIndex((choice & 2) ? 1 : 0);
     ReadCellSource(source, std::string(input.Rest()), (choice & 1) != 0);
     return 0;

@@ -20,6 +20,7 @@ struct TSpreadSheetTexts {
     std::string NotQuattroFile = "File is not a QuattroPro file";
     std::string NotValidQuattroWorkbook = "File is not valid QuattroPro Workbook";
     std::string QuattroDamaged = "The QuattroPro file is damaged or truncated";
+    std::string QuattroTooManyCells = "The QuattroPro notebook holds more cells than can be read";
 };
 
 TSpreadSheetTexts &SpreadSheetTexts();

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -30,6 +32,11 @@ void TQuattroPro::LoadBytes(std::span<const std::uint8_t> bytes)
     Version = TWQVersion::qvUnknown;
     layout_ = TLayout::Windows;
     CurrentSheet = 0;
+    native_ = false;
+    nativeSheet_ = false;
+    nativeColumn_ = 0;
+    repeatedCells_ = 0;
+    stringPool_.clear();
     if (sources::excel::TCompoundFile::HasSignature(bytes))
         ReadCompound(bytes);
     else
@@ -55,6 +62,14 @@ void TQuattroPro::ReadCompound(std::span<const std::uint8_t> bytes)
     const std::optional<std::vector<std::uint8_t>> stream = file->ReadStream(*main);
     if (!stream)
         throw ESpreadSheetError(SpreadSheetTexts().QuattroDamaged);
+    // Quattro Pro 9 and later begin with a record 0x0001 of their own, "QPW9".
+    static constexpr std::uint8_t nativeMark[] = {0x01, 0x00};
+    static constexpr char nativeName[] = {'Q', 'P', 'W'};
+    if (stream->size() >= 7 && std::equal(std::begin(nativeMark), std::end(nativeMark), stream->begin()) &&
+        std::equal(std::begin(nativeName), std::end(nativeName), stream->begin() + 4)) {
+        native_ = true;
+        Version = TWQVersion::qvWB3;
+    }
     ReadRecords(*stream, true);
 }
 
@@ -97,6 +112,10 @@ void TQuattroPro::HandleRecord(const TWorksheetRecord &record)
 {
     if (OnRecord)
         OnRecord(this, TRecordHeader{record.Id, record.Length}, record.Data);
+    if (native_) {
+        HandleNativeRecord(record);
+        return;
+    }
     const TByteView data(record.Data);
     switch (record.Id) {
     case 0x00: HandleBOF(data.U16(0)); return;
@@ -249,4 +268,181 @@ void TQuattroPro::ReportCell(const TCellAddress &at, const Variant &value, TAlig
 {
     if (OnCellValue)
         OnCellValue(this, CurrentSheet, at.Row, at.Column, at.Format, value, alignment);
+}
+
+// ---------------------------------------------------------------- Quattro Pro 9 and later
+
+namespace {
+
+// Rows of a Quattro Pro 9 sheet; a cell further down comes from a damaged file.
+constexpr std::int64_t NativeRows = 1 << 20;
+// Cells that sequences may add in one load: a hostile file asks 65,535 of one 5-byte entry.
+constexpr std::int64_t MaxRepeatedCells = 2 << 20;
+
+// A cell entry's tag: the kind in the low five bits, then "a run of this kind" (0x40) or
+// "a sequence of whole numbers" (0x60), each with a 16-bit count.
+enum TNativeKind : std::uint8_t {
+    nkBlank = 1,
+    nkWord = 2,      // unsigned 16-bit
+    nkSmallInt = 3,  // signed 16-bit
+    nkReal = 5,      // 8-byte double
+    nkText = 7,      // 1-based index into the notebook's text pool
+    nkFormula = 8,   // its result (8-byte double), flags, the formula's number
+};
+
+} // namespace
+
+void TQuattroPro::HandleNativeRecord(const TWorksheetRecord &record)
+{
+    const TByteView data(record.Data);
+    switch (record.Id) {
+    case 0x0407:
+        ReadStringPool(data);
+        return;
+    case 0x0601:
+        ReadNativeSheetBegin(data);
+        return;
+    case 0x0602:
+        nativeSheet_ = false;
+        return;
+    case 0x0A01:
+        nativeColumn_ = data.U16(0);
+        return;
+    case 0x0C01:
+        if (nativeSheet_)
+            ReadNativeCells(data);
+        return;
+    case 0x0C02:
+        if (nativeSheet_)
+            ReadNativeText(data);
+        return;
+    default:
+        return;
+    }
+}
+
+void TQuattroPro::ReadStringPool(const TByteView &data)
+{
+    // The count, two sizes; then each text: its length, a flag byte, the bytes, a zero.
+    const std::uint32_t count = data.U32(0);
+    std::size_t at = 12;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::size_t length = data.U16(at);
+        const std::span<const std::uint8_t> text = data.Slice(at + 3, length);
+        stringPool_.emplace_back(reinterpret_cast<const char *>(text.data()), text.size());
+        at += 3 + length;
+        if (data.Has(at, 1) && data.U8(at) == 0)
+            ++at;
+    }
+}
+
+void TQuattroPro::ReadNativeSheetBegin(const TByteView &data)
+{
+    // Pages past the 256th hold the notebook's objects, not cells of a sheet.
+    const int sheet = data.U16(0);
+    nativeSheet_ = sheet < 256;
+    if (!nativeSheet_)
+        return;
+    HandleSheetBegin(sheet);
+    const std::size_t length = data.Size() >= 20 ? data.U16(18) : 0;
+    if (length > 0 && sheet < Sheets.Count()) {
+        const std::span<const std::uint8_t> name = data.Slice(21, length);
+        Sheets.GetSheet(sheet).Caption.assign(reinterpret_cast<const char *>(name.data()), name.size());
+    }
+}
+
+void TQuattroPro::ReadNativeCells(const TByteView &data)
+{
+    std::int64_t row = data.U32(0);
+    const std::int64_t end = row + data.U32(4);
+    std::size_t at = 8;
+    while (row < end && row < NativeRows && at < data.Size()) {
+        const std::uint8_t tag = data.U8(at++);
+        const std::uint8_t kind = tag & 0x1F;
+        const std::uint8_t mode = tag & 0x60;
+        std::int64_t count = 1;
+        if (mode != 0) {
+            count = data.U16(at);
+            at += 2;
+        }
+        if (mode == 0x60) { // start and step, both of the kind's width
+            if (kind != nkWord && kind != nkSmallInt)
+                return; // a kind this reader does not know: the rest of the column cannot be placed
+            const std::int64_t start = kind == nkWord ? data.U16(at) : data.I16(at);
+            const std::int64_t step = kind == nkWord ? data.U16(at + 2) : data.I16(at + 2);
+            at += 4;
+            repeatedCells_ += count;
+            if (repeatedCells_ > MaxRepeatedCells)
+                throw ESpreadSheetError(SpreadSheetTexts().QuattroTooManyCells);
+            for (std::int64_t k = 0; k < count && row < NativeRows; ++k, ++row) {
+                const std::int64_t value = start + k * step;
+                ReportNativeCell(static_cast<int>(row),
+                                 value >= INT32_MIN && value <= INT32_MAX ? Variant(static_cast<std::int32_t>(value))
+                                                                          : Variant(static_cast<double>(value)),
+                                 TAlignment::taRightJustify);
+            }
+            continue;
+        }
+        if (kind == nkBlank) {
+            row += count;
+            continue;
+        }
+        for (std::int64_t k = 0; k < count && row < NativeRows; ++k, ++row) {
+            switch (kind) {
+            case nkWord:
+                ReportNativeCell(static_cast<int>(row), Variant(static_cast<std::int32_t>(data.U16(at))),
+                                 TAlignment::taRightJustify);
+                at += 2;
+                break;
+            case nkSmallInt:
+                ReportNativeCell(static_cast<int>(row), Variant(static_cast<std::int32_t>(data.I16(at))),
+                                 TAlignment::taRightJustify);
+                at += 2;
+                break;
+            case nkReal: {
+                const double value = data.F64(at);
+                ReportNativeCell(static_cast<int>(row), Variant(IsInvalidReal(value) ? 0.0 : value),
+                                 TAlignment::taRightJustify);
+                at += 8;
+                break;
+            }
+            case nkText: {
+                const std::uint32_t index = data.U32(at);
+                at += 4;
+                if (index >= 1 && index <= stringPool_.size())
+                    ReportNativeCell(static_cast<int>(row), Variant(stringPool_[index - 1]),
+                                     TAlignment::taLeftJustify);
+                break;
+            }
+            case nkFormula: {
+                const double result = data.F64(at);
+                ReportNativeCell(static_cast<int>(row), Variant(IsInvalidReal(result) ? 0.0 : result),
+                                 TAlignment::taLeftJustify);
+                at += 14;
+                break;
+            }
+            default:
+                return; // a kind this reader does not know: its width is unknown
+            }
+        }
+    }
+}
+
+void TQuattroPro::ReadNativeText(const TByteView &data)
+{
+    // A formula's text result: column, row, length, a flag byte, the bytes.
+    const int column = data.U16(0);
+    const std::uint32_t row = data.U32(2);
+    const std::span<const std::uint8_t> text = data.Slice(9, data.U16(6));
+    if (row >= NativeRows || !OnCellValue)
+        return;
+    OnCellValue(this, CurrentSheet, static_cast<int>(row), column, 0,
+                Variant(std::string(reinterpret_cast<const char *>(text.data()), text.size())),
+                TAlignment::taLeftJustify);
+}
+
+void TQuattroPro::ReportNativeCell(int row, const Variant &value, TAlignment alignment)
+{
+    if (OnCellValue)
+        OnCellValue(this, CurrentSheet, row, nativeColumn_, 0, value, alignment);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace sources {
 class TByteView;
@@ -18,7 +19,9 @@ enum class TWQVersion { qvUnknown, qvWQ1, qvWQ2, qvWKQ, qvWB3 };
 // Quattro Pro notebooks: the DOS files (.WQ1, .WQ2, .WKQ) and the first Windows ones
 // (.WB1, .WB2) as plain record streams, the later Windows ones (.WB3, .QPW) as the
 // "..._MAIN" stream of a compound document. Every family has its own cell layout; the
-// BOF record's version word chooses it.
+// BOF record's version word chooses it. Quattro Pro 9 and later write a notebook of
+// their own kind into the compound document ("QPW9"): sheets of columns, each column a
+// packed list of cells, texts in one pool; it is read too and reports as qvWB3.
 class TQuattroPro : public TSpreadSheetFile {
 public:
     TWQVersion Version = TWQVersion::qvUnknown;
@@ -44,6 +47,12 @@ private:
     void LoadBytes(std::span<const std::uint8_t> bytes);
     void ReadCompound(std::span<const std::uint8_t> bytes);
     void ReadRecords(std::span<const std::uint8_t> bytes, bool reportProgress);
+    void HandleNativeRecord(const sources::lotus::TWorksheetRecord &record);
+    void ReadStringPool(const sources::TByteView &data);
+    void ReadNativeSheetBegin(const sources::TByteView &data);
+    void ReadNativeCells(const sources::TByteView &data);
+    void ReadNativeText(const sources::TByteView &data);
+    void ReportNativeCell(int row, const Variant &value, TAlignment alignment);
     void OfferRecord(const sources::lotus::TWorksheetRecord &record);
     void HandleRecord(const sources::lotus::TWorksheetRecord &record);
     void HandleBOF(std::uint16_t version);
@@ -56,4 +65,10 @@ private:
     void ReportCell(const TCellAddress &at, const Variant &value, TAlignment alignment);
 
     TLayout layout_ = TLayout::DOS5;
+    // Quattro Pro 9 and later
+    bool native_ = false;
+    bool nativeSheet_ = false; // cells go to CurrentSheet
+    int nativeColumn_ = 0;
+    std::int64_t repeatedCells_ = 0; // cells made from sequences, against a hostile file's 5 bytes for 65,535 cells
+    std::vector<std::string> stringPool_;
 };

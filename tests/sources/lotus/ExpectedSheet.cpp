@@ -50,7 +50,7 @@ bool parseNumber(const std::string &text, double &number)
         return false;
     char *end = nullptr;
     number = std::strtod(text.c_str(), &end);
-    return end == text.c_str() + text.size();
+    return end == text.c_str() + text.size() && std::isfinite(number); // "NaN" and "Inf" are texts
 }
 
 bool parseDate(const std::string &text, double &serial)

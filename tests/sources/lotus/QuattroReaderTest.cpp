@@ -38,6 +38,7 @@ TEST(QuattroReader, FixturesReadAsTheIndependentReaderShowsThem)
         {"KSBASE.WQ1", TWQVersion::qvWQ1, ksbaseErrors},    {"KSBASE.WQ2", TWQVersion::qvWQ2, ksbaseErrors},
         {"KS4000.WQ2", TWQVersion::qvWQ2, ks4000Results()}, {"testQuattro.wb1", TWQVersion::qvWQ1, {}},
         {"testQUATTRO.wb3", TWQVersion::qvWB3, {}},         {"crlfq9.wb3", TWQVersion::qvWB3, {}},
+        {"testQUATTRO.qpw", TWQVersion::qvWB3, {}},
     };
     for (const TFixture &fixture : fixtures) {
         SCOPED_TRACE(fixture.File);
@@ -53,4 +54,54 @@ TEST(QuattroReader, FixturesReadAsTheIndependentReaderShowsThem)
             ADD_FAILURE() << differences[i];
         EXPECT_EQ(differences.size(), 0u);
     }
+}
+
+// What Quattro Pro stored for formulas the independent reader cannot calculate (the
+// bitwise ORB, ANDB, XORB; errors, which arrive as 0).
+const std::vector<TExpectedOverride> logicResults = {{5, 1, Variant(0.0)}, {6, 1, Variant(0.0)}, {6, 2, Variant(0.0)},
+                                                     {6, 3, Variant(0.0)}, {7, 1, Variant(0.0)}, {7, 2, Variant(1.0)},
+                                                     {7, 3, Variant(1.0)}, {7, 4, Variant(0.0)}, {8, 2, Variant(0.0)}};
+const std::vector<TExpectedOverride> errorResults = {
+    {0, 1, Variant(0.0)}, {1, 1, Variant(0.0)}, {2, 1, Variant(0.0)}, {3, 1, Variant(0.0)}};
+
+// Quattro Pro keeps at most 4,093 characters of a text result (the sheet's own LEN column
+// says so); the independent reader calculates the whole text anew.
+std::vector<TExpectedOverride> wordsResults(const TExpectedSheet &expected)
+{
+    std::vector<TExpectedOverride> overrides;
+    for (int row : {11, 12})
+        overrides.push_back({row, 1, Variant(expected.at(static_cast<std::size_t>(row)).at(1).substr(0, 4093))});
+    return overrides;
+}
+
+TEST(QuattroReader, TheSheetsOfAQuattroPro9Notebook)
+{
+    TQuattroPro reader;
+    reader.LoadFromFile(quattroData("q10test.qpw"));
+    ASSERT_EQ(reader.Sheets.Count(), 256);
+    const struct {
+        int Index;
+        const char *Caption, *Export;
+        std::vector<TExpectedOverride> Overrides;
+    } sheets[] = {
+        {0, "Numbers", "Numbers", {}},
+        {1, "Words", "Words",
+         wordsResults(ReadExpectedSheet(quattroData("expected/q10test.qpw.Words.raw.csv")))},
+        {2, "Logic", "Logic", logicResults},
+        {3, "Errors", "Errors", errorResults},
+        {255, "SheetIV!", "SheetIV_", {}},
+    };
+    for (const auto &sheet : sheets) {
+        SCOPED_TRACE(sheet.Caption);
+        EXPECT_EQ(reader.Sheets.GetSheet(sheet.Index).Caption, sheet.Caption);
+        const TExpectedSheet expected =
+            ReadExpectedSheet(quattroData(std::string("expected/q10test.qpw.") + sheet.Export + ".raw.csv"));
+        const std::vector<std::string> differences =
+            CompareWithExpected(reader.Sheets.GetSheet(sheet.Index), expected, sheet.Overrides);
+        for (std::size_t i = 0; i < differences.size() && i < 40; ++i)
+            ADD_FAILURE() << differences[i];
+    }
+    // The sheets between hold no cells and keep the model's names.
+    EXPECT_EQ(reader.Sheets.GetSheet(4).Caption, "Sheet5");
+    EXPECT_EQ(reader.Sheets.GetSheet(4).Cells.Count(), 0);
 }

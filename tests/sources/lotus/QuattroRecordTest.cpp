@@ -247,3 +247,117 @@ TEST(QuattroRecords, APlainStreamLoadsThroughAStreamToo)
     EXPECT_EQ(reader.Version, TWQVersion::qvWQ1);
     EXPECT_EQ(reader.Sheets.GetSheet(0).Cells.GetCellValue(1, 1).AsInteger(), 5);
 }
+
+namespace {
+
+// A Quattro Pro 9 notebook: its first record, a text pool, one sheet of the given columns.
+std::vector<std::uint8_t> nativeNotebook(const std::vector<std::string> &pool, const std::string &sheetName,
+                                         const std::vector<std::pair<int, Bytes>> &columns, int sheet = 0)
+{
+    WorksheetStream stream;
+    stream.record(0x0001, Bytes().text("QPW9").u16(0x0D).u16(0x196));
+    Bytes texts;
+    texts.u32(static_cast<std::uint32_t>(pool.size())).u32(0).u32(0);
+    for (const std::string &text : pool)
+        texts.u16(static_cast<std::uint16_t>(text.size())).u8(0).text(text).u8(0);
+    stream.record(0x0407, texts);
+    stream.record(0x0601, Bytes()
+                              .u16(static_cast<std::uint16_t>(sheet))
+                              .bytes(std::vector<std::uint8_t>(16, 0))
+                              .u16(static_cast<std::uint16_t>(sheetName.size()))
+                              .u8(0)
+                              .text(sheetName)
+                              .u8(0));
+    for (const auto &[column, cells] : columns) {
+        stream.record(0x0A01, Bytes().u16(static_cast<std::uint16_t>(column)).u32(0).u32(0));
+        stream.record(0x0C01, cells);
+        stream.record(0x0A02, Bytes().u32(0).u32(0));
+    }
+    stream.record(0x0602, Bytes().u32(0).u32(0));
+    stream.record(0x0002, Bytes().u32(0).u32(0));
+    return stream.data();
+}
+
+void loadNative(TQuattroPro &reader, const std::vector<std::uint8_t> &notebook)
+{
+    TempDir dir;
+    WriteCompoundDocument(dir.File("book.qpw"), {{"NativeContent_MAIN", notebook}});
+    reader.LoadFromFile(dir.File("book.qpw"));
+}
+
+} // namespace
+
+TEST(QuattroRecords, Version9CellListsRunsAndSequences)
+{
+    // Column A: a number, a run of two small integers, a blank, a text, a formula with its
+    // text result; column B from row 2: a rising sequence of words, a falling one of
+    // signed integers, a run of texts; column C: a kind this reader does not know ends
+    // the column.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    TQuattroPro reader;
+    std::vector<std::uint8_t> notebook = nativeNotebook(
+        {"first", "second"}, "Data",
+        {{0, Bytes()
+                 .u32(0)
+                 .u32(7)
+                 .u8(0x05)
+                 .f64(2.5)
+                 .u8(0x43)
+                 .u16(2)
+                 .u16(0xFFFF)
+                 .u16(7)
+                 .u8(0x01)
+                 .u8(0x07)
+                 .u32(2)
+                 .u8(0x08)
+                 .f64(nan)
+                 .u16(0)
+                 .u32(1)
+                 .u8(0x07)
+                 .u32(9)},
+         {1, Bytes().u32(2).u32(7).u8(0x62).u16(3).u16(12).u16(0xFFFF).u8(0x63).u16(2).u16(0xFFFF).u16(0xFFFF).u8(0x47).u16(2).u32(1).u32(2)},
+         {2, Bytes().u32(0).u32(3).u8(0x05).f64(1.0).u8(0x1E).u32(5).u8(0x05).f64(2.0)}});
+    // The formula's text result follows its column, as the program writes it.
+    WorksheetStream result;
+    result.record(0x0C02, Bytes().u16(0).u32(5).u16(6).u8(0).text("joined").u8(0));
+    notebook.insert(notebook.end() - 12 - 12, result.data().begin(), result.data().end());
+    loadNative(reader, notebook);
+    EXPECT_EQ(reader.Version, TWQVersion::qvWB3);
+    ASSERT_EQ(reader.Sheets.Count(), 1);
+    EXPECT_EQ(reader.Sheets.GetSheet(0).Caption, "Data");
+    const TSpreadSheetCells &cells = reader.Sheets.GetSheet(0).Cells;
+    const std::vector<std::tuple<int, int, Variant>> expected = {
+        {0, 0, Variant(2.5)},         {1, 0, Variant(-1)},          {2, 0, Variant(7)},
+        {3, 0, Variant::Null()},      {4, 0, Variant("second")},    {5, 0, Variant("joined")},
+        {6, 0, Variant::Null()},      {2, 1, Variant(12)},          {3, 1, Variant(65547)},
+        {4, 1, Variant(131082)},      {5, 1, Variant(-1)},          {6, 1, Variant(-2)},
+        {7, 1, Variant("first")},     {8, 1, Variant("second")},    {0, 2, Variant(1.0)},
+        {1, 2, Variant::Null()},      {2, 2, Variant::Null()}};
+    for (const auto &[row, column, value] : expected) {
+        SCOPED_TRACE("row " + std::to_string(row) + " column " + std::to_string(column));
+        EXPECT_TRUE(SameValue(cells.GetCellValue(column, row), value)) << cells.GetCellValue(column, row).AsString();
+    }
+}
+
+TEST(QuattroRecords, Version9PagesBeyondTheSheetsAndHostileSequences)
+{
+    TQuattroPro objects;
+    loadNative(objects, nativeNotebook({"x"}, "", {{0, Bytes().u32(0).u32(1).u8(0x07).u32(1)}}, 0x4765));
+    EXPECT_EQ(objects.Sheets.Count(), 0);
+
+    // Sequences of 65,535 cells, 5 bytes each: refused before they eat the memory.
+    Bytes hostile;
+    hostile.u32(0).u32(0xFFFFFFFF);
+    for (int i = 0; i < 16; ++i)
+        hostile.u8(0x62).u16(0xFFFF).u16(1).u16(1);
+    std::vector<std::pair<int, Bytes>> columns;
+    for (int c = 0; c < 4; ++c)
+        columns.push_back({c, hostile});
+    TQuattroPro reader;
+    try {
+        loadNative(reader, nativeNotebook({}, "", columns));
+        ADD_FAILURE() << "no error";
+    } catch (const ESpreadSheetError &e) {
+        EXPECT_EQ(e.what(), SpreadSheetTexts().QuattroTooManyCells);
+    }
+}
