@@ -1,6 +1,7 @@
 #include "sources/lotus/VxWKS.h"
 
 #include "sources/cells/VxCellsTexts.h"
+#include "sources/excel/CompoundFile.h"
 #include "sources/lotus/WorksheetRecords.h"
 
 using sources::TByteView;
@@ -46,6 +47,10 @@ void TLotus123::ReadRecords(std::span<const std::uint8_t> bytes)
     Version = TWKSVersion::wvUnknown;
     encrypted_ = false;
     pendingText_ = {};
+    // A worksheet may lack its BOF record, a compound document (an Excel or Quattro Pro
+    // file) is none: its bytes would read as cells.
+    if (sources::excel::TCompoundFile::HasSignature(bytes))
+        throw ESpreadSheetError(SpreadSheetTexts().NotLotusFile);
     sources::lotus::TWorksheetRecords records(bytes);
     std::size_t nextProgress = ProgressStep;
     try {

@@ -3,9 +3,9 @@
 #include "sources/cells/VxCellsTexts.h"
 #include "sources/excel/CompoundFile.h"
 #include "sources/lotus/WorksheetRecords.h"
+#include "values/StringList.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <iterator>
 #include <memory>
@@ -50,13 +50,9 @@ void TQuattroPro::ReadCompound(std::span<const std::uint8_t> bytes)
         throw ESpreadSheetError(SpreadSheetTexts().QuattroDamaged);
     // The notebook is the last "..._MAIN" stream the root lists.
     std::optional<std::string> main;
-    for (const std::string &name : file->ChildNames()) {
-        std::string upper = name;
-        std::transform(upper.begin(), upper.end(), upper.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        if (upper.find("_MAIN") != std::string::npos)
+    for (const std::string &name : file->ChildNames())
+        if (Text::Upper(name).find("_MAIN") != std::string::npos)
             main = name;
-    }
     if (!main)
         throw ESpreadSheetError(SpreadSheetTexts().NotValidQuattroWorkbook);
     const std::optional<std::vector<std::uint8_t>> stream = file->ReadStream(*main);
@@ -283,11 +279,11 @@ constexpr std::int64_t MaxRepeatedCells = 2 << 20;
 // "a sequence of whole numbers" (0x60), each with a 16-bit count.
 enum TNativeKind : std::uint8_t {
     nkBlank = 1,
-    nkWord = 2,      // unsigned 16-bit
-    nkSmallInt = 3,  // signed 16-bit
-    nkReal = 5,      // 8-byte double
-    nkText = 7,      // 1-based index into the notebook's text pool
-    nkFormula = 8,   // its result (8-byte double), flags, the formula's number
+    nkWord = 2,     // unsigned 16-bit
+    nkSmallInt = 3, // signed 16-bit
+    nkReal = 5,     // 8-byte double
+    nkText = 7,     // 1-based index into the notebook's text pool
+    nkFormula = 8,  // its result (8-byte double), flags, the formula's number
 };
 
 } // namespace
@@ -296,18 +292,10 @@ void TQuattroPro::HandleNativeRecord(const TWorksheetRecord &record)
 {
     const TByteView data(record.Data);
     switch (record.Id) {
-    case 0x0407:
-        ReadStringPool(data);
-        return;
-    case 0x0601:
-        ReadNativeSheetBegin(data);
-        return;
-    case 0x0602:
-        nativeSheet_ = false;
-        return;
-    case 0x0A01:
-        nativeColumn_ = data.U16(0);
-        return;
+    case 0x0407: ReadStringPool(data); return;
+    case 0x0601: ReadNativeSheetBegin(data); return;
+    case 0x0602: nativeSheet_ = false; return;
+    case 0x0A01: nativeColumn_ = data.U16(0); return;
     case 0x0C01:
         if (nativeSheet_)
             ReadNativeCells(data);
@@ -316,8 +304,7 @@ void TQuattroPro::HandleNativeRecord(const TWorksheetRecord &record)
         if (nativeSheet_)
             ReadNativeText(data);
         return;
-    default:
-        return;
+    default: return;
     }
 }
 
@@ -410,8 +397,7 @@ void TQuattroPro::ReadNativeCells(const TByteView &data)
                 const std::uint32_t index = data.U32(at);
                 at += 4;
                 if (index >= 1 && index <= stringPool_.size())
-                    ReportNativeCell(static_cast<int>(row), Variant(stringPool_[index - 1]),
-                                     TAlignment::taLeftJustify);
+                    ReportNativeCell(static_cast<int>(row), Variant(stringPool_[index - 1]), TAlignment::taLeftJustify);
                 break;
             }
             case nkFormula: {
@@ -421,8 +407,7 @@ void TQuattroPro::ReadNativeCells(const TByteView &data)
                 at += 14;
                 break;
             }
-            default:
-                return; // a kind this reader does not know: its width is unknown
+            default: return; // a kind this reader does not know: its width is unknown
             }
         }
     }

@@ -309,3 +309,15 @@ TEST(LotusRecords, EveryRecordIsOfferedFirst)
     WorksheetStream().bof(WK1).record(0x0D, shortAt(0, 0).u16(1)).record(0x99, Bytes().u8(1)).loadInto(reader);
     EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{0x00, 2}, {0x0D, 7}, {0x99, 1}}));
 }
+
+TEST(LotusRecords, ACompoundDocumentIsNoWorksheet)
+{
+    std::istringstream stream(std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'));
+    TLotus123 reader;
+    try {
+        reader.LoadFromStream(stream);
+        ADD_FAILURE() << "no error";
+    } catch (const ESpreadSheetError &e) {
+        EXPECT_EQ(e.what(), SpreadSheetTexts().NotLotusFile);
+    }
+}

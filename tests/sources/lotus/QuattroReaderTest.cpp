@@ -85,8 +85,7 @@ TEST(QuattroReader, TheSheetsOfAQuattroPro9Notebook)
         std::vector<TExpectedOverride> Overrides;
     } sheets[] = {
         {0, "Numbers", "Numbers", {}},
-        {1, "Words", "Words",
-         wordsResults(ReadExpectedSheet(quattroData("expected/q10test.qpw.Words.raw.csv")))},
+        {1, "Words", "Words", wordsResults(ReadExpectedSheet(quattroData("expected/q10test.qpw.Words.raw.csv")))},
         {2, "Logic", "Logic", logicResults},
         {3, "Errors", "Errors", errorResults},
         {255, "SheetIV!", "SheetIV_", {}},
@@ -96,8 +95,8 @@ TEST(QuattroReader, TheSheetsOfAQuattroPro9Notebook)
         EXPECT_EQ(reader.Sheets.GetSheet(sheet.Index).Caption, sheet.Caption);
         const TExpectedSheet expected =
             ReadExpectedSheet(quattroData(std::string("expected/q10test.qpw.") + sheet.Export + ".raw.csv"));
-        const std::vector<std::string> differences =
-            CompareWithExpected(reader.Sheets.GetSheet(sheet.Index), expected, sheet.Overrides);
+        const std::vector<std::string> differences = CompareWithExpected(reader.Sheets.GetSheet(sheet.Index), expected,
+                                                                         sheet.Overrides);
         for (std::size_t i = 0; i < differences.size() && i < 40; ++i)
             ADD_FAILURE() << differences[i];
     }

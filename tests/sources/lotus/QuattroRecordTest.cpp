@@ -295,28 +295,42 @@ TEST(QuattroRecords, Version9CellListsRunsAndSequences)
     // the column.
     const double nan = std::numeric_limits<double>::quiet_NaN();
     TQuattroPro reader;
-    std::vector<std::uint8_t> notebook = nativeNotebook(
-        {"first", "second"}, "Data",
-        {{0, Bytes()
-                 .u32(0)
-                 .u32(7)
-                 .u8(0x05)
-                 .f64(2.5)
-                 .u8(0x43)
-                 .u16(2)
-                 .u16(0xFFFF)
-                 .u16(7)
-                 .u8(0x01)
-                 .u8(0x07)
-                 .u32(2)
-                 .u8(0x08)
-                 .f64(nan)
-                 .u16(0)
-                 .u32(1)
-                 .u8(0x07)
-                 .u32(9)},
-         {1, Bytes().u32(2).u32(7).u8(0x62).u16(3).u16(12).u16(0xFFFF).u8(0x63).u16(2).u16(0xFFFF).u16(0xFFFF).u8(0x47).u16(2).u32(1).u32(2)},
-         {2, Bytes().u32(0).u32(3).u8(0x05).f64(1.0).u8(0x1E).u32(5).u8(0x05).f64(2.0)}});
+    std::vector<std::uint8_t> notebook =
+        nativeNotebook({"first", "second"}, "Data",
+                       {{0, Bytes()
+                                .u32(0)
+                                .u32(7)
+                                .u8(0x05)
+                                .f64(2.5)
+                                .u8(0x43)
+                                .u16(2)
+                                .u16(0xFFFF)
+                                .u16(7)
+                                .u8(0x01)
+                                .u8(0x07)
+                                .u32(2)
+                                .u8(0x08)
+                                .f64(nan)
+                                .u16(0)
+                                .u32(1)
+                                .u8(0x07)
+                                .u32(9)},
+                        {1, Bytes()
+                                .u32(2)
+                                .u32(7)
+                                .u8(0x62)
+                                .u16(3)
+                                .u16(12)
+                                .u16(0xFFFF)
+                                .u8(0x63)
+                                .u16(2)
+                                .u16(0xFFFF)
+                                .u16(0xFFFF)
+                                .u8(0x47)
+                                .u16(2)
+                                .u32(1)
+                                .u32(2)},
+                        {2, Bytes().u32(0).u32(3).u8(0x05).f64(1.0).u8(0x1E).u32(5).u8(0x05).f64(2.0)}});
     // The formula's text result follows its column, as the program writes it.
     WorksheetStream result;
     result.record(0x0C02, Bytes().u16(0).u32(5).u16(6).u8(0).text("joined").u8(0));
@@ -327,12 +341,11 @@ TEST(QuattroRecords, Version9CellListsRunsAndSequences)
     EXPECT_EQ(reader.Sheets.GetSheet(0).Caption, "Data");
     const TSpreadSheetCells &cells = reader.Sheets.GetSheet(0).Cells;
     const std::vector<std::tuple<int, int, Variant>> expected = {
-        {0, 0, Variant(2.5)},         {1, 0, Variant(-1)},          {2, 0, Variant(7)},
-        {3, 0, Variant::Null()},      {4, 0, Variant("second")},    {5, 0, Variant("joined")},
-        {6, 0, Variant::Null()},      {2, 1, Variant(12)},          {3, 1, Variant(65547)},
-        {4, 1, Variant(131082)},      {5, 1, Variant(-1)},          {6, 1, Variant(-2)},
-        {7, 1, Variant("first")},     {8, 1, Variant("second")},    {0, 2, Variant(1.0)},
-        {1, 2, Variant::Null()},      {2, 2, Variant::Null()}};
+        {0, 0, Variant(2.5)},      {1, 0, Variant(-1)},       {2, 0, Variant(7)},      {3, 0, Variant::Null()},
+        {4, 0, Variant("second")}, {5, 0, Variant("joined")}, {6, 0, Variant::Null()}, {2, 1, Variant(12)},
+        {3, 1, Variant(65547)},    {4, 1, Variant(131082)},   {5, 1, Variant(-1)},     {6, 1, Variant(-2)},
+        {7, 1, Variant("first")},  {8, 1, Variant("second")}, {0, 2, Variant(1.0)},    {1, 2, Variant::Null()},
+        {2, 2, Variant::Null()}};
     for (const auto &[row, column, value] : expected) {
         SCOPED_TRACE("row " + std::to_string(row) + " column " + std::to_string(column));
         EXPECT_TRUE(SameValue(cells.GetCellValue(column, row), value)) << cells.GetCellValue(column, row).AsString();
