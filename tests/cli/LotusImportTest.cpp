@@ -71,8 +71,8 @@ TEST_F(LotusImportTest, PackedColumnsOfAQuattroPro9Notebook)
     // The first sheet, "Numbers": reals in A (1234543212345 at the top, all its digits), in B
     // runs and sequences of whole numbers.
     CreateDatabase(db, {"CREATE TABLE NUMS (A DOUBLE PRECISION NOT NULL PRIMARY KEY, B INTEGER)"});
-    const RunResult r = run("NUMS", "Quattro", TestDataFolder("quattro") + "/q10test.qpw",
-                            "Map0=A=A\r\nMap1=B=B\r\n", "RowFirst=1\r\n");
+    const RunResult r = run("NUMS", "Quattro", TestDataFolder("quattro") + "/q10test.qpw", "Map0=A=A\r\nMap1=B=B\r\n",
+                            "RowFirst=1\r\n");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(QueryColumn(db, "select count(*) || '|' || sum(B) || '|' || min(B) || '|' || max(A) from NUMS"),
               (std::vector<std::string>{"18|5111871|-5|1234543212345.000"}));

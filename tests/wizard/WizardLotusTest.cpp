@@ -27,18 +27,6 @@ void MapField(Ui::TfrmVxIWizard &ui, int row, const QString &column)
     Settle();
 }
 
-// Next until the step is reached, keeping every step passed.
-void NextTo(TfrmVxIWizard &window, Ui::TfrmVxIWizard &ui, int step, std::vector<int> &steps)
-{
-    while (window.CurrentStep() < step) {
-        steps.push_back(window.CurrentStep());
-        const int before = window.CurrentStep();
-        Click(ui.btnNext);
-        if (window.CurrentStep() == before)
-            return;
-    }
-}
-
 TEST_F(WizardLotusTest, RowsOfAWorksheetMappedByColumnLetters)
 {
     wizard.TableType = TTableTypeImport::teWKS;

@@ -12,18 +12,6 @@ namespace {
 
 using WizardMarkupTest = TWizardOverPeople;
 
-// Next until the step is reached, keeping every step passed.
-void NextTo(TfrmVxIWizard &window, Ui::TfrmVxIWizard &ui, int step, std::vector<int> &steps)
-{
-    while (window.CurrentStep() < step) {
-        steps.push_back(window.CurrentStep());
-        const int before = window.CurrentStep();
-        Click(ui.btnNext);
-        if (window.CurrentStep() == before)
-            return;
-    }
-}
-
 TEST_F(WizardMarkupTest, TheTableOfASavedPageMappedByItsHeaderRow)
 {
     wizard.TableType = TTableTypeImport::teHTML;

@@ -35,6 +35,25 @@ inline void WhileWizardShows(TVxIWizardDlg &wizard, std::function<void(TfrmVxIWi
     });
 }
 
+// Next until the step is reached, or until Next leaves the wizard where it is; every step
+// passed is added to the list when one is given.
+inline void NextTo(TfrmVxIWizard &window, Ui::TfrmVxIWizard &ui, int step, std::vector<int> *steps = nullptr)
+{
+    while (window.CurrentStep() < step) {
+        if (steps)
+            steps->push_back(window.CurrentStep());
+        const int before = window.CurrentStep();
+        Click(ui.btnNext);
+        if (window.CurrentStep() == before)
+            return;
+    }
+}
+
+inline void NextTo(TfrmVxIWizard &window, Ui::TfrmVxIWizard &ui, int step, std::vector<int> &steps)
+{
+    NextTo(window, ui, step, &steps);
+}
+
 // The window alone, prepared as Execute prepares it and shown without its modal loop.
 inline Ui::TfrmVxIWizard &OpenWizardWindow(TVxIWizardDlg &wizard, std::unique_ptr<TfrmVxIWizard> &window)
 {

@@ -50,17 +50,6 @@ TEST_F(WizardWindowTest, ADelimitedFileWithAHeaderRowIsImportedStepByStep)
     EXPECT_EQ(wizard.Mappings.Text(), "ID=Field1\r\nNAME=Field2\r\n");
 }
 
-// Next until the step is reached.
-void NextTo(TfrmVxIWizard &window, Ui::TfrmVxIWizard &ui, int step)
-{
-    while (window.CurrentStep() < step) {
-        const int before = window.CurrentStep();
-        Click(ui.btnNext);
-        if (window.CurrentStep() == before)
-            return;
-    }
-}
-
 TEST_F(WizardWindowTest, AFixedWidthFileWithABreakMovedByDragging)
 {
     const std::string file = dir.File("people.txt");

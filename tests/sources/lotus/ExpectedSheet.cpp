@@ -2,6 +2,8 @@
 
 #include "Files.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -120,4 +122,13 @@ std::vector<std::string> CompareWithExpected(const TSpreadSheet &sheet, const TE
         }
     }
     return differences;
+}
+
+void ExpectSheetAsExported(const TSpreadSheet &sheet, const std::string &exportPath,
+                           const std::vector<TExpectedOverride> &overrides)
+{
+    const std::vector<std::string> differences = CompareWithExpected(sheet, ReadExpectedSheet(exportPath), overrides);
+    for (std::size_t i = 0; i < differences.size() && i < 12; ++i)
+        ADD_FAILURE() << differences[i];
+    EXPECT_EQ(differences.size(), 0u) << exportPath;
 }

@@ -22,3 +22,8 @@ struct TExpectedOverride {
 // MM/DD/YYYY stands for the date serial the file stores.
 std::vector<std::string> CompareWithExpected(const TSpreadSheet &sheet, const TExpectedSheet &expected,
                                              const std::vector<TExpectedOverride> &overrides = {});
+
+// Fails the running test with the first differences (at most 12) between the sheet and the
+// export in the file.
+void ExpectSheetAsExported(const TSpreadSheet &sheet, const std::string &exportPath,
+                           const std::vector<TExpectedOverride> &overrides = {});

@@ -188,10 +188,7 @@ TEST(LotusRecords, EachKindGivesTheCellsItHolds)
         stream.loadInto(reader);
         int held = 0;
         for (int s = 0; s < reader.Sheets.Count(); ++s)
-            for (int r = 0; r < reader.Sheets.GetSheet(s).Cells.Count(); ++r)
-                if (const TSpreadSheetRow *row = reader.Sheets.GetSheet(s).Cells.Row(r))
-                    for (int col = 0; col < row->Cols.Count(); ++col)
-                        held += row->Cols.Cell(col) ? 1 : 0;
+            held += CellCount(reader.Sheets.GetSheet(s).Cells);
         EXPECT_EQ(held, static_cast<int>(c.Cells.size()));
         for (const TCellSeen &cell : c.Cells) {
             SCOPED_TRACE("sheet " + std::to_string(cell.Sheet) + " row " + std::to_string(cell.Row) + " column " +

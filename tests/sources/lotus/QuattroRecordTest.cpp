@@ -118,12 +118,7 @@ TEST(QuattroRecords, EachKindGivesTheCellsItHolds)
         WorksheetStream().bof(c.Version).append(c.Records).loadInto(reader);
         ASSERT_GE(reader.Sheets.Count(), 1);
         const TSpreadSheetCells &cells = reader.Sheets.GetSheet(0).Cells;
-        int held = 0;
-        for (int r = 0; r < cells.Count(); ++r)
-            if (const TSpreadSheetRow *row = cells.Row(r))
-                for (int col = 0; col < row->Cols.Count(); ++col)
-                    held += row->Cols.Cell(col) ? 1 : 0;
-        EXPECT_EQ(held, static_cast<int>(c.Cells.size()));
+        EXPECT_EQ(CellCount(cells), static_cast<int>(c.Cells.size()));
         for (const TCellSeen &cell : c.Cells) {
             SCOPED_TRACE("row " + std::to_string(cell.Row) + " column " + std::to_string(cell.Column));
             const TVxICell *got = cells.Cell(cell.Column, cell.Row);

@@ -50,3 +50,14 @@ inline bool SameValue(const Variant &a, const Variant &b)
         return false;
     return a.IsString() ? a.AsString() == b.AsString() : a.AsDouble() == b.AsDouble();
 }
+
+// The cells a sheet of the model holds.
+inline int CellCount(const TSpreadSheetCells &cells)
+{
+    int count = 0;
+    for (int r = 0; r < cells.Count(); ++r)
+        if (const TSpreadSheetRow *row = cells.Row(r))
+            for (int column = 0; column < row->Cols.Count(); ++column)
+                count += row->Cols.Cell(column) ? 1 : 0;
+    return count;
+}
