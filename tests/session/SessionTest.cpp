@@ -120,6 +120,9 @@ TEST(SourceRegistry, OneEntryPerTypeInTypeOrder)
     EXPECT_EQ(SourceTypeOf(TTableTypeImport::teXLS).FileFilter().rfind("Excel spreadsheet (*.xls)|*.XLS|", 0), 0u);
     EXPECT_EQ(SourceTypeOf(TTableTypeImport::teHTML).FileFilter().rfind("HTML file (*.htm;*.html)|*.HTM;*.HTML|", 0),
               0u);
+    EXPECT_EQ(SourceTypeOf(TTableTypeImport::teWKS).DefaultExt(), ".WK1");
+    EXPECT_EQ(SourceTypeOf(TTableTypeImport::teWKS).FileFilter().rfind("Lotus 1-2-3 file (*.wks)|*.WKS|", 0), 0u);
+    EXPECT_NE(SourceTypeOf(TTableTypeImport::teQuattro).FileFilter().find("|*.QPW|"), std::string::npos);
     EXPECT_EQ(SourceTypeOf(TTableTypeImport::teAccess).FileFilter(), ""); // no reader yet
     EXPECT_EQ(FindSourceType("xls"), &SourceTypeOf(TTableTypeImport::teXLS));
     EXPECT_EQ(FindSourceType("Spreadsheet"), nullptr);
