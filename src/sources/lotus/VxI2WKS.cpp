@@ -25,6 +25,7 @@ void TVxImportFromWKS::GetFileFilter(std::string &filter) const
     filter = CellFileFilter(*this, "Lotus 1-2-3 file (*.wks)|*.WKS|"
                                    "Lotus 1-2-3 file (*.wk1)|*.WK1|"
                                    "Lotus 1-2-3 file (*.wk2)|*.WK2|"
+                                   "Lotus Symphony file (*.wrk)|*.WRK|"
                                    "Lotus Symphony file (*.wr1)|*.WR1|"
                                    "Lotus 1-2-3/98 file (*.123)|*.123|"
                                    "Lotus 1-2-3 file (*.wk3)|*.WK3|"
