@@ -1,5 +1,8 @@
 #include "sources/lotus/WorksheetRecords.h"
 
+#include "sources/cells/VxCellsFile.h"
+#include "sources/cells/VxCellsTexts.h"
+
 #include <array>
 #include <cmath>
 #include <fstream>
@@ -30,6 +33,8 @@ std::vector<std::uint8_t> ReadRest(std::istream &stream)
 std::vector<std::uint8_t> ReadWholeFile(const std::string &fileName)
 {
     std::ifstream file(fileName, std::ios::binary);
+    if (!file)
+        throw ESpreadSheetError(SpreadSheetTexts().FileNotExists);
     return ReadRest(file);
 }
 

@@ -43,6 +43,7 @@ private:
 
 // The rest of a stream from its current position; a failing stream gives what it had.
 std::vector<std::uint8_t> ReadRest(std::istream &stream);
+// A file that cannot be opened raises the readers' "File is not exists.".
 std::vector<std::uint8_t> ReadWholeFile(const std::string &fileName);
 
 // "^" centres, a double quote aligns right, anything else (the apostrophe, the backslash)
