@@ -3,6 +3,8 @@
 #include "sources/common/CompanionFile.h"
 #include "sources/common/TableStream.h"
 
+#include <algorithm>
+
 namespace sources {
 
 void TTableFile::LoadFromFile(const std::string &fileName)
@@ -41,6 +43,61 @@ void TTableFile::ReadAllRows(std::uint32_t recordCount)
         throw;
     }
     EndOfRows();
+}
+
+// ---------------------------------------------------------------- records
+
+void TRecordTableFile::RestartRecords()
+{
+    pending_ = false;
+    nextRow_ = 0;
+}
+
+bool TRecordTableFile::NextWantedRecord(TVxIRowStatus &status)
+{
+    if (pending_) {
+        pending_ = false;
+        status = pendingStatus_;
+        return true;
+    }
+    while (ReadRecord(status))
+        if (LoadRowStatuses.Has(status))
+            return true;
+    return false;
+}
+
+bool TRecordTableFile::HasMoreRecords()
+{
+    if (!pending_)
+        pending_ = NextWantedRecord(pendingStatus_);
+    return pending_;
+}
+
+bool TRecordTableFile::HasRecordFor(int row)
+{
+    CatchUpTo(row);
+    return HasMoreRecords();
+}
+
+// A source that starts at a later row passes over the records before it.
+void TRecordTableFile::CatchUpTo(int row)
+{
+    TVxIRowStatus status;
+    while (nextRow_ < row && NextWantedRecord(status))
+        ++nextRow_;
+}
+
+void TRecordTableFile::ReadRow(int row)
+{
+    TCustomSpreadSheetFile::ReadRow(row);
+    ReportProgress(row, RecordCount());
+    CatchUpTo(row);
+    TVxIRowStatus status;
+    if (!NextWantedRecord(status))
+        return;
+    nextRow_ = std::max(nextRow_, row) + 1;
+    if (OnCellValue)
+        DeliverRecord(row);
 }
 
 } // namespace sources

@@ -7,8 +7,8 @@
 
 namespace sources {
 
-// What the dBase and Paradox readers share: a table file becomes one sheet named after
-// the file, read whole for a preview or record by record in row mode.
+// What the table readers share: a table file becomes one sheet named after the file,
+// read whole for a preview or record by record in row mode.
 class TTableFile : public TSpreadSheetFile {
 public:
     // Opens the file, reads it and closes it again; row mode ends whether the load
@@ -22,6 +22,38 @@ protected:
     void ReadAllRows(std::uint32_t recordCount);
     // Whether the table still holds a record to read.
     virtual bool NextRecordAvailable() = 0;
+};
+
+// A table read record by record through ReadRecord: the rows are the records that
+// LoadRowStatuses wants, in file order.
+class TRecordTableFile : public TTableFile {
+public:
+    // Delivers the next wanted record as the cells of the row.
+    void ReadRow(int row) override;
+    // Whether another record that LoadRowStatuses wants is left; the source ends its rows
+    // when none is, rather than serving the last record again.
+    bool HasMoreRecords();
+    // The same for the record of a row further on, passing over the records before it.
+    bool HasRecordFor(int row);
+
+protected:
+    // The next record of the table into the reader's buffer and its status; false at the end.
+    virtual bool ReadRecord(TVxIRowStatus &status) = 0;
+    // The record in the buffer as the cells of the row.
+    virtual void DeliverRecord(int row) = 0;
+    // The header's count, for the progress.
+    virtual std::uint32_t RecordCount() const = 0;
+    // Forgets a record read ahead; the next row is row 0.
+    void RestartRecords();
+    bool NextRecordAvailable() override { return HasMoreRecords(); }
+
+private:
+    bool NextWantedRecord(TVxIRowStatus &status);
+    void CatchUpTo(int row);
+
+    bool pending_ = false; // a wanted record waits in the buffer
+    TVxIRowStatus pendingStatus_ = TVxIRowStatus::rsNormal;
+    int nextRow_ = 0; // the row the next delivered record belongs to
 };
 
 } // namespace sources

@@ -67,8 +67,7 @@ void TDBF::LoadFromStream(std::istream &stream)
 
     record_.assign(layout_.RecordLength, 0);
     recordsRead_ = 0;
-    pending_ = false;
-    nextRow_ = 0;
+    RestartRecords();
     if (!table_->Seek(layout_.HeaderLength))
         recordsRead_ = layout_.RecordCount; // the records would start beyond the file
     if (!ByRowMode)
@@ -80,7 +79,7 @@ void TDBF::EndOfRows()
     table_.reset();
     memo_.reset();
     memoLookedFor_ = false;
-    pending_ = false;
+    RestartRecords();
 }
 
 // ---------------------------------------------------------------- records
@@ -93,53 +92,6 @@ bool TDBF::ReadRecord(TVxIRowStatus &status)
     ++recordsRead_;
     status = record_[0] == '*' ? TVxIRowStatus::rsDeleted : TVxIRowStatus::rsNormal;
     return true;
-}
-
-bool TDBF::NextWantedRecord(TVxIRowStatus &status)
-{
-    if (pending_) {
-        pending_ = false;
-        status = pendingStatus_;
-        return true;
-    }
-    while (ReadRecord(status))
-        if (LoadRowStatuses.Has(status))
-            return true;
-    return false;
-}
-
-bool TDBF::HasMoreRecords()
-{
-    if (!pending_)
-        pending_ = NextWantedRecord(pendingStatus_);
-    return pending_;
-}
-
-bool TDBF::HasRecordFor(int row)
-{
-    CatchUpTo(row);
-    return HasMoreRecords();
-}
-
-// A source that starts at a later row passes over the records before it.
-void TDBF::CatchUpTo(int row)
-{
-    TVxIRowStatus status;
-    while (nextRow_ < row && NextWantedRecord(status))
-        ++nextRow_;
-}
-
-void TDBF::ReadRow(int row)
-{
-    TCustomSpreadSheetFile::ReadRow(row);
-    ReportProgress(row, layout_.RecordCount);
-    CatchUpTo(row);
-    TVxIRowStatus status;
-    if (!NextWantedRecord(status))
-        return;
-    nextRow_ = std::max(nextRow_, row) + 1;
-    if (OnCellValue)
-        DeliverRecord(row);
 }
 
 void TDBF::DeliverRecord(int row)

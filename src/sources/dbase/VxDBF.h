@@ -21,7 +21,7 @@ class TDBFMemoFile;
 // The dBase table reader: dBase III to 7, FoxPro, Visual FoxPro and HyperSix tables with
 // their memo files. It works in row mode: the table stays open and each ReadRow delivers
 // the next wanted record as the cells of one row.
-class TDBF : public sources::TTableFile {
+class TDBF : public sources::TRecordTableFile {
 public:
     TDBF();
     ~TDBF() override;
@@ -38,7 +38,6 @@ public:
     void ReadMemo(std::int64_t block, int length, std::string &text) override;
     void LoadFromStream(std::istream &stream) override;
     void EndOfRows() override;
-    void ReadRow(int row) override;
 
     // ---- fields
     int FieldCount() const override { return static_cast<int>(layout_.Fields.size()); }
@@ -51,30 +50,18 @@ public:
         return field == column;
     }
     const std::vector<sources::dbase::TDBFField> &Fields() const { return layout_.Fields; }
-    std::uint32_t RecordCount() const { return layout_.RecordCount; }
-
-    // Whether another record that LoadRowStatuses wants is left; the source ends its rows
-    // when none is, rather than serving the last record again.
-    bool HasMoreRecords();
-    // The same for the record of a row further on, passing over the records before it.
-    bool HasRecordFor(int row);
+    std::uint32_t RecordCount() const override { return layout_.RecordCount; }
 
 private:
-    bool NextWantedRecord(TVxIRowStatus &status);
-    bool ReadRecord(TVxIRowStatus &status);
-    void CatchUpTo(int row);
-    void DeliverRecord(int row);
+    bool ReadRecord(TVxIRowStatus &status) override;
+    void DeliverRecord(int row) override;
     Variant MemoValue(const sources::dbase::TDBFField &field, std::span<const std::uint8_t> bytes);
-    bool NextRecordAvailable() override { return HasMoreRecords(); }
 
     sources::dbase::TDBFTableLayout layout_;
     sources::TTableText text_;
     std::unique_ptr<sources::TTableStream> table_;
     std::vector<std::uint8_t> record_;
     std::uint32_t recordsRead_ = 0;
-    bool pending_ = false; // a wanted record waits in record_
-    TVxIRowStatus pendingStatus_ = TVxIRowStatus::rsNormal;
-    int nextRow_ = 0; // the row the next delivered record belongs to
     std::unique_ptr<sources::dbase::TDBFMemoFile> memo_;
     bool memoLookedFor_ = false;
 };
