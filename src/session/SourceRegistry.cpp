@@ -1,5 +1,6 @@
 #include "session/SourceRegistry.h"
 
+#include "sources/advantage/VxI2ADT.h"
 #include "sources/dbase/VxDBF.h"
 #include "sources/dbase/VxI2DBF.h"
 #include "sources/excel/VxI2XLS.h"
@@ -39,7 +40,7 @@ std::vector<TSourceType> makeTypes()
         {T::teWord, "Word file (*.doc)", false, {}, {}},
         {T::teADO, "ADO connection", false, {}, {}},
         {T::teSPSS, "SPSS file (*.sav)", false, {}, {}},
-        {T::teADT, "Advantage table (*.adt)", true, {}, {}},
+        {T::teADT, "Advantage table (*.adt)", true, component<TVxImportFromAdvantage>(), CreateAdvantageReader},
         {T::teDBISAM, "DBISAM table (*.dat)", true, {}, {}},
         {T::teClarion, "Clarion table (*.dat)", true, {}, {}},
         {T::teClipboard, "MS Windows clipboard", false, component<TVxImportFromClipboard>(), {}},

@@ -21,6 +21,7 @@ struct TSpreadSheetTexts {
     std::string NotValidQuattroWorkbook = "File is not valid QuattroPro Workbook";
     std::string QuattroDamaged = "The QuattroPro file is damaged or truncated";
     std::string QuattroTooManyCells = "The QuattroPro notebook holds more cells than can be read";
+    std::string AdvantageDamaged = "The Advantage table is damaged or truncated";
 };
 
 TSpreadSheetTexts &SpreadSheetTexts();
