@@ -13,7 +13,7 @@ namespace sources::advantage {
 // A field as its descriptor gives it.
 struct TADTField {
     std::string Name;
-    int Type = 0;         // the type code (the low byte of the descriptor's type word)
+    int Type = 0;           // the type code (the low byte of the descriptor's type word)
     std::size_t Offset = 0; // where its bytes start in the record buffer
     std::size_t Length = 0;
     int Decimals = 0;

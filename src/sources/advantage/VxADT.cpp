@@ -168,11 +168,13 @@ bool TADT::OpenBlobFile()
 {
     if (!blobLookedFor_) {
         blobLookedFor_ = true;
-        const std::string name = sources::FindCompanionFile(FileName, ".adm");
-        if (!name.empty())
-            blobFile_ = sources::OpenSharedForReading(name);
-        if (blobFile_) {
-            blob_ = std::make_unique<sources::TTableStream>(*blobFile_);
+        if (!BlobStream) {
+            const std::string name = sources::FindCompanionFile(FileName, ".adm");
+            if (!name.empty())
+                blobFile_ = sources::OpenSharedForReading(name);
+        }
+        if (std::istream *stream = BlobStream ? BlobStream : blobFile_.get()) {
+            blob_ = std::make_unique<sources::TTableStream>(*stream);
             std::array<std::uint8_t, 8> header{};
             if (blob_->ReadAt(0, header))
                 blockSize_ = sources::BE32(header.data() + 4);
@@ -191,7 +193,8 @@ void TADT::ReadMemo(std::int64_t block, int length, std::string &text)
     if (static_cast<std::uint64_t>(block) > size / blockSize_)
         return;
     const std::uint64_t at = static_cast<std::uint64_t>(block) * blockSize_;
-    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(length), size - at));
+    const std::size_t count =
+        static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(length), size - at));
     text.resize(count);
     if (!blob_->ReadAt(static_cast<std::int64_t>(at),
                        std::span<std::uint8_t>(reinterpret_cast<std::uint8_t *>(text.data()), count)))

@@ -20,6 +20,10 @@ public:
     TADT();
     ~TADT() override;
 
+    // The BLOB file's bytes, when they do not come from the file beside the table (a table
+    // read from memory); the caller keeps the stream open while the table is read.
+    std::istream *BlobStream = nullptr;
+
     void ReadMemo(std::int64_t block, int length, std::string &text) override;
     void LoadFromStream(std::istream &stream) override;
     void EndOfRows() override;

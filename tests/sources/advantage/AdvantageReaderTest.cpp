@@ -141,10 +141,10 @@ TEST(AdvantageReader, ARealTableAsTheIndependentReaderShowsIt)
 
 TEST(AdvantageReader, EachFieldKindGivesItsValue)
 {
-    const std::vector<TFieldSpec> fields = {
-        {"FLAG", 1, 1},  {"NUM", 2, 5, 2}, {"WHOLE", 2, 5},  {"JDAY", 3, 4},   {"TEXT", 4, 6},
-        {"YMD", 9, 8},   {"DBL", 10, 8},   {"INT", 11, 4},   {"SHORT", 12, 2}, {"TIME", 13, 4},
-        {"STAMP", 14, 8}, {"AUTO", 15, 4}, {"MONEY", 17, 8}, {"NONE", 16, 4},  {"CI", 20, 3}};
+    const std::vector<TFieldSpec> fields = {{"FLAG", 1, 1},   {"NUM", 2, 5, 2}, {"WHOLE", 2, 5},  {"JDAY", 3, 4},
+                                            {"TEXT", 4, 6},   {"YMD", 9, 8},    {"DBL", 10, 8},   {"INT", 11, 4},
+                                            {"SHORT", 12, 2}, {"TIME", 13, 4},  {"STAMP", 14, 8}, {"AUTO", 15, 4},
+                                            {"MONEY", 17, 8}, {"NONE", 16, 4},  {"CI", 20, 3}};
     const std::vector<Bytes> records = {
         record()
             .text("T")
@@ -180,10 +180,40 @@ TEST(AdvantageReader, EachFieldKindGivesItsValue)
             .u64(0x8000000000000020ull)
             .u32(0)
             .text("   "),
-        record('*').text("T").text("00000").text("00000").u32(0).text("gone  ").text("        ").f64(1).u32(1).u16(1)
-            .u32(0).u32(0).u32(0).u32(0).f64(1).u32(0).text("   "),
-        record().text("t").text("1e2  ").text(" 7   ").u32(2415021).text("\x01x\x02   ").text("        ").f64(1e300).u32(0x80000000)
-            .u16(0x7FFF).u32(0).u32(0).u32(0).u32(2147483647).f64(0).u32(0).text("   "),
+        record('*')
+            .text("T")
+            .text("00000")
+            .text("00000")
+            .u32(0)
+            .text("gone  ")
+            .text("        ")
+            .f64(1)
+            .u32(1)
+            .u16(1)
+            .u32(0)
+            .u32(0)
+            .u32(0)
+            .u32(0)
+            .f64(1)
+            .u32(0)
+            .text("   "),
+        record()
+            .text("t")
+            .text("1e2  ")
+            .text(" 7   ")
+            .u32(2415021)
+            .text("\x01x\x02   ")
+            .text("        ")
+            .f64(1e300)
+            .u32(0x80000000)
+            .u16(0x7FFF)
+            .u32(0)
+            .u32(0)
+            .u32(0)
+            .u32(2147483647)
+            .f64(0)
+            .u32(0)
+            .text("   "),
     };
     TADT reader;
     const auto rows = readRows(reader, buildTable(fields, records));
