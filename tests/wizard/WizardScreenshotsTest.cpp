@@ -110,6 +110,14 @@ TEST_F(WizardScreenshots, EveryStep)
     QTest::keyClick(window.get(), Qt::Key_6, Qt::AltModifier);
     ASSERT_EQ(window->CurrentStep(), 6);
     Keep("wizard-6-lotus-preview");
+
+    wizard.TableType = TTableTypeImport::teADT;
+    wizard.SourceFileName = TestDataFolder("adt") + "/A.ADT";
+    wizard.RowFirst = 1;
+    Open();
+    QTest::keyClick(window.get(), Qt::Key_6, Qt::AltModifier);
+    ASSERT_EQ(window->CurrentStep(), 6);
+    Keep("wizard-6-advantage-preview");
 }
 
 } // namespace

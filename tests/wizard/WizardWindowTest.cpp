@@ -133,6 +133,31 @@ TEST_F(WizardWindowTest, ADBaseTableMappedByItsFieldNames)
               (std::vector<std::string>{"Alice:1987-03-01", "Bob:1980-11-12"}));
 }
 
+TEST_F(WizardWindowTest, AnAdvantageTableMappedByItsFieldNames)
+{
+    CreateDatabase(dir.File("adt.fdb"), {"CREATE TABLE PROVIDERS (PROVIDERNO VARCHAR(15), CITY VARCHAR(20))"});
+    TestDestination providers;
+    providers.Open(dir.File("adt.fdb"), "PROVIDERS",
+                   {"insert into PROVIDERS (PROVIDERNO, CITY) values (:PROVIDERNO, :CITY)"}, {}, {});
+    wizard.DataSet = &providers.Query;
+    wizard.TableType = TTableTypeImport::teADT;
+    wizard.SourceFileName = TestDataFolder("adt") + "/A.ADT";
+    std::vector<int> steps;
+    WhileWizardShows(wizard, [&](TfrmVxIWizard &window, Ui::TfrmVxIWizard &ui) {
+        NextTo(window, ui, 6, steps);
+        ASSERT_EQ(window.CurrentStep(), 6);
+        EXPECT_EQ(window.MappingList(), (TStringList{"PROVIDERNO=ProviderNo", "CITY=City"}));
+        NextTo(window, ui, 9, steps);
+        steps.push_back(window.CurrentStep());
+        Click(ui.btnCancel);
+    });
+    EXPECT_EQ(wizard.Execute(), TModalResult::mrOk);
+    providers.Transaction.Commit();
+    EXPECT_EQ(steps, (std::vector<int>{1, 2, 6, 7, 8, 9}));
+    EXPECT_EQ(QueryColumn(dir.File("adt.fdb"), "SELECT PROVIDERNO || ':' || CITY FROM PROVIDERS"),
+              (std::vector<std::string>{"43-SAMPLE:Name of City Here"}));
+}
+
 TEST_F(WizardWindowTest, TheClipboardIsImportedLikeAFile)
 {
     host.Clipboard = "1;Ann\r\n2;Bob\r\n";
