@@ -2,9 +2,6 @@
 
 #include "sources/advantage/VxADT.h"
 
-#include <algorithm>
-#include <limits>
-
 namespace {
 
 TADT *adtReader(TSpreadSheetFile *reader) { return dynamic_cast<TADT *>(reader); }
@@ -13,7 +10,7 @@ TADT *adtReader(TSpreadSheetFile *reader) { return dynamic_cast<TADT *>(reader);
 
 std::unique_ptr<TSpreadSheetFile> CreateAdvantageReader(const std::string &) { return std::make_unique<TADT>(); }
 
-TVxImportFromAdvantage::TVxImportFromAdvantage(TVxImportBaseComponent *owner) : TVxImportFromCell(owner)
+TVxImportFromAdvantage::TVxImportFromAdvantage(TVxImportBaseComponent *owner) : TVxImportFromRecordTable(owner)
 {
     TableType = TTableTypeImport::teADT;
     ApplyDefaultSourceFileName();
@@ -43,25 +40,4 @@ void TVxImportFromAdvantage::CreateColumns()
         column.Size = static_cast<int>(field.Length);
         column.DataType = sources::advantage::FieldDataType(field.Type);
     }
-}
-
-std::int32_t TVxImportFromAdvantage::GetRowCount()
-{
-    const TADT *reader = adtReader(SpreadSheetFile());
-    if (!reader)
-        return TVxImportFromCell::GetRowCount();
-    return static_cast<std::int32_t>(
-        std::min<std::uint32_t>(reader->RecordCount(), std::numeric_limits<std::int32_t>::max()));
-}
-
-// The header counts deleted records too; the rows end with the last record wanted.
-bool TVxImportFromAdvantage::HasRow()
-{
-    if (!TVxImportFromCell::HasRow())
-        return false;
-    TADT *reader = adtReader(SpreadSheetFile());
-    if (!reader || !reader->ByRowMode || reader->HasRecordFor(CurrentRowIndex))
-        return true;
-    reader->EndOfRows();
-    return false;
 }

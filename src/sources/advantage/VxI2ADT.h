@@ -1,10 +1,10 @@
 #pragma once
 
-#include "sources/cells/VxI2Cell.h"
+#include "sources/cells/VxI2Table.h"
 
 // The Advantage source: a cell source whose reader is a TADT, with the table's own
 // columns, types and record count.
-class TVxImportFromAdvantage : public TVxImportFromCell {
+class TVxImportFromAdvantage : public TVxImportFromRecordTable {
 public:
     explicit TVxImportFromAdvantage(TVxImportBaseComponent *owner = nullptr);
 
@@ -12,8 +12,6 @@ public:
     void GetDefaultExt(std::string &ext) const override { ext = ".ADT"; }
     void GetFileFilter(std::string &filter) const override;
     void CreateColumns() override;
-    std::int32_t GetRowCount() override;
-    bool HasRow() override;
 };
 
 std::unique_ptr<TSpreadSheetFile> CreateAdvantageReader(const std::string &fileName);

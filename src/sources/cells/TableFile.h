@@ -35,14 +35,14 @@ public:
     bool HasMoreRecords();
     // The same for the record of a row further on, passing over the records before it.
     bool HasRecordFor(int row);
+    // The header's count, deleted records included.
+    virtual std::uint32_t RecordCount() const = 0;
 
 protected:
     // The next record of the table into the reader's buffer and its status; false at the end.
     virtual bool ReadRecord(TVxIRowStatus &status) = 0;
     // The record in the buffer as the cells of the row.
     virtual void DeliverRecord(int row) = 0;
-    // The header's count, for the progress.
-    virtual std::uint32_t RecordCount() const = 0;
     // Forgets a record read ahead; the next row is row 0.
     void RestartRecords();
     bool NextRecordAvailable() override { return HasMoreRecords(); }

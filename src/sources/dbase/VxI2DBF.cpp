@@ -13,7 +13,7 @@ TDBF *dbfReader(TSpreadSheetFile *reader) { return dynamic_cast<TDBF *>(reader);
 // the wizard's preview finds the reader by the source type
 } // namespace
 
-TVxImportFromDBF::TVxImportFromDBF(TVxImportBaseComponent *owner) : TVxImportFromCell(owner)
+TVxImportFromDBF::TVxImportFromDBF(TVxImportBaseComponent *owner) : TVxImportFromRecordTable(owner)
 {
     TableType = TTableTypeImport::teDBase;
     ApplyDefaultSourceFileName();
@@ -43,25 +43,4 @@ void TVxImportFromDBF::CreateColumns()
         column.Precision = field.Decimals;
         column.DataType = sources::dbase::FieldDataType(field.Type, reader->DBFVersion);
     }
-}
-
-std::int32_t TVxImportFromDBF::GetRowCount()
-{
-    const TDBF *reader = dbfReader(SpreadSheetFile());
-    if (!reader)
-        return TVxImportFromCell::GetRowCount();
-    return static_cast<std::int32_t>(
-        std::min<std::uint32_t>(reader->RecordCount(), std::numeric_limits<std::int32_t>::max()));
-}
-
-// The header counts deleted records too; the rows end with the last record wanted.
-bool TVxImportFromDBF::HasRow()
-{
-    if (!TVxImportFromCell::HasRow())
-        return false;
-    TDBF *reader = dbfReader(SpreadSheetFile());
-    if (!reader || !reader->ByRowMode || reader->HasRecordFor(CurrentRowIndex))
-        return true;
-    reader->EndOfRows();
-    return false;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "sources/cells/VxI2Cell.h"
+#include "sources/cells/VxI2Table.h"
 
 // The dBase source: a cell source whose reader is a TDBF, with the table's own columns,
 // types and record count.
-class TVxImportFromDBF : public TVxImportFromCell {
+class TVxImportFromDBF : public TVxImportFromRecordTable {
 public:
     explicit TVxImportFromDBF(TVxImportBaseComponent *owner = nullptr);
 
@@ -12,6 +12,4 @@ public:
     void GetDefaultExt(std::string &ext) const override { ext = ".DBF"; }
     void GetFileFilter(std::string &filter) const override;
     void CreateColumns() override;
-    std::int32_t GetRowCount() override;
-    bool HasRow() override;
 };
