@@ -1,6 +1,7 @@
 #include "session/SourceRegistry.h"
 
 #include "sources/advantage/VxI2ADT.h"
+#include "sources/clarion/VxI2Clarion.h"
 #include "sources/dbase/VxDBF.h"
 #include "sources/dbase/VxI2DBF.h"
 #include "sources/excel/VxI2XLS.h"
@@ -42,7 +43,7 @@ std::vector<TSourceType> makeTypes()
         {T::teSPSS, "SPSS file (*.sav)", false, {}, {}},
         {T::teADT, "Advantage table (*.adt)", true, component<TVxImportFromAdvantage>(), CreateAdvantageReader},
         {T::teDBISAM, "DBISAM table (*.dat)", true, {}, {}},
-        {T::teClarion, "Clarion table (*.dat)", true, {}, {}},
+        {T::teClarion, "Clarion table (*.dat)", true, component<TVxImportFromClarion>(), CreateClarionReader},
         {T::teClipboard, "MS Windows clipboard", false, component<TVxImportFromClipboard>(), {}},
         {T::teWAB, "Windows Address Book (*.wab)", true, {}, {}},
         {T::teVCalendar, "VCalendar Data file (*.vcs)", true, {}, {}},

@@ -22,6 +22,10 @@ struct TSpreadSheetTexts {
     std::string QuattroDamaged = "The QuattroPro file is damaged or truncated";
     std::string QuattroTooManyCells = "The QuattroPro notebook holds more cells than can be read";
     std::string AdvantageDamaged = "The Advantage table is damaged or truncated";
+    std::string ClarionInvalid = "Invalid file version or Clarion file format.";
+    std::string ClarionEncrypted = "Unknown encryption for Clarion data file.";
+    std::string ClarionMemoInvalid = "Memo file is not valid";
+    std::string ClarionDamaged = "The Clarion file is damaged or truncated";
 };
 
 TSpreadSheetTexts &SpreadSheetTexts();
