@@ -122,7 +122,7 @@ Variant TClarion::MemoValue(std::span<const std::uint8_t> bytes)
     const std::int64_t position = memoBlockPosition(block);
     if (!ParseBLOB)
         return position <= std::numeric_limits<std::int32_t>::max() ? Variant(static_cast<std::int32_t>(position))
-                                                                     : Variant(position);
+                                                                    : Variant(position);
     std::string text;
     ReadMemo(position, 0, text);
     return Variant(std::move(text));
@@ -158,8 +158,13 @@ void TClarion::ReadMemo(std::int64_t block, int length, std::string &text)
         return;
     // A chain longer than the file has blocks returns to one it has passed: that ends
     // the read with the memo file's message instead of reading forever.
-    const std::int64_t maxBlocks = memo_->Size() / MemoBlockSize + 1;
-    std::int64_t position = block;
+    ReadMemoChain(block, memo_->Size() / MemoBlockSize + 1, text);
+    // The last block is filled up with zero bytes: they are no part of the text.
+    text.erase(text.find_last_not_of('\0') + 1);
+}
+
+void TClarion::ReadMemoChain(std::int64_t position, std::int64_t maxBlocks, std::string &text)
+{
     for (std::int64_t blocks = 0;; ++blocks) {
         if (blocks > maxBlocks)
             throw ESpreadSheetError(SpreadSheetTexts().ClarionMemoInvalid);

@@ -41,6 +41,7 @@ private:
     void DeliverRecord(int row) override;
     Variant MemoValue(std::span<const std::uint8_t> bytes);
     bool OpenMemoFile();
+    void ReadMemoChain(std::int64_t position, std::int64_t maxBlocks, std::string &text);
 
     sources::clarion::TClarionLayout layout_;
     std::unique_ptr<sources::TTableStream> table_;

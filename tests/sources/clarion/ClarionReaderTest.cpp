@@ -42,7 +42,8 @@ std::vector<std::uint8_t> buildFile(const std::vector<TFieldSpec> &fields, const
     }
     layout.u8(1).bytes(std::vector<std::uint8_t>(18, 0)).bytes(std::vector<std::uint8_t>(6, 0));
     for (const TArraySpec &a : arrays) {
-        layout.u16(static_cast<std::uint16_t>(a.Dimensions.size())).u16(static_cast<std::uint16_t>(a.Dimensions.size()));
+        layout.u16(static_cast<std::uint16_t>(a.Dimensions.size()))
+            .u16(static_cast<std::uint16_t>(a.Dimensions.size()));
         layout.u16(0);
         for (const auto &[count, width] : a.Dimensions)
             layout.u16(static_cast<std::uint16_t>(count)).u16(static_cast<std::uint16_t>(width));
@@ -61,7 +62,10 @@ std::vector<std::uint8_t> buildFile(const std::vector<TFieldSpec> &fields, const
     header.u8(0x43).u8(0x33).u16(flags).u8(1).u32(static_cast<std::uint32_t>(records.size())).u32(0);
     header.u16(static_cast<std::uint16_t>(fields.size())).u16(0).u16(static_cast<std::uint16_t>(arrays.size()));
     header.u16(static_cast<std::uint16_t>(5 + dataLength)).u32(static_cast<std::uint32_t>(85 + bytes.size()));
-    header.bytes(std::vector<std::uint8_t>(49 - 25, 0)).text(memo).text("CUS").bytes(std::vector<std::uint8_t>(85 - 64, 0));
+    header.bytes(std::vector<std::uint8_t>(49 - 25, 0))
+        .text(memo)
+        .text("CUS")
+        .bytes(std::vector<std::uint8_t>(85 - 64, 0));
     Bytes file;
     file.bytes(header.data()).bytes(bytes);
     for (const Bytes &record : records)
@@ -118,8 +122,8 @@ TEST(ClarionReader, NamesLoseOnlyTheirPrefix)
 TEST(ClarionReader, EachFieldKindGivesItsValue)
 {
     const std::vector<TFieldSpec> fields = {
-        {1, "CUS:TOTAL", 4},  {1, "CUS:DATE", 4},   {1, "CUS:AMOUNT", 4}, {1, "CUS:TIME", 4}, {2, "CUS:DBL", 8},
-        {2, "CUS:R6", 6},     {3, "CUS:TEXT", 6},   {5, "CUS:B", 1},      {6, "CUS:S", 2},    {8, "CUS:DEC", 3, 2},
+        {1, "CUS:TOTAL", 4},   {1, "CUS:DATE", 4},    {1, "CUS:AMOUNT", 4}, {1, "CUS:TIME", 4}, {2, "CUS:DBL", 8},
+        {2, "CUS:R6", 6},      {3, "CUS:TEXT", 6},    {5, "CUS:B", 1},      {6, "CUS:S", 2},    {8, "CUS:DEC", 3, 2},
         {8, "CUS:BIG", 10, 0}, {8, "CUS:FINE", 4, 6}, {0, "CUS:UNK", 2}};
     const auto row = [](std::int32_t total, std::int32_t date, std::int32_t time, std::uint8_t r6high,
                         std::uint8_t decSign) {
@@ -163,16 +167,16 @@ TEST(ClarionReader, EachFieldKindGivesItsValue)
     withError[2] = Bytes().u8(0x10).u32(0).bytes(std::vector<std::uint8_t>(records[0].data().size() - 5, 0));
     TClarion reader;
     const TSpreadSheetCells &cells = load(reader, buildFile(fields, {}, withError));
-    EXPECT_EQ(cells.Count(), 2); // the record with its error bit is passed over
-    EXPECT_EQ(dateText(cells.GetCellValue(0, 0)), "2000-1-1");     // TOTAL holding a day number
-    EXPECT_EQ(cells.GetCellValue(0, 1).AsInteger(), 42);           // TOTAL holding 42
-    EXPECT_EQ(dateText(cells.GetCellValue(1, 0)), "2000-1-1");     // DATE
-    EXPECT_TRUE(cells.GetCellValue(2, 0).IsOrdinal());             // AMOUNT stays a number
+    EXPECT_EQ(cells.Count(), 2);                               // the record with its error bit is passed over
+    EXPECT_EQ(dateText(cells.GetCellValue(0, 0)), "2000-1-1"); // TOTAL holding a day number
+    EXPECT_EQ(cells.GetCellValue(0, 1).AsInteger(), 42);       // TOTAL holding 42
+    EXPECT_EQ(dateText(cells.GetCellValue(1, 0)), "2000-1-1"); // DATE
+    EXPECT_TRUE(cells.GetCellValue(2, 0).IsOrdinal());         // AMOUNT stays a number
     EXPECT_EQ(cells.GetCellValue(2, 0).AsInteger(), 72687);
     EXPECT_NEAR(cells.GetCellValue(3, 0).AsDateTime(), (12 * 3600 + 35 * 60 + 0.5) / 86400.0, 1e-9);
-    EXPECT_EQ(cells.GetCellValue(3, 1).AsInteger(), 8640000);      // 24 hours is no time of day
+    EXPECT_EQ(cells.GetCellValue(3, 1).AsInteger(), 8640000); // 24 hours is no time of day
     EXPECT_EQ(cells.GetCellValue(4, 0).AsDouble(), -2.5);
-    EXPECT_EQ(cells.GetCellValue(5, 0).AsDouble(), 1.5);           // 6-byte real
+    EXPECT_EQ(cells.GetCellValue(5, 0).AsDouble(), 1.5); // 6-byte real
     EXPECT_EQ(cells.GetCellValue(5, 1).AsDouble(), -1.5);
     EXPECT_EQ(cells.GetCellValue(6, 0).AsString(), "ab");
     EXPECT_EQ(cells.GetCellValue(7, 0).AsInteger(), 200);
@@ -180,7 +184,7 @@ TEST(ClarionReader, EachFieldKindGivesItsValue)
     EXPECT_EQ(cells.GetCellValue(9, 0).AsDouble(), 123.45);
     EXPECT_EQ(cells.GetCellValue(9, 1).AsDouble(), -123.45);
     EXPECT_DOUBLE_EQ(cells.GetCellValue(10, 0).AsDouble(), 123456789012345678.0); // no 64-bit currency overflow
-    EXPECT_EQ(cells.GetCellValue(11, 0).AsDouble(), 1.234567);                   // six decimals kept
+    EXPECT_EQ(cells.GetCellValue(11, 0).AsDouble(), 1.234567);                    // six decimals kept
     EXPECT_TRUE(cells.GetCellValue(12, 0).IsNull());
 
     TClarion plain;
@@ -216,15 +220,15 @@ TEST(ClarionReader, MemosFollowTheirChain)
     WriteFile(dir.File("t.dat"), buildFile(fields, {}, {record(0, 1).text("01"), record(0, 0).text("02")}, "NOTES"));
     Bytes memo;
     memo.u8(0x4D).u8(0x33).u32(0);
-    memo.u32(2).text(std::string(252, 'a'));  // block 1, at 6
-    memo.u32(0).text("end").u8(0);            // block 2, at 262: cut by the file's end
+    memo.u32(2).text(std::string(252, 'a')); // block 1, at 6
+    memo.u32(0).text("end").u8(0);           // block 2, at 262: cut by the file's end
     WriteFile(dir.File("t.MEM"), memo.data());
     TClarion reader;
     reader.ByRowMode = false;
     reader.LoadFromFile(dir.File("t.dat"));
     ASSERT_EQ(reader.FieldName(1), "NOTES");
     const TSpreadSheetCells &cells = reader.Sheets.GetSheet(0).Cells;
-    EXPECT_EQ(cells.GetCellValue(1, 0).AsString(), std::string(252, 'a') + std::string("end\0", 4));
+    EXPECT_EQ(cells.GetCellValue(1, 0).AsString(), std::string(252, 'a') + "end");
     EXPECT_TRUE(cells.GetCellValue(1, 1).IsNull());
 
     TClarion positions;
