@@ -8,7 +8,7 @@ root="$here/.."
 out="$1"
 shared="$root/../shared/fixtures"
 rm -rf "$out"
-mkdir -p "$out"/{excel,dbase,paradox,advantage,text,html,xml,lotus,quattro,expression,specification}
+mkdir -p "$out"/{excel,dbase,paradox,advantage,clarion,text,html,xml,lotus,quattro,expression,specification}
 
 # Three bytes, little-endian: where a table ends and its companion file begins.
 size3() {
@@ -52,6 +52,13 @@ for f in "$root"/tests/data/adt/*.adt "$root"/tests/data/adt/*.ADT "$shared"/adt
   n=$((n + 1))
   blob=$(companion "$f" adm)
   { printf '\000'; size3 "$f"; cat "$f"; [ -z "$blob" ] || cat "$blob"; } > "$out/advantage/seed$n"
+done
+
+for f in "$root"/tests/data/clarion/*.dat; do
+  [ -f "$f" ] || continue
+  n=$((n + 1))
+  memo=$(companion "$f" mem)
+  { printf '\000'; size3 "$f"; cat "$f"; [ -z "$memo" ] || cat "$memo"; } > "$out/clarion/seed$n"
 done
 
 # Text: a layout byte (fixed, delimiter, qualifier, separator), field-name row, first row,

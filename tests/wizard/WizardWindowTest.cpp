@@ -158,6 +158,27 @@ TEST_F(WizardWindowTest, AnAdvantageTableMappedByItsFieldNames)
               (std::vector<std::string>{"43-SAMPLE:Name of City Here"}));
 }
 
+TEST_F(WizardWindowTest, AClarionFileMappedByItsFieldNamesWithoutPrefix)
+{
+    CreateDatabase(dir.File("cla.fdb"), {"CREATE TABLE CUSTOMERS (ID INTEGER, NAME VARCHAR(12))"});
+    TestDestination customers;
+    customers.Open(dir.File("cla.fdb"), "CUSTOMERS", {"insert into CUSTOMERS (ID, NAME) values (:ID, :NAME)"}, {}, {});
+    wizard.DataSet = &customers.Query;
+    wizard.TableType = TTableTypeImport::teClarion;
+    wizard.SourceFileName = TestDataFolder("clarion") + "/customers.dat";
+    WhileWizardShows(wizard, [&](TfrmVxIWizard &window, Ui::TfrmVxIWizard &ui) {
+        NextTo(window, ui, 6);
+        ASSERT_EQ(window.CurrentStep(), 6);
+        EXPECT_EQ(window.MappingList(), (TStringList{"ID=ID", "NAME=NAME"}));
+        NextTo(window, ui, 9);
+        Click(ui.btnCancel);
+    });
+    EXPECT_EQ(wizard.Execute(), TModalResult::mrOk);
+    customers.Transaction.Commit();
+    EXPECT_EQ(QueryColumn(dir.File("cla.fdb"), "SELECT ID || ':' || NAME FROM CUSTOMERS ORDER BY ID"),
+              (std::vector<std::string>{"1:Ann Smith", "3:Bob Jones"}));
+}
+
 TEST_F(WizardWindowTest, TheClipboardIsImportedLikeAFile)
 {
     host.Clipboard = "1;Ann\r\n2;Bob\r\n";
