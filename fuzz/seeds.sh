@@ -8,7 +8,7 @@ root="$here/.."
 out="$1"
 shared="$root/../shared/fixtures"
 rm -rf "$out"
-mkdir -p "$out"/{excel,dbase,paradox,advantage,clarion,text,html,xml,lotus,quattro,expression,specification}
+mkdir -p "$out"/{excel,dbase,paradox,advantage,clarion,spss,text,html,xml,lotus,quattro,expression,specification}
 
 # Three bytes, little-endian: where a table ends and its companion file begins.
 size3() {
@@ -59,6 +59,12 @@ for f in "$root"/tests/data/clarion/*.dat; do
   n=$((n + 1))
   memo=$(companion "$f" mem)
   { printf '\000'; size3 "$f"; cat "$f"; [ -z "$memo" ] || cat "$memo"; } > "$out/clarion/seed$n"
+done
+
+for f in "$root"/tests/data/spss/*.sav; do
+  [ -f "$f" ] || continue
+  n=$((n + 1))
+  { printf '\000'; cat "$f"; } > "$out/spss/seed$n"
 done
 
 # Text: a layout byte (fixed, delimiter, qualifier, separator), field-name row, first row,

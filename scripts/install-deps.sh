@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config make
   firebird3.0-server-core firebird3.0-utils firebird3.0-server libfbclient2 firebird-dev
   qt6-base-dev libgl-dev fonts-dejavu-core
-  libgsf-1-dev libgtest-dev libzip-dev libexpat1-dev
+  libgsf-1-dev libgtest-dev libzip-dev libexpat1-dev libreadstat-dev
   time locales clang-format
   clang libclang-rt-14-dev
 )

@@ -10,6 +10,7 @@
 #include "sources/markup/VxI2XML.h"
 #include "sources/paradox/VxI2DB.h"
 #include "sources/paradox/VxParadox.h"
+#include "sources/spss/VxI2SPSS.h"
 #include "sources/text/VxI2TXT.h"
 
 namespace {
@@ -40,7 +41,7 @@ std::vector<TSourceType> makeTypes()
         {T::teAccess, "MS Access database (*.mdb)", false, {}, {}},
         {T::teWord, "Word file (*.doc)", false, {}, {}},
         {T::teADO, "ADO connection", false, {}, {}},
-        {T::teSPSS, "SPSS file (*.sav)", false, {}, {}},
+        {T::teSPSS, "SPSS file (*.sav)", true, component<TVxImportFromSPSS>(), CreateSPSSReader},
         {T::teADT, "Advantage table (*.adt)", true, component<TVxImportFromAdvantage>(), CreateAdvantageReader},
         {T::teDBISAM, "DBISAM table (*.dat)", true, {}, {}},
         {T::teClarion, "Clarion table (*.dat)", true, component<TVxImportFromClarion>(), CreateClarionReader},

@@ -52,7 +52,6 @@ constexpr TStepText stepTexts[TfrmVxIWizard::LastStep] = {
 
 constexpr const char *noMapping = "You did not map any fields.";
 constexpr const char *notSpecified = "Property %1 wasn't specified.";
-constexpr const char *spssRefused = "Ferrovane cannot read SPSS files yet. Please choose another file format.";
 constexpr const char *startQuestion = "Do you want to start the import process?";
 constexpr const char *quitQuestion = "The Import Wizard has not completed. If you quit the Import Wizard now, the "
                                      "import process will not complete. Do you want to quit the Import Wizard?";
@@ -718,11 +717,6 @@ void TfrmVxIWizard::RebuildCurrentStep()
 
 bool TfrmVxIWizard::CheckForwardMove(int target)
 {
-    // There is no reader for it: the wizard would end without importing and without a word.
-    if (step_ == 1 && SelectedTableType() == T::teSPSS) {
-        ShowMessageBox(TMessageKind::mkError, spssRefused);
-        return false;
-    }
     if (target == 8) {
         bool mapped = false;
         for (int i = 0; i < mappings_.Count() && !mapped; ++i)

@@ -212,9 +212,9 @@ void TfrmVxIWizard::BuildFilePreview()
             }
         } else if (SourceTypeOf(type).Preview) {
             ReadDocumentPreview();
-        } else if (type != T::teSPSS && SourceTypeOf(type).CreateCellReader) {
+        } else if (SourceTypeOf(type).CreateCellReader) {
             FillSheetTabs(ReadCellPreview(0));
-        } else if (type != T::teSPSS) {
+        } else {
             ShowPreviewStatus(QString("Ferrovane cannot read sources of the type \"%1\" yet.")
                                   .arg(fromStd(TableTypeStep1Text(type))));
         }

@@ -112,10 +112,10 @@ TEST(SourceRegistry, OneEntryPerTypeInTypeOrder)
             cellBased.push_back(t.Name());
         EXPECT_EQ(static_cast<bool>(t.CreateCellReader), t.CellBased && t.Readable()) << t.Name();
     }
-    EXPECT_EQ(readable, (Lines{"Paradox", "DBase", "Text", "HTML", "XLS", "WKS", "Quattro", "XML", "ADT", "Clarion",
-                               "Clipboard"}));
-    EXPECT_EQ(cellBased,
-              (Lines{"Paradox", "DBase", "XLS", "WKS", "Quattro", "ADT", "DBISAM", "Clarion", "WAB", "VCalendar"}));
+    EXPECT_EQ(readable, (Lines{"Paradox", "DBase", "Text", "HTML", "XLS", "WKS", "Quattro", "XML", "SPSS", "ADT",
+                               "Clarion", "Clipboard"}));
+    EXPECT_EQ(cellBased, (Lines{"Paradox", "DBase", "XLS", "WKS", "Quattro", "SPSS", "ADT", "DBISAM", "Clarion", "WAB",
+                                "VCalendar"}));
     EXPECT_STREQ(SourceTypeOf(TTableTypeImport::teADO).Step1Text, "ADO connection");
     EXPECT_EQ(SourceTypeOf(TTableTypeImport::teText).DefaultExt(), ".CSV");
     EXPECT_EQ(SourceTypeOf(TTableTypeImport::teXLS).FileFilter().rfind("Excel spreadsheet (*.xls)|*.XLS|", 0), 0u);

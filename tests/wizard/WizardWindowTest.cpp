@@ -179,6 +179,25 @@ TEST_F(WizardWindowTest, AClarionFileMappedByItsFieldNamesWithoutPrefix)
               (std::vector<std::string>{"1:Ann Smith", "3:Bob Jones"}));
 }
 
+TEST_F(WizardWindowTest, AnSPSSFileMappedByItsVariableNames)
+{
+    wizard.TableType = TTableTypeImport::teSPSS;
+    wizard.SourceFileName = TestDataFolder("spss") + "/people.sav";
+    std::vector<int> steps;
+    WhileWizardShows(wizard, [&](TfrmVxIWizard &window, Ui::TfrmVxIWizard &ui) {
+        NextTo(window, ui, 6, steps);
+        ASSERT_EQ(window.CurrentStep(), 6);
+        EXPECT_EQ(window.MappingList(), (TStringList{"ID=ID", "NAME=NAME"}));
+        NextTo(window, ui, 9, steps);
+        steps.push_back(window.CurrentStep());
+        Click(ui.btnCancel);
+    });
+    EXPECT_EQ(wizard.Execute(), TModalResult::mrOk);
+    destination.Transaction.Commit();
+    EXPECT_EQ(steps, (std::vector<int>{1, 2, 6, 7, 8, 9}));
+    EXPECT_EQ(rows(), (std::vector<std::string>{"1:Ann Smith", "2:Zo\xC3\xAB M\xC3\xBCller", "3:Bob"}));
+}
+
 TEST_F(WizardWindowTest, TheClipboardIsImportedLikeAFile)
 {
     host.Clipboard = "1;Ann\r\n2;Bob\r\n";

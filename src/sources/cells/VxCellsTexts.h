@@ -26,6 +26,7 @@ struct TSpreadSheetTexts {
     std::string ClarionEncrypted = "Unknown encryption for Clarion data file.";
     std::string ClarionMemoInvalid = "Memo file is not valid";
     std::string ClarionDamaged = "The Clarion file is damaged or truncated";
+    std::string SPSSUnreadable = "The SPSS file cannot be read: %s";
 };
 
 TSpreadSheetTexts &SpreadSheetTexts();
