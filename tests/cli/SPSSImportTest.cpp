@@ -15,10 +15,11 @@ TEST(SPSSImportTest, CasesWithDatesAndMissingValues)
     const std::string db = dir.File("spss.fdb");
     CreateDatabase(db, {"CREATE TABLE PEOPLE (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), BORN DATE, "
                         "SALARY NUMERIC(10,2), SEEN TIMESTAMP)"});
-    dir.Write("load.vxi", "[Common]\r\nTableName=PEOPLE\r\nTableType=SPSS\r\nMode=0\r\nSourceFileName=" +
-                              TestDataFolder("spss") + "/people-compressed.sav" +
-                              "\r\n[Mappings]\r\nMap0=ID=ID\r\nMap1=NAME=NAME\r\nMap2=BORN=BORN\r\nMap3=SALARY=SALARY\r\n"
-                              "Map4=SEEN=SEEN\r\n");
+    dir.Write("load.vxi",
+              "[Common]\r\nTableName=PEOPLE\r\nTableType=SPSS\r\nMode=0\r\nSourceFileName=" + TestDataFolder("spss") +
+                  "/people-compressed.sav" +
+                  "\r\n[Mappings]\r\nMap0=ID=ID\r\nMap1=NAME=NAME\r\nMap2=BORN=BORN\r\nMap3=SALARY=SALARY\r\n"
+                  "Map4=SEEN=SEEN\r\n");
     const RunResult r = runImport("--database " + db + " --user SYSDBA --charset UTF8 --dialect 3 --quiet --spec " +
                                   dir.File("load.vxi"));
     ASSERT_EQ(r.status, 0) << r.out;

@@ -20,11 +20,6 @@ constexpr std::size_t MaxFields = 4096;
 
 [[noreturn]] void damaged() { throw ESpreadSheetError(SpreadSheetTexts().AdvantageDamaged); }
 
-int clampToInt(std::uint32_t value)
-{
-    return static_cast<int>(std::min<std::uint32_t>(value, std::numeric_limits<int>::max()));
-}
-
 } // namespace
 
 TADT::TADT()
@@ -42,14 +37,6 @@ std::string TADT::FieldName(int index) const
     return fields_[static_cast<std::size_t>(index)].Name;
 }
 
-int TADT::FindField(const std::string &name) const
-{
-    for (int i = 0; i < FieldCount(); ++i)
-        if (Text::SameText(fields_[static_cast<std::size_t>(i)].Name, name))
-            return i;
-    return -1;
-}
-
 // ---------------------------------------------------------------- loading
 
 void TADT::LoadFromStream(std::istream &stream)
@@ -61,7 +48,7 @@ void TADT::LoadFromStream(std::istream &stream)
     table_->Seek(0);
     ReadLayout();
     if (OnDimensions)
-        OnDimensions(this, 0, 0, clampToInt(recordCount_), 0, FieldCount());
+        OnDimensions(this, 0, 0, sources::ClampedRowCount(recordCount_), 0, FieldCount());
     for (int i = 0; i < FieldCount() && OnColumnWidth; ++i)
         OnColumnWidth(this, 0, i, static_cast<int>(fields_[static_cast<std::size_t>(i)].Length));
     recordsRead_ = 0;

@@ -30,7 +30,6 @@ public:
 
     int FieldCount() const override { return static_cast<int>(fields_.size()); }
     std::string FieldName(int index) const override;
-    int FindField(const std::string &name) const override;
     const std::vector<sources::advantage::TADTField> &Fields() const { return fields_; }
     std::uint32_t RecordCount() const override { return recordCount_; }
 

@@ -3,7 +3,10 @@
 #include "sources/common/CompanionFile.h"
 #include "sources/common/TableStream.h"
 
+#include "values/StringList.h"
+
 #include <algorithm>
+#include <limits>
 
 namespace sources {
 
@@ -46,6 +49,19 @@ void TTableFile::ReadAllRows(std::uint32_t recordCount)
 }
 
 // ---------------------------------------------------------------- records
+
+int ClampedRowCount(std::uint32_t count)
+{
+    return static_cast<int>(std::min<std::uint32_t>(count, std::numeric_limits<int>::max()));
+}
+
+int TRecordTableFile::FindField(const std::string &name) const
+{
+    for (int i = 0; i < FieldCount(); ++i)
+        if (Text::SameText(FieldName(i), name))
+            return i;
+    return -1;
+}
 
 void TRecordTableFile::RestartRecords()
 {

@@ -37,6 +37,8 @@ public:
     bool HasRecordFor(int row);
     // The header's count, deleted records included.
     virtual std::uint32_t RecordCount() const = 0;
+    // The field of that name, ignoring case; -1 when none.
+    int FindField(const std::string &name) const override;
 
 protected:
     // The next record of the table into the reader's buffer and its status; false at the end.
@@ -55,5 +57,8 @@ private:
     TVxIRowStatus pendingStatus_ = TVxIRowStatus::rsNormal;
     int nextRow_ = 0; // the row the next delivered record belongs to
 };
+
+// A record count as the cell model's row numbers hold it.
+int ClampedRowCount(std::uint32_t count);
 
 } // namespace sources

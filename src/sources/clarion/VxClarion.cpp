@@ -18,11 +18,6 @@ namespace {
 constexpr std::int64_t MemoBlockSize = 256;
 constexpr std::size_t MemoDataSize = 252;
 
-int clampToInt(std::uint32_t value)
-{
-    return static_cast<int>(std::min<std::uint32_t>(value, std::numeric_limits<int>::max()));
-}
-
 // Where a memo block starts: block 1 right after the 6-byte header.
 std::int64_t memoBlockPosition(std::uint32_t block) { return static_cast<std::int64_t>(block) * MemoBlockSize - 250; }
 
@@ -43,14 +38,6 @@ std::string TClarion::FieldName(int index) const
     return layout_.Entries[static_cast<std::size_t>(index)].Name;
 }
 
-int TClarion::FindField(const std::string &name) const
-{
-    for (int i = 0; i < FieldCount(); ++i)
-        if (Text::SameText(layout_.Entries[static_cast<std::size_t>(i)].Name, name))
-            return i;
-    return -1;
-}
-
 void TClarion::LoadFromStream(std::istream &stream)
 {
     PrepareLoad();
@@ -62,7 +49,7 @@ void TClarion::LoadFromStream(std::istream &stream)
         if (layout_.Entries[static_cast<std::size_t>(i)].Type != sources::clarion::ctGroup)
             OnColumnWidth(this, 0, i, static_cast<int>(layout_.Entries[static_cast<std::size_t>(i)].Width));
     if (OnDimensions)
-        OnDimensions(this, 0, 0, clampToInt(layout_.RecordCount), 0, FieldCount());
+        OnDimensions(this, 0, 0, sources::ClampedRowCount(layout_.RecordCount), 0, FieldCount());
     record_.assign(layout_.RecordLength, 0);
     recordsRead_ = 0;
     RestartRecords();

@@ -32,7 +32,6 @@ public:
 
     int FieldCount() const override { return static_cast<int>(layout_.Entries.size()); }
     std::string FieldName(int index) const override;
-    int FindField(const std::string &name) const override;
     const std::vector<sources::clarion::TClarionEntry> &Entries() const { return layout_.Entries; }
     std::uint32_t RecordCount() const override { return layout_.RecordCount; }
 

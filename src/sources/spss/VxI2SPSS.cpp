@@ -13,7 +13,10 @@ TVxImportFromSPSS::TVxImportFromSPSS(TVxImportBaseComponent *owner) : TVxImportF
     ApplyDefaultSourceFileName();
 }
 
-std::unique_ptr<TSpreadSheetFile> TVxImportFromSPSS::CreateSpreadSheetFile() { return CreateSPSSReader(SourceFileName); }
+std::unique_ptr<TSpreadSheetFile> TVxImportFromSPSS::CreateSpreadSheetFile()
+{
+    return CreateSPSSReader(SourceFileName);
+}
 
 void TVxImportFromSPSS::GetFileFilter(std::string &filter) const
 {
@@ -41,5 +44,6 @@ std::int32_t TVxImportFromSPSS::GetRowCount()
     const auto *reader = dynamic_cast<const TSPSSFile *>(SpreadSheetFile());
     if (!reader || reader->CaseCount() < 0)
         return TVxImportFromCell::GetRowCount();
-    return static_cast<std::int32_t>(std::min<std::int64_t>(reader->CaseCount(), std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(reader->CaseCount(), std::numeric_limits<std::int32_t>::max()));
 }
