@@ -22,11 +22,7 @@ constexpr std::size_t MaxFields = 4096;
 
 } // namespace
 
-TADT::TADT()
-{
-    ByRowMode = true;
-    NameKind = TVxIColumnNameKind::nkFieldName;
-}
+TADT::TADT() = default;
 
 TADT::~TADT() { EndOfRows(); }
 
@@ -106,14 +102,8 @@ void TADT::EndOfRows()
 
 bool TADT::ReadRecord(TVxIRowStatus &status)
 {
-    if (!table_ || recordsRead_ >= recordCount_)
+    if (!ReadPaddedRecord(table_.get(), record_, recordsRead_, recordCount_))
         return false;
-    const std::size_t read = table_->ReadSome(record_);
-    if (read == 0)
-        return false;
-    // The last record may end with the file; what it lacks reads as zero bytes.
-    std::fill(record_.begin() + static_cast<std::ptrdiff_t>(read), record_.end(), 0);
-    ++recordsRead_;
     status = record_[0] == '*' ? TVxIRowStatus::rsDeleted : TVxIRowStatus::rsNormal;
     return true;
 }

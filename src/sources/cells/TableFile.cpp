@@ -55,6 +55,25 @@ int ClampedRowCount(std::uint32_t count)
     return static_cast<int>(std::min<std::uint32_t>(count, std::numeric_limits<int>::max()));
 }
 
+TRecordTableFile::TRecordTableFile()
+{
+    ByRowMode = true;
+    NameKind = TVxIColumnNameKind::nkFieldName;
+}
+
+bool TRecordTableFile::ReadPaddedRecord(TTableStream *table, std::vector<std::uint8_t> &record,
+                                        std::uint32_t &recordsRead, std::uint32_t recordCount)
+{
+    if (!table || recordsRead >= recordCount)
+        return false;
+    const std::size_t read = table->ReadSome(record);
+    if (read == 0)
+        return false;
+    std::fill(record.begin() + static_cast<std::ptrdiff_t>(read), record.end(), 0);
+    ++recordsRead;
+    return true;
+}
+
 int TRecordTableFile::FindField(const std::string &name) const
 {
     for (int i = 0; i < FieldCount(); ++i)

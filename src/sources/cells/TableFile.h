@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace sources {
+
+class TTableStream;
 
 // What the table readers share: a table file becomes one sheet named after the file,
 // read whole for a preview or record by record in row mode.
@@ -28,6 +31,8 @@ protected:
 // LoadRowStatuses wants, in file order.
 class TRecordTableFile : public TTableFile {
 public:
+    // Row mode, and columns named by the table's fields.
+    TRecordTableFile();
     // Delivers the next wanted record as the cells of the row.
     void ReadRow(int row) override;
     // Whether another record that LoadRowStatuses wants is left; the source ends its rows
@@ -47,6 +52,11 @@ protected:
     virtual void DeliverRecord(int row) = 0;
     // Forgets a record read ahead; the next row is row 0.
     void RestartRecords();
+    // Reads the next of the header's records into the buffer, counting it; false at the
+    // header's count or the file's end. The last record may end with the file: what it
+    // lacks reads as zero bytes.
+    static bool ReadPaddedRecord(TTableStream *table, std::vector<std::uint8_t> &record, std::uint32_t &recordsRead,
+                                 std::uint32_t recordCount);
     bool NextRecordAvailable() override { return HasMoreRecords(); }
 
 private:

@@ -23,11 +23,7 @@ std::int64_t memoBlockPosition(std::uint32_t block) { return static_cast<std::in
 
 } // namespace
 
-TClarion::TClarion()
-{
-    ByRowMode = true;
-    NameKind = TVxIColumnNameKind::nkFieldName;
-}
+TClarion::TClarion() = default;
 
 TClarion::~TClarion() { EndOfRows(); }
 
@@ -70,14 +66,8 @@ void TClarion::EndOfRows()
 
 bool TClarion::ReadRecord(TVxIRowStatus &status)
 {
-    if (!table_ || recordsRead_ >= layout_.RecordCount)
+    if (!ReadPaddedRecord(table_.get(), record_, recordsRead_, layout_.RecordCount))
         return false;
-    const std::size_t read = table_->ReadSome(record_);
-    if (read == 0)
-        return false;
-    // The last record may end with the file; what it lacks reads as zero bytes.
-    std::fill(record_.begin() + static_cast<std::ptrdiff_t>(read), record_.end(), 0);
-    ++recordsRead_;
     status = (record_[0] & 0x10) ? TVxIRowStatus::rsError : TVxIRowStatus::rsNormal;
     return true;
 }

@@ -18,11 +18,7 @@ int clampToInt(std::uint32_t value)
 
 } // namespace
 
-TDBF::TDBF()
-{
-    ByRowMode = true;
-    NameKind = TVxIColumnNameKind::nkFieldName;
-}
+TDBF::TDBF() = default;
 
 TDBF::~TDBF() { EndOfRows(); }
 
