@@ -47,19 +47,20 @@ for f in "$root"/tests/data/paradox/*.db "$root"/tests/data/paradox/*.DB "$share
   { size3 "$f"; cat "$f"; [ -z "$blob" ] || cat "$blob"; } > "$out/paradox/seed$n"
 done
 
-for f in "$root"/tests/data/adt/*.adt "$root"/tests/data/adt/*.ADT "$shared"/adt/*.adt "$shared"/adt/*.ADT; do
-  [ -f "$f" ] || continue
-  n=$((n + 1))
-  blob=$(companion "$f" adm)
-  { printf '\000'; size3 "$f"; cat "$f"; [ -z "$blob" ] || cat "$blob"; } > "$out/advantage/seed$n"
-done
-
-for f in "$root"/tests/data/clarion/*.dat; do
-  [ -f "$f" ] || continue
-  n=$((n + 1))
-  memo=$(companion "$f" mem)
-  { printf '\000'; size3 "$f"; cat "$f"; [ -z "$memo" ] || cat "$memo"; } > "$out/clarion/seed$n"
-done
+# Advantage and Clarion: a choice byte (all off), the table's length, the table, its companion.
+table_with_companion() { # target, companion extension, tables...
+  local target="$1" ext="$2" f other
+  shift 2
+  for f in "$@"; do
+    [ -f "$f" ] || continue
+    n=$((n + 1))
+    other=$(companion "$f" "$ext")
+    { printf '\000'; size3 "$f"; cat "$f"; [ -z "$other" ] || cat "$other"; } > "$out/$target/seed$n"
+  done
+}
+table_with_companion advantage adm "$root"/tests/data/adt/*.adt "$root"/tests/data/adt/*.ADT \
+  "$shared"/adt/*.adt "$shared"/adt/*.ADT
+table_with_companion clarion mem "$root"/tests/data/clarion/*.dat
 
 for f in "$root"/tests/data/spss/*.sav; do
   [ -f "$f" ] || continue
