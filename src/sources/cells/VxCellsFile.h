@@ -59,6 +59,8 @@ using TOnRecord = std::function<void(TCustomSpreadSheetFile *Sender, const TReco
 using TErrorParseRecord = std::function<void(TCustomSpreadSheetFile *Sender, const std::exception &Error, bool &Abort)>;
 using TOnLoadProgress =
     std::function<void(TCustomSpreadSheetFile *Sender, std::int64_t Position, std::int64_t TotalSize)>;
+// Asked for the password of a protected file; clearing Continue gives up.
+using TVxIOnPasswordEvent = std::function<void(TCustomSpreadSheetFile *Sender, std::string &APassword, bool &Continue)>;
 using TLoadProgressCallback = std::function<void(std::int64_t Position, std::int64_t Total)>;
 
 class TCustomSpreadSheetFile {

@@ -25,8 +25,6 @@ class TCompoundFile;
 
 enum class TExcelVersion { evUnknown, evExcel2, evExcel3, evExcel4, evExcel5, evExcel7, evExcel8, evExcel9, evExcel12 };
 
-using TVxIOnPasswordEvent = std::function<void(TCustomSpreadSheetFile *Sender, std::string &APassword, bool &Continue)>;
-
 class TCustomMSExcel : public TSpreadSheetFile {
 public:
     TVxISummaryInformation SummaryInformation;
