@@ -26,6 +26,10 @@ struct TSpreadSheetTexts {
     std::string ClarionEncrypted = "Unknown encryption for Clarion data file.";
     std::string ClarionMemoInvalid = "Memo file is not valid";
     std::string ClarionDamaged = "The Clarion file is damaged or truncated";
+    std::string DBISAMDamaged = "The DBISAM table is damaged or truncated";
+    std::string DBISAMBlobDamaged = "The DBISAM BLOB file is damaged or truncated";
+    std::string DBISAMBadSignature = "File signature is not correct. Possible bad file.";
+    std::string DBISAMPasswordNeeded = "This file is encrypted but valid password is not specified.";
     std::string SPSSUnreadable = "The SPSS file cannot be read: %s";
 };
 
