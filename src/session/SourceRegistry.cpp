@@ -1,6 +1,7 @@
 #include "session/SourceRegistry.h"
 
 #include "sources/advantage/VxI2ADT.h"
+#include "sources/dbisam/VxI2DBISAM.h"
 #include "sources/clarion/VxI2Clarion.h"
 #include "sources/dbase/VxDBF.h"
 #include "sources/dbase/VxI2DBF.h"
@@ -43,7 +44,7 @@ std::vector<TSourceType> makeTypes()
         {T::teADO, "ADO connection", false, {}, {}},
         {T::teSPSS, "SPSS file (*.sav)", true, component<TVxImportFromSPSS>(), CreateSPSSReader},
         {T::teADT, "Advantage table (*.adt)", true, component<TVxImportFromAdvantage>(), CreateAdvantageReader},
-        {T::teDBISAM, "DBISAM table (*.dat)", true, {}, {}},
+        {T::teDBISAM, "DBISAM table (*.dat)", true, component<TVxImportFromDBISAM>(), CreateDBISAMReader},
         {T::teClarion, "Clarion table (*.dat)", true, component<TVxImportFromClarion>(), CreateClarionReader},
         {T::teClipboard, "MS Windows clipboard", false, component<TVxImportFromClipboard>(), {}},
         {T::teWAB, "Windows Address Book (*.wab)", true, {}, {}},

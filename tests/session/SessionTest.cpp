@@ -113,7 +113,7 @@ TEST(SourceRegistry, OneEntryPerTypeInTypeOrder)
         EXPECT_EQ(static_cast<bool>(t.CreateCellReader), t.CellBased && t.Readable()) << t.Name();
     }
     EXPECT_EQ(readable, (Lines{"Paradox", "DBase", "Text", "HTML", "XLS", "WKS", "Quattro", "XML", "SPSS", "ADT",
-                               "Clarion", "Clipboard"}));
+                               "DBISAM", "Clarion", "Clipboard"}));
     EXPECT_EQ(cellBased, (Lines{"Paradox", "DBase", "XLS", "WKS", "Quattro", "SPSS", "ADT", "DBISAM", "Clarion", "WAB",
                                 "VCalendar"}));
     EXPECT_STREQ(SourceTypeOf(TTableTypeImport::teADO).Step1Text, "ADO connection");

@@ -29,7 +29,7 @@ TEST_F(WizardRunTest, TheChosenSourceImportsWithTheWizardsSettingsAndItsStatisti
 
 TEST_F(WizardRunTest, ATypeWithoutAReaderIsRefusedByItsName)
 {
-    for (TTableTypeImport type : {TTableTypeImport::teWord, TTableTypeImport::teDBISAM, TTableTypeImport::teADO}) {
+    for (TTableTypeImport type : {TTableTypeImport::teWord, TTableTypeImport::teADO}) {
         wizard.TableType = type;
         try {
             wizard.RunImport();

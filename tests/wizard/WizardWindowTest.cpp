@@ -179,6 +179,29 @@ TEST_F(WizardWindowTest, AClarionFileMappedByItsFieldNamesWithoutPrefix)
               (std::vector<std::string>{"1:Ann Smith", "3:Bob Jones"}));
 }
 
+TEST_F(WizardWindowTest, ADBISAMTableWithItsBlobFile)
+{
+    CreateDatabase(dir.File("dbi.fdb"), {"CREATE TABLE CUSTOMERS (ID INTEGER, NAME VARCHAR(20), NOTES VARCHAR(800))"});
+    TestDestination customers;
+    customers.Open(dir.File("dbi.fdb"), "CUSTOMERS",
+                   {"insert into CUSTOMERS (ID, NAME, NOTES) values (:ID, :NAME, :NOTES)"}, {}, {});
+    wizard.DataSet = &customers.Query;
+    wizard.TableType = TTableTypeImport::teDBISAM;
+    wizard.SourceFileName = TestDataFolder("dbisam") + "/customers.dat";
+    WhileWizardShows(wizard, [&](TfrmVxIWizard &window, Ui::TfrmVxIWizard &ui) {
+        NextTo(window, ui, 6);
+        ASSERT_EQ(window.CurrentStep(), 6);
+        EXPECT_EQ(window.MappingList(), (TStringList{"ID=ID", "NAME=NAME", "NOTES=NOTES"}));
+        NextTo(window, ui, 9);
+        Click(ui.btnCancel);
+    });
+    EXPECT_EQ(wizard.Execute(), TModalResult::mrOk);
+    customers.Transaction.Commit();
+    EXPECT_EQ(QueryColumn(dir.File("dbi.fdb"), "SELECT ID || ':' || NAME || ':' || COALESCE(CHAR_LENGTH(NOTES), 0) "
+                                               "FROM CUSTOMERS ORDER BY ID"),
+              (std::vector<std::string>{"1:Ann Smith:704", "3:Bob Jones:0"}));
+}
+
 TEST_F(WizardWindowTest, AnSPSSFileMappedByItsVariableNames)
 {
     wizard.TableType = TTableTypeImport::teSPSS;
