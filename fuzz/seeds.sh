@@ -8,7 +8,7 @@ root="$here/.."
 out="$1"
 shared="$root/../shared/fixtures"
 rm -rf "$out"
-mkdir -p "$out"/{excel,dbase,paradox,advantage,clarion,spss,text,html,xml,lotus,quattro,expression,specification}
+mkdir -p "$out"/{excel,dbase,paradox,advantage,dbisam,clarion,spss,text,html,xml,lotus,quattro,expression,specification}
 
 # Three bytes, little-endian: where a table ends and its companion file begins.
 size3() {
@@ -47,7 +47,7 @@ for f in "$root"/tests/data/paradox/*.db "$root"/tests/data/paradox/*.DB "$share
   { size3 "$f"; cat "$f"; [ -z "$blob" ] || cat "$blob"; } > "$out/paradox/seed$n"
 done
 
-# Advantage and Clarion: a choice byte (all off), the table's length, the table, its companion.
+# Advantage, DBISAM and Clarion: a choice byte (all off), the table's length, the table, its companion.
 table_with_companion() { # target, companion extension, tables...
   local target="$1" ext="$2" f other
   shift 2
@@ -60,6 +60,7 @@ table_with_companion() { # target, companion extension, tables...
 }
 table_with_companion advantage adm "$root"/tests/data/adt/*.adt "$root"/tests/data/adt/*.ADT \
   "$shared"/adt/*.adt "$shared"/adt/*.ADT
+table_with_companion dbisam blb "$root"/tests/data/dbisam/*.dat
 table_with_companion clarion mem "$root"/tests/data/clarion/*.dat
 
 for f in "$root"/tests/data/spss/*.sav; do
