@@ -36,9 +36,9 @@ TEST(DBISAMImportTest, BothGenerationsWithTheirBlobs)
     EXPECT_EQ(QueryColumn(db, "select ID || '|' || NAME || '|' || COALESCE(JOINED, '-') || '|' || BALANCE || '|' || "
                               "BIG || '|' || DELTA || '|' || ACTIVE || '|' || COALESCE(CHAR_LENGTH(NOTES), 0) || "
                               "'|' || COALESCE(STAMP, '-') from CUSTOMERS order by ID"),
-              (std::vector<std::string>{
-                  "1|Ann Smith|2000-01-01|1234.50|123456789012345678|-1|TRUE|704|2020-01-09 13:45:30.2500",
-                  "3|Bob Jones|-|-9.99|-5|300|FALSE|0|-"}));
+              (std::vector<std::string>{"1|Ann Smith|2000-01-01|1234.50|123456789012345678|-1|TRUE|704|2020-01-09 "
+                                        "13:45:30.2500",
+                                        "3|Bob Jones|-|-9.99|-5|300|FALSE|0|-"}));
 
     const RunResult items = importInto(dir, db, "ITEMS", "legacy.dat",
                                        "Map0=CODE=CODE\r\nMap1=QTY=QTY\r\nMap2=PRICE=PRICE\r\nMap3=TAKEN=TAKEN\r\n"
@@ -46,7 +46,8 @@ TEST(DBISAMImportTest, BothGenerationsWithTheirBlobs)
     ASSERT_EQ(items.status, 0) << items.out;
     EXPECT_EQ(QueryColumn(db, "select CODE || '|' || QTY || '|' || COALESCE(PRICE, 0) || '|' || "
                               "COALESCE(TAKEN, '-') || '|' || COALESCE(MEMO, '-') from ITEMS order by CODE"),
-              (std::vector<std::string>{"A-100|12|2.500000000000000|12:00:00.0000|Keep dry.", "B-200|-3|0.000000000000000|-|-"}));
+              (std::vector<std::string>{"A-100|12|2.500000000000000|12:00:00.0000|Keep dry.",
+                                        "B-200|-3|0.000000000000000|-|-"}));
 }
 
 } // namespace

@@ -89,8 +89,8 @@ void TDBISAM::ReadHeader()
         password_ = header_.Password;
     }
     // Every record holds its status byte; the descriptors must fit the file.
-    const std::uint64_t descriptors =
-        static_cast<std::uint64_t>(header_.FieldCount) * sources::dbisam::DescriptorSizeOf(header_.Version);
+    const std::uint64_t descriptors = static_cast<std::uint64_t>(header_.FieldCount) *
+                                      sources::dbisam::DescriptorSizeOf(header_.Version);
     if (header_.RecordLength == 0 || descriptors > static_cast<std::uint64_t>(table_->Remaining()))
         damaged();
 }

@@ -221,9 +221,9 @@ Bytes packed(const std::string &digits, int decimals, bool negative = false)
 TEST(DBISAMReader, EachFieldKindGivesItsValue)
 {
     const std::vector<TFieldSpec> fields = {
-        {"ID", 6, 4, 0, 29}, {"NAME", 1, 9, 8}, {"DAY", 2, 4},   {"OK", 4, 1},    {"SMALL", 5, 2},  {"LONG", 6, 4},
-        {"REAL", 7, 8},      {"DEC", 8, 34, 18}, {"AT", 10, 4},  {"STAMP", 11, 8}, {"WORD", 12, 2}, {"U24", 13, 3},
-        {"BIG", 18, 8},      {"UBIG", 19, 8},   {"IEEE", 14, 10}, {"ODD", 0, 3}};
+        {"ID", 6, 4, 0, 29}, {"NAME", 1, 9, 8},  {"DAY", 2, 4},    {"OK", 4, 1},     {"SMALL", 5, 2}, {"LONG", 6, 4},
+        {"REAL", 7, 8},      {"DEC", 8, 34, 18}, {"AT", 10, 4},    {"STAMP", 11, 8}, {"WORD", 12, 2}, {"U24", 13, 3},
+        {"BIG", 18, 8},      {"UBIG", 19, 8},    {"IEEE", 14, 10}, {"ODD", 0, 3}};
     const auto row = [](std::int32_t id, const std::string &name, std::int32_t day, std::int16_t small,
                         const Bytes &decimal, std::int32_t at, double stamp, std::uint64_t big, std::uint64_t ubig) {
         return Bytes()
@@ -295,10 +295,9 @@ TEST(DBISAMReader, EachFieldKindGivesItsValue)
 TEST(DBISAMReader, NullBytesStatusesAndImpossibleDates)
 {
     const std::vector<TFieldSpec> fields = {{"N", 6, 4}, {"D", 2, 4}};
-    const std::vector<Bytes> records = {Bytes().u8(0).u8(1).u32(1).u8(0).u32(730120),
-                                        Bytes().u8(1).u8(1).u32(2).u8(1).u32(730120),
-                                        Bytes().u8(2).u8(2).u32(3).u8(1).u32(730120),
-                                        Bytes().u8(0).u8(1).u32(4).u8(1).u32(730120)};
+    const std::vector<Bytes> records = {
+        Bytes().u8(0).u8(1).u32(1).u8(0).u32(730120), Bytes().u8(1).u8(1).u32(2).u8(1).u32(730120),
+        Bytes().u8(2).u8(2).u32(3).u8(1).u32(730120), Bytes().u8(0).u8(1).u32(4).u8(1).u32(730120)};
     const std::vector<std::uint8_t> file = buildTable({}, fields, records);
     TDBISAM normal;
     const TSpreadSheetCells &cells = load(normal, file);
@@ -319,12 +318,16 @@ TEST(DBISAMReader, NullBytesStatusesAndImpossibleDates)
     }
     for (std::uint32_t ms : {86400000u, 0xFFFFFFFFu}) {
         TDBISAM reader;
-        EXPECT_NE(errorOf([&] { load(reader, buildTable({}, {{"T", 10, 4}}, {Bytes().u8(0).u8(1).u32(ms)})); }),
+        EXPECT_NE(errorOf([&] {
+                      load(reader, buildTable({}, {{"T", 10, 4}}, {Bytes().u8(0).u8(1).u32(ms)}));
+                  }),
                   "no error");
     }
     for (double ms : {0.0, 5.8e252, std::nan("")}) {
         TDBISAM reader;
-        EXPECT_NE(errorOf([&] { load(reader, buildTable({}, {{"S", 11, 8}}, {Bytes().u8(0).u8(1).f64(ms)})); }),
+        EXPECT_NE(errorOf([&] {
+                      load(reader, buildTable({}, {{"S", 11, 8}}, {Bytes().u8(0).u8(1).f64(ms)}));
+                  }),
                   "no error");
     }
 }
@@ -332,8 +335,8 @@ TEST(DBISAMReader, NullBytesStatusesAndImpossibleDates)
 TEST(DBISAMReader, OldHeadersAndDescriptorsTakeTheSameForm)
 {
     // Widths follow the types: text size + 1, a long 4, a double 8, a BLOB 8.
-    const std::vector<TFieldSpec> fields = {{"CODE", 1, 6, 5}, {"QTY", 6, 4}, {"PRICE", 7, 8}, {"PIC", 3, 8, 0, 23},
-                                            {"NOTE", 3, 8, 0, 22}};
+    const std::vector<TFieldSpec> fields = {
+        {"CODE", 1, 6, 5}, {"QTY", 6, 4}, {"PRICE", 7, 8}, {"PIC", 3, 8, 0, 23}, {"NOTE", 3, 8, 0, 22}};
     const Bytes record = Bytes()
                              .u8(0)
                              .bytes(present().text(std::string("A-1\0\0\0", 6)).data())
@@ -363,23 +366,26 @@ TEST(DBISAMReader, BlobsFollowTheirBlocks)
     TempDir dir;
     const std::vector<TFieldSpec> fields = {{"ID", 6, 4}, {"DATA", 3, 8, 0, 22}};
     const auto row = [](std::int32_t id, std::int32_t block) {
-        return Bytes().u8(0).bytes(present().u32(static_cast<std::uint32_t>(id)).data()).u8(block ? 1 : 0).u32(
-            static_cast<std::uint32_t>(block)).u32(0);
+        return Bytes()
+            .u8(0)
+            .bytes(present().u32(static_cast<std::uint32_t>(id)).data())
+            .u8(block ? 1 : 0)
+            .u32(static_cast<std::uint32_t>(block))
+            .u32(0);
     };
     const std::string text(100, 'a');
     // Block 1 goes on in block 3; block 2 goes on in the bytes after it; block 2000 lies
     // past 64 KiB; block 5 is stored as -5.
-    const std::vector<std::uint8_t> blob =
-        blobFile(64, {{1, blobBlock(3, text.substr(0, 46), 100)},
-                      {3, blobBlock(0, text.substr(46), 0)},
-                      {2, blobBlock(0, "first ", 12)},
-                      {5, blobBlock(0, "five", 4)},
-                      {2000, blobBlock(0, "far", 3)}});
+    const std::vector<std::uint8_t> blob = blobFile(64, {{1, blobBlock(3, text.substr(0, 46), 100)},
+                                                         {3, blobBlock(0, text.substr(46), 0)},
+                                                         {2, blobBlock(0, "first ", 12)},
+                                                         {5, blobBlock(0, "five", 4)},
+                                                         {2000, blobBlock(0, "far", 3)}});
     std::vector<std::uint8_t> withTail = blob;
     // Block 2 declares 12 bytes and holds 6: the next 6 follow right after them.
     std::memcpy(withTail.data() + 2 * 64 + 18 + 6, "second", 6);
-    WriteFile(dir.File("t.dat"), buildTable({}, fields, {row(1, 1), row(2, 2), row(3, -5), row(4, 2000), row(5, 0),
-                                                         row(6, 900000)}));
+    WriteFile(dir.File("t.dat"),
+              buildTable({}, fields, {row(1, 1), row(2, 2), row(3, -5), row(4, 2000), row(5, 0), row(6, 900000)}));
     WriteFile(dir.File("t.BLB"), withTail);
     TDBISAM reader;
     reader.ByRowMode = false;
