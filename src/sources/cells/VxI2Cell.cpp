@@ -97,7 +97,9 @@ void TVxImportFromCell::FirstRow()
 {
     if (reader_)
         reader_->ResetRows();
-    CurrentRowIndex = RowFirst - 1;
+    // Rows count from 1; a first row below that starts at the sheet's first row rather
+    // than before it (and RowFirst - 1 cannot overflow).
+    CurrentRowIndex = RowFirst > 1 ? RowFirst - 1 : 0;
 }
 
 bool TVxImportFromCell::HasRow()

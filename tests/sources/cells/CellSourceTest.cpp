@@ -68,7 +68,9 @@ TEST(CellSource, RowsRunFromRowFirstToRowLastWithinTheSheet)
         std::vector<std::string> column;
     };
     for (const Case &c :
-         {Case{2, 2147483647, {"1", "2", "3"}}, Case{1, 2, {"ID", "1"}}, Case{4, 9, {"3"}}, Case{6, 9, {}}}) {
+         {Case{2, 2147483647, {"1", "2", "3"}}, Case{1, 2, {"ID", "1"}}, Case{4, 9, {"3"}}, Case{6, 9, {}},
+          // Below the first row: from the first row, with no empty row before it.
+          Case{0, 2, {"ID", "1"}}, Case{-2147483647 - 1, 1, {"ID"}}}) {
         TVxImportFromXLS source;
         source.SourceFileName = XlsData("table.xls");
         source.RowFirst = c.first;
