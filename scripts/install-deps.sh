@@ -8,6 +8,7 @@ packages=(
   firebird3.0-server-core firebird3.0-utils firebird3.0-server libfbclient2 firebird-dev
   qt6-base-dev libgl-dev fonts-dejavu-core
   libgsf-1-dev libgtest-dev libzip-dev libexpat1-dev libreadstat-dev
+  mdbtools-dev unixodbc-dev odbcinst libsqliteodbc
   time locales clang-format
   clang libclang-rt-14-dev
 )

@@ -355,6 +355,11 @@ std::string TVxImportBaseComponent::GetTableName() const
 {
     if (!TableName.empty())
         return TableName;
+    return DataSetTableName();
+}
+
+std::string TVxImportBaseComponent::DataSetTableName() const
+{
     std::string name;
     if (DataSet && !DataSet->GetStringProperty("TableName", name) && !DataSet->GetStringProperty("CommandText", name)) {
         std::string sql;

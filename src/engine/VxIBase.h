@@ -176,7 +176,8 @@ public:
     // that is empty.
     std::string SpecificationFolder() const;
     virtual void Assign(const TVxImportBaseComponent &source);
-    std::string GetTableName() const;
+    // The destination table's name: TableName, or what the destination dataset tells.
+    virtual std::string GetTableName() const;
     static TVxIDataType FieldTypeToDataType(TFieldType type);
 
     // The identifier handler of every expression the engine evaluates.
@@ -201,6 +202,8 @@ protected:
     // sources whose values are asked for by position.
     void AutoMapColumnsToCaptions();
     TField *DestinationField(int position) const;
+    // The table the destination dataset reads, from its table name, command or SQL text.
+    std::string DataSetTableName() const;
     TField *SlotField(Variant &slot, int &position) const;
 
     // ProcessRow in two halves: the slots' values, then the conditions, the record event

@@ -1,0 +1,321 @@
+#include "sources/access/MdbFile.h"
+
+#include "sources/common/TextDecode.h"
+#include "values/StringList.h"
+
+#include <mdbtools.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <span>
+
+namespace sources::access {
+
+struct TMdbFile::THandle {
+    MdbHandle *mdb = nullptr;
+    ~THandle()
+    {
+        if (mdb)
+            mdb_close(mdb);
+    }
+};
+
+namespace {
+
+// Text, memo and decimal values come through buffers of this size; a memo longer than
+// that is refused rather than cut.
+constexpr std::size_t TextBindSize = 256 * 1024;
+constexpr std::size_t MinimumBindSize = 4 * 1024;
+
+// Access 2019's extended date and time: 42 characters, the day (0 is 1 January of year 1),
+// the time of day in ticks of 100 ns, and a version, separated by colons.
+constexpr int ExtendedDateTime = 0x14;
+constexpr std::int64_t TicksPerDay = 864000000000;
+constexpr std::int64_t DayZeroToEngineDays = 693593;
+
+// The text of a Jet 4 or later text field: UTF-16LE, or, behind the marker FF FE, runs
+// of one byte a character (the compressed form) and of two, a zero byte between them.
+std::string jetText(std::span<const unsigned char> bytes)
+{
+    if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE)
+        return sources::Utf16LeToUtf8(bytes);
+    std::string text;
+    bool compressed = true;
+    std::size_t start = 2;
+    const auto segment = [&](std::size_t end) {
+        const auto run = bytes.subspan(start, end - start);
+        if (compressed) {
+            for (unsigned char c : run)
+                sources::AppendUtf8(text, c);
+        } else {
+            text += sources::Utf16LeToUtf8(run);
+        }
+    };
+    for (std::size_t i = 2; i < bytes.size(); ++i) {
+        if (bytes[i] != 0)
+            continue;
+        segment(i);
+        compressed = !compressed;
+        start = i + 1;
+    }
+    segment(bytes.size());
+    return text;
+}
+
+Variant extendedDateTime(std::span<const unsigned char> bytes)
+{
+    const std::string text(bytes.begin(), bytes.end());
+    std::int64_t day = -1, ticks = -1;
+    const auto number = [&text](std::size_t at, std::int64_t &value) {
+        return text.size() >= at + 19 &&
+               std::from_chars(text.data() + at, text.data() + at + 19, value).ptr == text.data() + at + 19;
+    };
+    if (!number(0, day) || text[19] != ':' || !number(20, ticks) || ticks < 0 || ticks >= TicksPerDay || day < 0 ||
+        day > 3652058)
+        throw EAccessError("An extended date of the Access database is damaged: " + text.substr(0, 42));
+    const double date = static_cast<double>(day - DayZeroToEngineDays);
+    const double time = static_cast<double>(ticks) / static_cast<double>(TicksPerDay);
+    // Before the engine's day 0 the time still counts forward from midnight.
+    return Variant::DateTime(date >= 0 ? date + time : date - time);
+}
+
+struct TFreeTable {
+    void operator()(MdbTableDef *table) const { mdb_free_tabledef(table); }
+};
+
+MdbColumn *columnAt(MdbTableDef *table, int index)
+{
+    return static_cast<MdbColumn *>(g_ptr_array_index(table->columns, static_cast<guint>(index)));
+}
+
+bool bindsText(int type)
+{
+    switch (type) {
+    case MDB_BOOL:
+    case MDB_TEXT:
+    case MDB_MEMO:
+    case MDB_NUMERIC:
+    case MDB_REPID:
+    case MDB_OLE:
+    case MDB_COMPLEX: return true;
+    default: return type > MDB_COMPLEX && type != ExtendedDateTime; // kinds this library version has no decoding of
+    }
+}
+
+TRecordsetField describe(const MdbColumn &column)
+{
+    TRecordsetField field;
+    field.Name = column.name;
+    field.Size = column.col_size;
+    switch (column.col_type) {
+    case MDB_BOOL: field.DataType = TVxIDataType::itBoolean; break;
+    case MDB_BYTE:
+    case MDB_INT:
+    case MDB_LONGINT:
+        field.DataType = TVxIDataType::itInteger;
+        field.Alignment = TAlignment::taRightJustify;
+        break;
+    case MDB_MONEY:
+    case MDB_FLOAT:
+    case MDB_DOUBLE:
+    case MDB_NUMERIC:
+        field.DataType = TVxIDataType::itFloat;
+        field.Alignment = TAlignment::taRightJustify;
+        if (column.col_type == MDB_NUMERIC) {
+            field.Size = column.col_prec;
+            field.Precision = column.col_scale;
+        }
+        break;
+    case MDB_DATETIME:
+    case ExtendedDateTime: field.DataType = TVxIDataType::itDateTime; break;
+    case MDB_BINARY:
+    case MDB_OLE: field.DataType = TVxIDataType::itBLOB; break;
+    case MDB_MEMO: field.DataType = TVxIDataType::itMEMO; break;
+    default: field.DataType = TVxIDataType::itString; break;
+    }
+    return field;
+}
+
+// The records of one table. Fixed-size numbers and dates are read from the row's own
+// bytes, so that no text formatting (or its locale) comes between; texts, memos and
+// decimals come as mdbtools writes them, in UTF-8.
+class TAccessRecordset : public TRecordset {
+public:
+    // The table's columns are read already.
+    TAccessRecordset(MdbHandle *mdb, std::unique_ptr<MdbTableDef, TFreeTable> owned)
+        : mdb_(mdb), table_(std::move(owned))
+    {
+        MdbTableDef *table = table_.get();
+        const int count = static_cast<int>(table->num_cols);
+        buffers_.resize(static_cast<std::size_t>(count));
+        lengths_.assign(static_cast<std::size_t>(count), 0);
+        for (int i = 0; i < count; ++i) {
+            const MdbColumn *column = columnAt(table, i);
+            fields_.push_back(describe(*column));
+            if (!bindsText(column->col_type))
+                continue;
+            buffers_[static_cast<std::size_t>(i)].assign(mdb->bind_size, '\0');
+            mdb_bind_column(table, i + 1, buffers_[static_cast<std::size_t>(i)].data(),
+                            &lengths_[static_cast<std::size_t>(i)]);
+        }
+    }
+
+    void MoveFirst() override
+    {
+        mdb_rewind_table(table_.get());
+        MoveNext();
+    }
+    void MoveNext() override { eof_ = !mdb_fetch_row(table_.get()); }
+    bool Eof() const override { return eof_; }
+    std::optional<std::int64_t> RecordCount() const override { return table_->num_rows; }
+
+    Variant Value(int field) override
+    {
+        MdbColumn *column = columnAt(table_.get(), field);
+        const auto index = static_cast<std::size_t>(field);
+        const std::string_view text(buffers_[index].data(), static_cast<std::size_t>(std::max(lengths_[index], 0)));
+        if (column->col_type == MDB_BOOL)
+            return Variant(text == "1");
+        if (column->cur_value_len <= 0)
+            return Variant::Null();
+        switch (column->col_type) {
+        case MDB_BYTE: return Variant(static_cast<std::int32_t>(rowBytes(*column, 1)[0]));
+        case MDB_INT: return Variant(static_cast<std::int32_t>(mdb_get_int16(mdb_->pg_buf, column->cur_value_start)));
+        case MDB_LONGINT:
+            return Variant(static_cast<std::int32_t>(mdb_get_int32(mdb_->pg_buf, column->cur_value_start)));
+        case MDB_MONEY: return Variant(static_cast<double>(rowInt64(*column)) / 10000.0);
+        case MDB_FLOAT: return Variant(static_cast<double>(mdb_get_single(mdb_->pg_buf, column->cur_value_start)));
+        case MDB_DOUBLE: return Variant(mdb_get_double(mdb_->pg_buf, column->cur_value_start));
+        // Days since 30 December 1899, the time as the fraction: the engine's own count.
+        case MDB_DATETIME: return Variant::DateTime(mdb_get_double(mdb_->pg_buf, column->cur_value_start));
+        case MDB_BINARY: {
+            const auto bytes = rowBytes(*column, static_cast<std::size_t>(column->cur_value_len));
+            return Variant(std::string(bytes.begin(), bytes.end()));
+        }
+        case MDB_OLE: return oleValue(*column);
+        case ExtendedDateTime:
+            return extendedDateTime(rowBytes(*column, static_cast<std::size_t>(column->cur_value_len)));
+        case MDB_TEXT:
+            // mdbtools' conversion loses the characters beyond 16 bits (emoji become "??").
+            if (mdb_->f->jet_version != MDB_VER_JET3)
+                return Variant(jetText(rowBytes(*column, static_cast<std::size_t>(column->cur_value_len))));
+            [[fallthrough]];
+        case MDB_MEMO:
+            if (text.size() + 1 >= mdb_->bind_size)
+                throw EAccessError("The memo of field " + std::string(column->name) + " is longer than " +
+                                   std::to_string(TextBindSize / 1024) + " KiB and cannot be read whole");
+            return Variant(std::string(text));
+        default: return Variant(std::string(text)); // decimals as their text, GUIDs, the rest
+        }
+    }
+
+private:
+    // The value's bytes in the row, checked against the page.
+    std::span<const unsigned char> rowBytes(const MdbColumn &column, std::size_t count) const
+    {
+        const auto start = static_cast<std::size_t>(std::max(column.cur_value_start, 0));
+        if (start > sizeof mdb_->pg_buf || count > sizeof mdb_->pg_buf - start ||
+            count > static_cast<std::size_t>(column.cur_value_len))
+            throw EAccessError("A record of the table " + std::string(table_->name) + " is damaged");
+        return {mdb_->pg_buf + start, count};
+    }
+
+    std::int64_t rowInt64(const MdbColumn &column) const
+    {
+        const auto bytes = rowBytes(column, 8);
+        std::uint64_t value = 0;
+        for (std::size_t i = 8; i > 0; --i)
+            value = value << 8 | bytes[i - 1];
+        return static_cast<std::int64_t>(value);
+    }
+
+    Variant oleValue(MdbColumn &column)
+    {
+        std::size_t size = 0;
+        void *bytes = mdb_ole_read_full(mdb_, &column, &size);
+        if (!bytes)
+            return Variant::Null();
+        std::string value(static_cast<const char *>(bytes), size);
+        free(bytes);
+        return Variant(std::move(value));
+    }
+
+    MdbHandle *mdb_;
+    std::unique_ptr<MdbTableDef, TFreeTable> table_;
+    std::vector<std::vector<char>> buffers_;
+    std::vector<int> lengths_;
+    bool eof_ = true;
+};
+
+MdbHandle *prepared(MdbHandle *mdb, const std::string &what)
+{
+    if (!mdb)
+        throw EAccessError(what + " is no Access database that can be read (or it is encrypted)");
+    mdb_set_boolean_fmt_numbers(mdb);
+    if (!mdb_read_catalog(mdb, MDB_ANY)) {
+        mdb_close(mdb);
+        throw EAccessError(what + " is no Access database that can be read (or it is encrypted)");
+    }
+    return mdb;
+}
+
+std::vector<MdbCatalogEntry *> catalogue(MdbHandle *mdb)
+{
+    std::vector<MdbCatalogEntry *> entries;
+    for (guint i = 0; mdb->catalog && i < mdb->catalog->len; ++i)
+        entries.push_back(static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i)));
+    return entries;
+}
+
+} // namespace
+
+TMdbFile::TMdbFile(const std::string &fileName) : handle_(std::make_unique<THandle>())
+{
+    handle_->mdb = prepared(mdb_open(fileName.c_str(), MDB_NOFLAGS), "The file " + fileName);
+}
+
+TMdbFile::TMdbFile(const void *bytes, std::size_t size) : handle_(std::make_unique<THandle>())
+{
+    handle_->mdb = prepared(mdb_open_buffer(const_cast<void *>(bytes), size, MDB_NOFLAGS), "The data");
+}
+
+TMdbFile::~TMdbFile() = default;
+
+std::vector<std::string> TMdbFile::TableNames() const
+{
+    std::vector<std::string> names;
+    for (MdbCatalogEntry *entry : catalogue(handle_->mdb))
+        if (entry->object_type == MDB_TABLE && !mdb_is_system_table(entry))
+            names.emplace_back(entry->object_name);
+    return names;
+}
+
+bool TMdbFile::IsQuery(const std::string &name) const
+{
+    const auto entries = catalogue(handle_->mdb);
+    return std::any_of(entries.begin(), entries.end(), [&](const MdbCatalogEntry *entry) {
+        return entry->object_type == MDB_QUERY && Text::SameText(entry->object_name, name);
+    });
+}
+
+std::unique_ptr<TRecordset> TMdbFile::OpenTable(const std::string &name)
+{
+    MdbHandle *mdb = handle_->mdb;
+    if (IsQuery(name))
+        throw EAccessError("\"" + name + "\" is a stored query of the Access database; queries are not supported");
+    std::string copy = name;
+    MdbTableDef *table = mdb_read_table_by_name(mdb, copy.data(), MDB_TABLE);
+    if (!table)
+        throw EAccessError("The Access database has no table \"" + name + "\"");
+    std::unique_ptr<MdbTableDef, TFreeTable> owned(table);
+    bool memo = false;
+    if (!mdb_read_columns(table))
+        throw EAccessError("The columns of the table \"" + name + "\" cannot be read");
+    for (guint i = 0; i < table->num_cols; ++i)
+        memo = memo || columnAt(table, static_cast<int>(i))->col_type == MDB_MEMO;
+    mdb_set_bind_size(mdb, memo ? TextBindSize : MinimumBindSize);
+    return std::make_unique<TAccessRecordset>(mdb, std::move(owned));
+}
+
+} // namespace sources::access
