@@ -2,6 +2,7 @@
 
 #include "engine/ImpCnst.h"
 #include "session/SourceRegistry.h"
+#include "sources/odbc/VxI2ADO.h"
 #include "values/StringList.h"
 
 #include <ctime>
@@ -91,10 +92,22 @@ TVxImportBaseComponent &TImportSession::Load(const TImportRequest &request, TVxI
     TVxImportBaseComponent &source = *source_;
     source.Host = &host;
     source.LoadSpecification(request.SpecificationFile);
-    if (request.TableName)
-        source.TableName = *request.TableName;
-    if (source.TableName.empty())
-        throw EImportRequestError("no destination table: give --table or a specification with TableName");
+    if (dynamic_cast<TVxImportFromADODOA *>(&source)) {
+        // TableName names the table (or command) read from the database: the destination
+        // is named apart.
+        if (!request.TableName)
+            throw EImportRequestError("the specification's TableName names the table to read from the database: give "
+                                      "the destination table with --table");
+        if (auto *ado = dynamic_cast<TVxImportFromADO *>(&source); ado && ado->SQL.empty())
+            ado->SQL = source.TableName;
+        destinationTable_ = *request.TableName;
+    } else {
+        if (request.TableName)
+            source.TableName = *request.TableName;
+        if (source.TableName.empty())
+            throw EImportRequestError("no destination table: give --table or a specification with TableName");
+        destinationTable_ = source.TableName;
+    }
     if (request.SourceFileName)
         source.SourceFileName = *request.SourceFileName;
     if (request.Mode)
@@ -117,7 +130,7 @@ void TImportSession::Attach(const TConnectionSettings &settings)
 void TImportSession::PrepareDestination()
 {
     TVxImportBaseComponent &source = *source_;
-    const std::string table = source.TableName;
+    const std::string &table = destinationTable_;
     destination_.SetSQL({BrowseStatement(table), ""});
     destination_.Open();
 

@@ -96,6 +96,7 @@ private:
     TConnectionSettings connection_;
     TImportRequest request_;
     std::unique_ptr<TVxImportBaseComponent> source_;
+    std::string destinationTable_;
     int committedRows_ = 0;
 };
 

@@ -21,7 +21,11 @@ struct TSourceType {
     TCellReaderFactory CreateCellReader;
     // Documents the wizard previews by a routine of their own (HTML, XML): it fills the
     // column names and hands out the previewed rows.
-    std::function<void(const TMarkupPreviewRequest &, std::vector<std::string> &)> Preview;
+    using TPreview = std::function<void(const TMarkupPreviewRequest &, std::vector<std::string> &)>;
+    TPreview Preview = {};
+    // Types that read one of a database's tables (Access, ODBC): the tables of the file or
+    // connection named, with the system tables when asked for.
+    std::function<std::vector<std::string>(const std::string &source, bool systemTables)> TableNames = {};
 
     // The name specification files write ("Text", "XLS", ...).
     std::string Name() const { return TableTypeName(Type); }

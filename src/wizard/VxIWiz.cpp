@@ -2,6 +2,7 @@
 
 #include "session/SourceRegistry.h"
 #include "sources/cells/VxI2Cell.h"
+#include "sources/odbc/VxI2ADO.h"
 #include "ui_VxIWizForm.h"
 #include "wizard/MessageBoxes.h"
 #include "wizard/VxIWizForm.h"
@@ -22,6 +23,8 @@ void TVxIWizardDlg::RunImport()
     source.FormName = FormName;
     if (type.Type == TTableTypeImport::teAccess || type.Type == TTableTypeImport::teADO)
         source.TableName = TableName;
+    if (auto *ado = dynamic_cast<TVxImportFromADO *>(&source))
+        ado->SQL = TableName;
     if (auto *cells = dynamic_cast<TVxImportFromCell *>(&source))
         cells->SetSheetIndex(SheetIndex);
     source.Execute();

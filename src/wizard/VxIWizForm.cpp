@@ -2,8 +2,10 @@
 
 #include "session/SourceRegistry.h"
 #include "sources/cells/VxI2Cell.h"
+#include "sources/odbc/VxI2ADO.h"
 #include "ui_VxIWizForm.h"
 #include "values/RegionalSettings.h"
+#include "wizard/ConnectionDialog.h"
 #include "wizard/FileDialogFilter.h"
 #include "wizard/MessageBoxes.h"
 #include "wizard/VxIWiz.h"
@@ -117,8 +119,7 @@ TTypeFile typeFile(T type)
     case T::teParadox:
     case T::teDBase:
     case T::teSPSS:
-    case T::teClipboard:
-    case T::teVCalendar: {
+    case T::teClipboard: {
         std::string ext = type == T::teParadox ? ".DB" : type == T::teDBase ? ".DBF" : type == T::teSPSS ? ".SAV" : "";
         return {ext, std::string(source.Step1Text) + "|*" + ext + "|All files (*.*)|*.*"};
     }
@@ -256,6 +257,7 @@ void TfrmVxIWizard::ConnectControls()
     connect(ui_->edFileName, &QLineEdit::textChanged, this, &TfrmVxIWizard::FileNameChanged);
     connect(ui_->cbCharacterSet, &QComboBox::currentIndexChanged, this, &TfrmVxIWizard::FileNameChanged);
     connect(ui_->cbTableNames, &QComboBox::currentTextChanged, this, [this] { sourceChanged_ = true; });
+    ui_->cbTableNames->BeforePopup = [this] { FillTableNames(); };
     connect(ui_->rgSeparator, &TRadioGroup::Clicked, this, &TfrmVxIWizard::SeparatorClicked);
     connect(ui_->edSymbol, &QLineEdit::textEdited, this, [this] {
         ui_->rgSeparator->SetItemIndex(sepOther);
@@ -607,6 +609,11 @@ void TfrmVxIWizard::ApplyToImport(TVxImportBaseComponent *target)
     target->Mode = static_cast<TImportMode>(std::max(0, ui_->rgModeType->ItemIndex()));
     if (wizard != nullptr)
         wizard->TableName = ui_->cbTableNames->currentText().toStdString();
+    // A source that reads one of a database's tables reads the one of the table box.
+    if (dynamic_cast<TVxImportFromADODOA *>(target))
+        target->TableName = ui_->cbTableNames->currentText().toStdString();
+    if (auto *ado = dynamic_cast<TVxImportFromADO *>(target))
+        ado->SQL = ui_->cbTableNames->currentText().toStdString();
     if (auto *cells = dynamic_cast<TVxImportFromCell *>(target))
         cells->SetSheetIndex(ui_->tsSheets->currentIndex());
     if (wizard != nullptr)
@@ -920,8 +927,12 @@ void TfrmVxIWizard::changeEvent(QEvent *event)
 void TfrmVxIWizard::ChooseFile()
 {
     const T type = SelectedTableType();
-    if (type == T::teADO)
-        return; // no connection-string editor on this platform: the text is typed
+    if (type == T::teADO) {
+        TConnectionDialog dialog(ui_->edFileName->text(), this);
+        if (dialog.exec() == QDialog::Accepted)
+            ui_->edFileName->setText(dialog.ConnectionString());
+        return;
+    }
     const TTypeFile file = typeFile(type);
     QString proposed = ui_->edFileName->text();
     if (proposed.endsWith(':') || proposed.endsWith('\\') || proposed.endsWith('/'))
@@ -940,6 +951,24 @@ void TfrmVxIWizard::ChooseFile()
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     ui_->edFileName->setText(dialog.selectedFiles().front());
+}
+
+// The tables of the Access database or of the connection named in step 2, when the list
+// opens with nothing in it.
+void TfrmVxIWizard::FillTableNames()
+{
+    QComboBox *box = ui_->cbTableNames;
+    const auto &list = SourceTypeOf(SelectedTableType()).TableNames;
+    if (!box->isEnabled() || box->count() > 0 || !list)
+        return;
+    const QString text = box->currentText();
+    try {
+        for (const std::string &name : list(ui_->edFileName->text().toStdString(), false))
+            box->addItem(fromStd(name));
+    } catch (const std::exception &e) {
+        ShowMessageBox(TMessageKind::mkError, QString::fromUtf8(e.what()));
+    }
+    box->setCurrentText(text);
 }
 
 void TfrmVxIWizard::FileNameChanged()

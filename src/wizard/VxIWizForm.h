@@ -83,6 +83,7 @@ private:
     // Step 2 to 4.
     void ChooseFile();
     void FileNameChanged();
+    void FillTableNames();
     void SeparatorClicked();
     void TextOptionChanged();
     void DateOrderChanged();

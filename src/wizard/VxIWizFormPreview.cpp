@@ -250,6 +250,7 @@ void TfrmVxIWizard::ReadDocumentPreview()
     request.LastRow = LastRowNumber();
     request.FirstRow = ui_->chkShowFileHeader->isChecked() ? 1 : FirstRowNumber();
     request.TableName = tableName_;
+    request.SourceTable = ui_->cbTableNames->currentText().toStdString();
     request.OnRow = [this, grid](int columnCount, int rowNumber, const Variant &row, bool oem) {
         FillPreviewRow(grid, columnCount, rowNumber, row, oem);
     };

@@ -230,7 +230,7 @@ TEST_F(ImportTest, ConfigurationMistakesExitWithStatusTwo)
     dir.Write("clipboard.vxi", "[Common]\r\nTableType=Clipboard\r\nTableName=PEOPLE\r\n"); // no clipboard on a console
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"--spec " + dir.File("nope.vxi"), "not exist."},
-        {"--spec " + dir.File("access.vxi"), "type"},
+        {"--spec " + dir.File("access.vxi"), "--table"}, // its TableName is the table read
         {"--spec " + dir.File("garbled.vxi"), "hexadecimal"},
         {"--spec " + dir.File("clipboard.vxi"), "cannot read sources of type Clipboard"},
         {"--spec " + dir.File("people.vxi") + " --source " + dir.File("missing.csv"), "missing.csv"},

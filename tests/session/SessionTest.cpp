@@ -106,14 +106,15 @@ TEST(SourceRegistry, OneEntryPerTypeInTypeOrder)
         EXPECT_EQ(FindSourceType(t.Name()), &t) << t.Name();
         if (t.Readable()) {
             readable.push_back(t.Name());
-            EXPECT_FALSE(t.DefaultExt().empty()) << t.Name();
+            // A connection is no file.
+            EXPECT_EQ(t.DefaultExt().empty(), t.Type == TTableTypeImport::teADO) << t.Name();
         }
         if (t.CellBased)
             cellBased.push_back(t.Name());
         EXPECT_EQ(static_cast<bool>(t.CreateCellReader), t.CellBased && t.Readable()) << t.Name();
     }
-    EXPECT_EQ(readable, (Lines{"Paradox", "DBase", "Text", "HTML", "XLS", "WKS", "Quattro", "XML", "SPSS", "ADT",
-                               "DBISAM", "Clarion", "Clipboard"}));
+    EXPECT_EQ(readable, (Lines{"Paradox", "DBase", "Text", "HTML", "XLS", "WKS", "Quattro", "XML", "Access", "Word",
+                               "ADO", "SPSS", "ADT", "DBISAM", "Clarion", "Clipboard", "WAB", "VCalendar"}));
     EXPECT_EQ(cellBased, (Lines{"Paradox", "DBase", "XLS", "WKS", "Quattro", "SPSS", "ADT", "DBISAM", "Clarion", "WAB",
                                 "VCalendar"}));
     EXPECT_STREQ(SourceTypeOf(TTableTypeImport::teADO).Step1Text, "ADO connection");
@@ -124,7 +125,9 @@ TEST(SourceRegistry, OneEntryPerTypeInTypeOrder)
     EXPECT_EQ(SourceTypeOf(TTableTypeImport::teWKS).DefaultExt(), ".WK1");
     EXPECT_EQ(SourceTypeOf(TTableTypeImport::teWKS).FileFilter().rfind("Lotus 1-2-3 file (*.wks)|*.WKS|", 0), 0u);
     EXPECT_NE(SourceTypeOf(TTableTypeImport::teQuattro).FileFilter().find("|*.QPW|"), std::string::npos);
-    EXPECT_EQ(SourceTypeOf(TTableTypeImport::teAccess).FileFilter(), ""); // no reader yet
+    EXPECT_EQ(SourceTypeOf(TTableTypeImport::teAccess).FileFilter().rfind("MS Access database (*.mdb)|*.MDB|", 0), 0u);
+    EXPECT_TRUE(SourceTypeOf(TTableTypeImport::teAccess).TableNames);
+    EXPECT_TRUE(SourceTypeOf(TTableTypeImport::teADO).TableNames);
     EXPECT_EQ(FindSourceType("xls"), &SourceTypeOf(TTableTypeImport::teXLS));
     EXPECT_EQ(FindSourceType("Spreadsheet"), nullptr);
 }

@@ -27,16 +27,24 @@ TEST_F(WizardRunTest, TheChosenSourceImportsWithTheWizardsSettingsAndItsStatisti
     EXPECT_EQ(wizard.LastSource()->TableType, TTableTypeImport::teText);
 }
 
-TEST_F(WizardRunTest, ATypeWithoutAReaderIsRefusedByItsName)
+// A source that cannot be opened ends the run with its error, never as a success with no rows.
+TEST_F(WizardRunTest, ASourceThatCannotOpenEndsTheRunWithItsError)
 {
-    for (TTableTypeImport type : {TTableTypeImport::teWord, TTableTypeImport::teADO}) {
-        wizard.TableType = type;
-        try {
-            wizard.RunImport();
-            ADD_FAILURE() << TableTypeStep1Text(type);
-        } catch (const EVxIError &e) {
-            EXPECT_NE(std::string(e.what()).find(TableTypeStep1Text(type)), std::string::npos) << e.what();
-        }
+    struct TCase {
+        TTableTypeImport type;
+        std::string source;
+        std::string table;
+    };
+    const std::vector<TCase> cases = {
+        {TTableTypeImport::teWord, dir.File("missing.docx"), ""},
+        {TTableTypeImport::teAccess, dir.File("missing.mdb"), "Customers"},
+        {TTableTypeImport::teADO, "DRIVER={No Such Driver};DATABASE=x", "Customers"},
+    };
+    for (const TCase &c : cases) {
+        wizard.TableType = c.type;
+        wizard.SourceFileName = c.source;
+        wizard.TableName = c.table;
+        EXPECT_THROW(wizard.RunImport(), std::exception) << TableTypeStep1Text(c.type);
     }
     EXPECT_TRUE(rows().empty());
 }

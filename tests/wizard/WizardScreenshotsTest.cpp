@@ -2,6 +2,7 @@
 #include "engine/MemoryDataSet.h"
 #include "TestData.h"
 #include "WizardTestSupport.h"
+#include "wizard/ConnectionDialog.h"
 
 #include <QDir>
 
@@ -118,6 +119,25 @@ TEST_F(WizardScreenshots, EveryStep)
     QTest::keyClick(window.get(), Qt::Key_6, Qt::AltModifier);
     ASSERT_EQ(window->CurrentStep(), 6);
     Keep("wizard-6-advantage-preview");
+
+    wizard.TableType = TTableTypeImport::teAccess;
+    WriteFile(dir.File("sales.mdb"), ReadBytes(TestDataFolder("access") + "/testV1997.mdb"));
+    wizard.SourceFileName = dir.File("sales.mdb");
+    wizard.TableName = "Table1";
+    Open();
+    QTest::keyClick(window.get(), Qt::Key_2, Qt::AltModifier);
+    ASSERT_EQ(window->CurrentStep(), 2);
+    Keep("wizard-2-access-table");
+    QTest::keyClick(window.get(), Qt::Key_6, Qt::AltModifier);
+    ASSERT_EQ(window->CurrentStep(), 6);
+    Keep("wizard-6-access-preview");
+}
+
+TEST_F(WizardScreenshots, TheConnectionDialog)
+{
+    TConnectionDialog dialog("Driver={SQLite3};Database=/srv/data/people.sqlite;");
+    dialog.show();
+    KeepScreenshot(dialog, "connection-dialog");
 }
 
 } // namespace

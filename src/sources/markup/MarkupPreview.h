@@ -17,8 +17,9 @@ struct TMarkupPreviewRequest {
     int FieldNameRow = 1; // HTML: the table row that names the columns
     int LastRow = 2147483647;
     int FirstRow = 1;
-    std::string TableName; // XML: records may be named after it
-    bool Images = false;   // HTML: an image cell reads as its address
+    std::string TableName;   // XML: records may be named after it
+    std::string SourceTable; // a database's table (or an ODBC command) the source reads
+    bool Images = false;     // HTML: an image cell reads as its address
 };
 
 // The ";"-separated entries of a column list text.
