@@ -63,10 +63,38 @@ table_with_companion advantage adm "$root"/tests/data/adt/*.adt "$root"/tests/da
 table_with_companion dbisam blb "$root"/tests/data/dbisam/*.dat
 table_with_companion clarion mem "$root"/tests/data/clarion/*.dat
 
+# Access: the database as it is (the small ones: every page is read).
+mkdir -p "$out/access"
+for f in "$root"/tests/data/access/acc95.mdb "$root"/tests/data/access/testV1997.mdb; do
+  n=$((n + 1))
+  cat "$f" > "$out/access/seed$n"
+done
+
 for f in "$root"/tests/data/spss/*.sav; do
   [ -f "$f" ] || continue
   n=$((n + 1))
   { printf '\000'; cat "$f"; } > "$out/spss/seed$n"
+done
+
+# Word: a choice byte (the naming row 1, the first row 1), then the document; the kinds
+# that would be converted are seeds too, for the telling apart of kinds.
+mkdir -p "$out/word"
+for f in "$root"/tests/data/word/*.docx "$root"/tests/data/word/*.doc "$root"/tests/data/word/*.odt \
+  "$root"/tests/data/word/*.rtf; do
+  [ -f "$f" ] || continue
+  n=$((n + 1))
+  { printf '\002'; cat "$f"; } > "$out/word/seed$n"
+done
+
+# Address books and calendars: a choice byte (the mode, the regional settings), then the file.
+mkdir -p "$out/vcard" "$out/vcalendar"
+for f in "$root"/tests/data/vcard/*.vcf; do
+  n=$((n + 1))
+  { printf '\000'; cat "$f"; } > "$out/vcard/seed$n"
+done
+for f in "$root"/tests/data/calendar/*.ics "$root"/tests/data/calendar/*.vcs; do
+  n=$((n + 1))
+  { printf '\000'; cat "$f"; } > "$out/vcalendar/seed$n"
 done
 
 # Text: a layout byte (fixed, delimiter, qualifier, separator), field-name row, first row,
