@@ -3,6 +3,7 @@
 #include "FuzzImport.h"
 #include "engine/MemoryDataSet.h"
 #include "sources/cells/VxI2Cell.h"
+#include "values/StringList.h"
 
 #include <exception>
 #include <memory>
@@ -25,23 +26,36 @@ public:
     }
 };
 
+// How a harness reads its source: by column letters (a grid) or by the names the reader
+// gives its columns (address books, calendars), and the mappings of the import.
+struct TCellReading {
+    bool ByNames = false;
+    TStringList Mappings = {"ID=A", "NAME=B", "BORN=C", "AMOUNT=D"};
+};
+
 // A grid-shaped file read as an import reads it: the sheet, its columns, up to 500 rows
 // of 64 columns as text; then an import of its first columns into a destination in
 // memory. A refused file is refused with its message: that is all we ask.
-inline void ReadCellSource(TVxImportFromCell &source, const std::string &bytes, bool update)
+inline void ReadCellSource(TVxImportFromCell &source, const std::string &bytes, bool update,
+                           const TCellReading &how = {})
 {
     std::istringstream stream(bytes);
     source.SourceStream = &stream;
     try {
         source.OpenSource();
         source.CreateColumns();
+        if (how.ByNames)
+            source.AutoMapColumns();
         Variant value;
         int rows = 0;
-        for (source.FirstRow(); source.HasRow() && rows < 500; source.NextRow(), ++rows)
+        for (source.FirstRow(); source.HasRow() && rows < 500; source.NextRow(), ++rows) {
+            if (how.ByNames)
+                source.ProcessRow();
             for (int c = 0; c < source.Columns.Count() && c < 64; ++c) {
                 source.GetFieldValue(Variant(source.Columns[c].FieldName), value);
                 (void)value.AsString();
             }
+        }
         source.CloseSource();
     } catch (const std::exception &) {
     }
@@ -49,5 +63,5 @@ inline void ReadCellSource(TVxImportFromCell &source, const std::string &bytes, 
                                 {"NAME", TFieldType::ftString, 12},
                                 {"BORN", TFieldType::ftDate},
                                 {"AMOUNT", TFieldType::ftFloat}});
-    ImportIntoMemory(source, destination, stream, update, {"ID=A", "NAME=B", "BORN=C", "AMOUNT=D"});
+    ImportIntoMemory(source, destination, stream, update, how.Mappings);
 }

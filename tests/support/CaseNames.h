@@ -17,3 +17,19 @@ struct NameAfterFile {
         return FileCaseName(info.param);
     }
 };
+
+// The same for a parameter whose file is its field File.
+struct NameAfterFileField {
+    template <class Param> std::string operator()(const ::testing::TestParamInfo<Param> &info) const
+    {
+        return FileCaseName(info.param.File);
+    }
+};
+
+// The name generator of a table of cases, each named by its field What.
+struct NameAfterWhat {
+    template <class Param> std::string operator()(const ::testing::TestParamInfo<Param> &info) const
+    {
+        return info.param.What;
+    }
+};

@@ -133,6 +133,16 @@ bool TVxImportFromCell::ProcessRow()
 
 // ---------------------------------------------------------------- values
 
+bool TVxImportFromCell::GetReaderFieldValue(const Variant &name, Variant &value)
+{
+    const int field = reader_ ? reader_->FindField(name.AsString()) : -1;
+    if (field < 0)
+        return false;
+    const TVxICell *cell = CurrentRow ? CurrentRow->Cols.Cell(field) : nullptr;
+    value = cell ? cell->Value : Variant::Null();
+    return true;
+}
+
 void TVxImportFromCell::GetFieldValue(const Variant &name, Variant &value)
 {
     const std::string text = name.AsString();

@@ -50,6 +50,9 @@ public:
 
 protected:
     TSpreadSheet &SelectedSheet();
+    // The value of a reader field of that name in the current row: no value when the row
+    // does not have it. False when the reader has no such field.
+    bool GetReaderFieldValue(const Variant &name, Variant &value);
 
 private:
     void LoadReader();

@@ -42,12 +42,6 @@ void TVxImportFromWAB::AutoMapColumns()
 
 void TVxImportFromWAB::GetFieldValue(const Variant &name, Variant &value)
 {
-    const TSpreadSheetFile *reader = SpreadSheetFile();
-    const int field = reader ? reader->FindField(name.AsString()) : -1;
-    if (field < 0) {
+    if (!GetReaderFieldValue(name, value))
         TVxImportFromCell::GetFieldValue(name, value);
-        return;
-    }
-    const TVxICell *cell = CurrentRow ? CurrentRow->Cols.Cell(field) : nullptr;
-    value = cell ? cell->Value : Variant::Null();
 }

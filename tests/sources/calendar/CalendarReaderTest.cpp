@@ -23,21 +23,6 @@
 
 namespace {
 
-// Case names: a case's What, a fixture's file.
-struct NameAfterWhat {
-    template <class Param> std::string operator()(const ::testing::TestParamInfo<Param> &param) const
-    {
-        return param.param.What;
-    }
-};
-
-struct NameAfterFileField {
-    template <class Param> std::string operator()(const ::testing::TestParamInfo<Param> &param) const
-    {
-        return FileCaseName(param.param.File);
-    }
-};
-
 std::string calendarData(const std::string &name) { return TestDataFolder("calendar") + "/" + name; }
 
 std::unique_ptr<TVCalendarFile> readText(const std::string &text)

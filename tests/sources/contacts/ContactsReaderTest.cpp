@@ -19,21 +19,6 @@
 
 namespace {
 
-// Case names: a case's What, a fixture's file.
-struct NameAfterWhat {
-    template <class Param> std::string operator()(const ::testing::TestParamInfo<Param> &param) const
-    {
-        return param.param.What;
-    }
-};
-
-struct NameAfterFileField {
-    template <class Param> std::string operator()(const ::testing::TestParamInfo<Param> &param) const
-    {
-        return FileCaseName(param.param.File);
-    }
-};
-
 std::string vcardData(const std::string &name) { return TestDataFolder("vcard") + "/" + name; }
 
 // A cell of a card by its column's name, as ValueText writes it; "-" for none.

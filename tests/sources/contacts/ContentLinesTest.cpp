@@ -2,6 +2,7 @@
 // unfolding, quoted-printable with its soft breaks and character sets, parameters in every
 // spelling, escapes and dates.
 
+#include "CaseNames.h"
 #include "CellText.h"
 #include "sources/common/ContentLines.h"
 
@@ -14,14 +15,6 @@ using sources::ReadContentLines;
 using sources::TContentLine;
 
 namespace {
-
-// Case names: a case's What, a fixture's file.
-struct NameAfterWhat {
-    template <class Param> std::string operator()(const ::testing::TestParamInfo<Param> &param) const
-    {
-        return param.param.What;
-    }
-};
 
 // "NAME=value" for every line, the group in front ("item1.EMAIL=...").
 std::vector<std::string> namesAndValues(const std::string &text)

@@ -6,6 +6,7 @@
 #include "Files.h"
 #include "TempDir.h"
 #include "TestData.h"
+#include "WordRows.h"
 #include "sources/word/OfficeConverter.h"
 #include "sources/word/VxI2Word.h"
 
@@ -27,25 +28,6 @@ using sources::word::EWordError;
 namespace {
 
 namespace fs = std::filesystem;
-using Rows = std::vector<std::vector<std::string>>;
-
-std::string wordData(const std::string &name) { return TestDataFolder("word") + "/" + name; }
-
-Rows readRows(TVxImportFromWord &source)
-{
-    Rows rows;
-    source.OpenSource();
-    for (source.FirstRow(); source.HasRow(); source.NextRow()) {
-        std::vector<std::string> row;
-        for (const std::string &name : source.ColumnNames()) {
-            Variant value;
-            source.GetFieldValue(Variant(name), value);
-            row.push_back(value.AsString());
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
 
 Rows readFile(const std::string &file, const std::string &office, int timeout = 120)
 {

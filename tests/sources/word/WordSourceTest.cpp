@@ -5,6 +5,7 @@
 #include "Files.h"
 #include "TempDir.h"
 #include "TestData.h"
+#include "WordRows.h"
 #include "engine/MemoryDataSet.h"
 #include "sources/word/VxI2Word.h"
 #include "sources/word/VxWord.h"
@@ -20,29 +21,8 @@ using sources::word::TWordDocumentKind;
 
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-
-std::string wordData(const std::string &name) { return TestDataFolder("word") + "/" + name; }
-
 // Never a real office program: these tests read .docx documents only.
 constexpr const char *NoOffice = "/nonexistent/soffice";
-
-// Every row the source serves, each column read by its name.
-Rows readRows(TVxImportFromWord &source)
-{
-    Rows rows;
-    source.OpenSource();
-    for (source.FirstRow(); source.HasRow(); source.NextRow()) {
-        std::vector<std::string> row;
-        for (const std::string &name : source.ColumnNames()) {
-            Variant value;
-            source.GetFieldValue(Variant(name), value);
-            row.push_back(value.AsString());
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
 
 Rows readFile(const std::string &name, int rowFieldNames = 0, int first = 1, int last = INT_MAX)
 {
