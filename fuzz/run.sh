@@ -14,7 +14,7 @@ build="$1"
 seconds="$2"
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(excel dbase paradox advantage dbisam access access_file clarion spss vcard vcalendar word text html xml lotus quattro expression specification)
+[ ${#targets[@]} -gt 0 ] || targets=(excel dbase paradox advantage dbisam access access_file access_values clarion spss vcard vcalendar word text html xml lotus quattro expression specification)
 
 # Seeds are made anew for each run, in a folder of its own: runs may go on side by side.
 seeds="$(mktemp -d)"

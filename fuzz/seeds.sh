@@ -69,6 +69,12 @@ for f in "$root"/tests/data/access/acc95.mdb "$root"/tests/data/access/testV1997
   n=$((n + 1))
   cat "$f" > "$out/access/seed$n"
 done
+# The values decoded from a row's bytes: texts as Jet 4 writes them, an extended date.
+mkdir -p "$out/access_values"
+printf 'a\000b\000' > "$out/access_values/utf16"
+printf '\377\376abc\000\075\330\000\336\000xyz' > "$out/access_values/compressed"
+printf '0000000000000738685:0000000459000000000:7                   ' > "$out/access_values/date"
+
 # Read in this process: every database the reader opens, for the text, date and memo
 # kinds of the later versions too.
 mkdir -p "$out/access_file"

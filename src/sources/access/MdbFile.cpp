@@ -1,12 +1,13 @@
 #include "sources/access/MdbFile.h"
 
-#include "sources/common/TextDecode.h"
+#include "sources/access/JetValues.h"
+
 #include "values/StringList.h"
 
 #include <mdbtools.h>
 
 #include <algorithm>
-#include <charconv>
+#include <bit>
 #include <cstring>
 #include <span>
 
@@ -28,57 +29,8 @@ namespace {
 constexpr std::size_t TextBindSize = 256 * 1024;
 constexpr std::size_t MinimumBindSize = 4 * 1024;
 
-// Access 2019's extended date and time: 42 characters, the day (0 is 1 January of year 1),
-// the time of day in ticks of 100 ns, and a version, separated by colons.
-constexpr int ExtendedDateTime = 0x14;
-constexpr std::int64_t TicksPerDay = 864000000000;
-constexpr std::int64_t DayZeroToEngineDays = 693593;
-
-// The text of a Jet 4 or later text field: UTF-16LE, or, behind the marker FF FE, runs
-// of one byte a character (the compressed form) and of two, a zero byte between them.
-std::string jetText(std::span<const unsigned char> bytes)
-{
-    if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE)
-        return sources::Utf16LeToUtf8(bytes);
-    std::string text;
-    bool compressed = true;
-    std::size_t start = 2;
-    const auto segment = [&](std::size_t end) {
-        const auto run = bytes.subspan(start, end - start);
-        if (compressed) {
-            for (unsigned char c : run)
-                sources::AppendUtf8(text, c);
-        } else {
-            text += sources::Utf16LeToUtf8(run);
-        }
-    };
-    for (std::size_t i = 2; i < bytes.size(); ++i) {
-        if (bytes[i] != 0)
-            continue;
-        segment(i);
-        compressed = !compressed;
-        start = i + 1;
-    }
-    segment(bytes.size());
-    return text;
-}
-
-Variant extendedDateTime(std::span<const unsigned char> bytes)
-{
-    const std::string text(bytes.begin(), bytes.end());
-    std::int64_t day = -1, ticks = -1;
-    const auto number = [&text](std::size_t at, std::int64_t &value) {
-        return text.size() >= at + 19 &&
-               std::from_chars(text.data() + at, text.data() + at + 19, value).ptr == text.data() + at + 19;
-    };
-    if (!number(0, day) || text[19] != ':' || !number(20, ticks) || ticks < 0 || ticks >= TicksPerDay || day < 0 ||
-        day > 3652058)
-        throw EAccessError("An extended date of the Access database is damaged: " + text.substr(0, 42));
-    const double date = static_cast<double>(day - DayZeroToEngineDays);
-    const double time = static_cast<double>(ticks) / static_cast<double>(TicksPerDay);
-    // Before the engine's day 0 the time still counts forward from midnight.
-    return Variant::DateTime(date >= 0 ? date + time : date - time);
-}
+// The column kind of Access 2019's extended date and time (JetValues.h).
+constexpr int ExtendedDateTimeKind = 0x14;
 
 struct TFreeTable {
     void operator()(MdbTableDef *table) const { mdb_free_tabledef(table); }
@@ -99,7 +51,7 @@ bool bindsText(int type)
     case MDB_REPID:
     case MDB_OLE:
     case MDB_COMPLEX: return true;
-    default: return type > MDB_COMPLEX && type != ExtendedDateTime; // kinds this library version has no decoding of
+    default: return type > MDB_COMPLEX && type != ExtendedDateTimeKind; // kinds this library version has no decoding of
     }
 }
 
@@ -128,7 +80,7 @@ TRecordsetField describe(const MdbColumn &column)
         }
         break;
     case MDB_DATETIME:
-    case ExtendedDateTime: field.DataType = TVxIDataType::itDateTime; break;
+    case ExtendedDateTimeKind: field.DataType = TVxIDataType::itDateTime; break;
     case MDB_BINARY:
     case MDB_OLE: field.DataType = TVxIDataType::itBLOB; break;
     case MDB_MEMO: field.DataType = TVxIDataType::itMEMO; break;
@@ -155,9 +107,13 @@ public:
             fields_.push_back(describe(*column));
             if (!bindsText(column->col_type))
                 continue;
-            buffers_[static_cast<std::size_t>(i)].assign(mdb->bind_size, '\0');
-            mdb_bind_column(table, i + 1, buffers_[static_cast<std::size_t>(i)].data(),
-                            &lengths_[static_cast<std::size_t>(i)]);
+            // Left unwritten: mdbtools writes each value with its end, and the length says
+            // how much of the buffer is the value. Zeroing 256 KiB a column cost more than
+            // reading the table.
+            auto &buffer = buffers_[static_cast<std::size_t>(i)];
+            buffer = std::make_unique_for_overwrite<char[]>(mdb->bind_size);
+            buffer[0] = '\0';
+            mdb_bind_column(table, i + 1, buffer.get(), &lengths_[static_cast<std::size_t>(i)]);
         }
     }
 
@@ -174,32 +130,32 @@ public:
     {
         MdbColumn *column = columnAt(table_.get(), field);
         const auto index = static_cast<std::size_t>(field);
-        const std::string_view text(buffers_[index].data(), static_cast<std::size_t>(std::max(lengths_[index], 0)));
+        const std::string_view text(buffers_[index].get(), static_cast<std::size_t>(std::max(lengths_[index], 0)));
         if (column->col_type == MDB_BOOL)
             return Variant(text == "1");
         if (column->cur_value_len <= 0)
             return Variant::Null();
         switch (column->col_type) {
         case MDB_BYTE: return Variant(static_cast<std::int32_t>(rowBytes(*column, 1)[0]));
-        case MDB_INT: return Variant(static_cast<std::int32_t>(mdb_get_int16(mdb_->pg_buf, column->cur_value_start)));
-        case MDB_LONGINT:
-            return Variant(static_cast<std::int32_t>(mdb_get_int32(mdb_->pg_buf, column->cur_value_start)));
-        case MDB_MONEY: return Variant(static_cast<double>(rowInt64(*column)) / 10000.0);
-        case MDB_FLOAT: return Variant(static_cast<double>(mdb_get_single(mdb_->pg_buf, column->cur_value_start)));
-        case MDB_DOUBLE: return Variant(mdb_get_double(mdb_->pg_buf, column->cur_value_start));
-        // Days since 30 December 1899, the time as the fraction: the engine's own count.
-        case MDB_DATETIME: return Variant::DateTime(mdb_get_double(mdb_->pg_buf, column->cur_value_start));
+        case MDB_INT: return Variant(static_cast<std::int32_t>(static_cast<std::int16_t>(rowNumber(*column, 2))));
+        case MDB_LONGINT: return Variant(static_cast<std::int32_t>(static_cast<std::uint32_t>(rowNumber(*column, 4))));
+        case MDB_MONEY: return Variant(static_cast<double>(static_cast<std::int64_t>(rowNumber(*column, 8))) / 10000.0);
+        case MDB_FLOAT:
+            return Variant(
+                static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(rowNumber(*column, 4)))));
+        case MDB_DOUBLE: return Variant(std::bit_cast<double>(rowNumber(*column, 8)));
+        case MDB_DATETIME: return dateTime(*column);
         case MDB_BINARY: {
             const auto bytes = rowBytes(*column, static_cast<std::size_t>(column->cur_value_len));
             return Variant(std::string(bytes.begin(), bytes.end()));
         }
         case MDB_OLE: return oleValue(*column);
-        case ExtendedDateTime:
-            return extendedDateTime(rowBytes(*column, static_cast<std::size_t>(column->cur_value_len)));
+        case ExtendedDateTimeKind:
+            return ExtendedDateTime(rowBytes(*column, static_cast<std::size_t>(column->cur_value_len)));
         case MDB_TEXT:
             // mdbtools' conversion loses the characters beyond 16 bits (emoji become "??").
             if (mdb_->f->jet_version != MDB_VER_JET3)
-                return Variant(jetText(rowBytes(*column, static_cast<std::size_t>(column->cur_value_len))));
+                return Variant(JetText(rowBytes(*column, static_cast<std::size_t>(column->cur_value_len))));
             [[fallthrough]];
         case MDB_MEMO:
             if (text.size() + 1 >= mdb_->bind_size)
@@ -221,13 +177,24 @@ private:
         return {mdb_->pg_buf + start, count};
     }
 
-    std::int64_t rowInt64(const MdbColumn &column) const
+    // A little-endian number of the row, of 1 to 8 bytes.
+    std::uint64_t rowNumber(const MdbColumn &column, std::size_t count) const
     {
-        const auto bytes = rowBytes(column, 8);
+        const auto bytes = rowBytes(column, count);
         std::uint64_t value = 0;
-        for (std::size_t i = 8; i > 0; --i)
+        for (std::size_t i = count; i > 0; --i)
             value = value << 8 | bytes[i - 1];
-        return static_cast<std::int64_t>(value);
+        return value;
+    }
+
+    // Days since 30 December 1899, the time as the fraction: the engine's own count. Access
+    // keeps the years 100 to 9999; anything else is a damaged record, not a date.
+    Variant dateTime(const MdbColumn &column) const
+    {
+        const double days = std::bit_cast<double>(rowNumber(column, 8));
+        if (!(days >= -657435.0 && days < 2958466.0))
+            throw EAccessError("A date of the table " + std::string(table_->name) + " is damaged");
+        return Variant::DateTime(days);
     }
 
     Variant oleValue(MdbColumn &column)
@@ -243,7 +210,7 @@ private:
 
     MdbHandle *mdb_;
     std::unique_ptr<MdbTableDef, TFreeTable> table_;
-    std::vector<std::vector<char>> buffers_;
+    std::vector<std::unique_ptr<char[]>> buffers_;
     std::vector<int> lengths_;
     bool eof_ = true;
 };
