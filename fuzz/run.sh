@@ -61,13 +61,17 @@ for t in "${targets[@]}"; do
     sort_faults=1
   fi
   [ -f "$here/$t.dict" ] && options+=(-dict="$here/$t.dict")
+  touch "$build/fuzz-$t.started"
   echo "== fuzz_$t: ${seconds}s${FUZZ_RUNS:+, $FUZZ_RUNS runs}${FUZZ_MAX_LEN:+, inputs up to $FUZZ_MAX_LEN bytes}"
-  if ! env "${fuzzing_env[@]}" "$build/fuzz/fuzz_$t" "${options[@]}" "$corpus" "$seeds/$t" > "$build/fuzz-$t.log" 2>&1; then
+  # In fork mode the status tells that faults were kept, not whose they are: they are
+  # sorted below.
+  if ! env "${fuzzing_env[@]}" "$build/fuzz/fuzz_$t" "${options[@]}" "$corpus" "$seeds/$t" > "$build/fuzz-$t.log" 2>&1 &&
+    [ -z "$sort_faults" ]; then
     tail -n 60 "$build/fuzz-$t.log"
     echo "fuzz_$t found a problem: $(ls -t "$findings" | head -n 1)" >&2
     exit 1
   fi
-  if [ -n "$sort_faults" ] && ! bash "$here/library-faults.sh" "$build/fuzz/fuzz_$t" "$findings"; then
+  if [ -n "$sort_faults" ] && ! bash "$here/library-faults.sh" "$build/fuzz/fuzz_$t" "$findings" "$build/fuzz-$t.started"; then
     echo "fuzz_$t found a problem in our code" >&2
     exit 1
   fi
