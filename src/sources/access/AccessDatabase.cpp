@@ -1,216 +1,115 @@
 #include "sources/access/AccessDatabase.h"
 
-#include <cerrno>
-#include <csignal>
+#include "sources/access/ReaderProcess.h"
+
+#include <cstdint>
 #include <cstring>
-#include <fcntl.h>
-#include <functional>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace sources::access {
 
 namespace {
 
-// What the reading process sends: a tag byte, then the tag's data.
+// What a reading process answers with, before its end.
 enum TTag : char {
     tgFields = 'F',
     tgCount = 'N',
     tgRow = 'R',
     tgName = 'T',
-    tgEnd = 'E',
-    tgError = 'X',
-};
-// The kinds of value.
-enum TKind : char {
-    kdNull = 'n',
-    kdBoolean = 'b',
-    kdInteger = 'i',
-    kdInt64 = 'l',
-    kdDouble = 'd',
-    kdDate = 't',
-    kdString = 's',
 };
 
-// Buffered writes of the reading process to its pipe; a parent that has gone ends it.
-class TWriter {
-public:
-    explicit TWriter(int fd) : fd_(fd) {}
-    void Byte(char c) { Put(&c, 1); }
-    template <class T> void Number(T value) { Put(&value, sizeof value); }
-    void Text(const std::string &text)
-    {
-        Number(static_cast<std::uint32_t>(text.size()));
-        Put(text.data(), text.size());
-    }
-    void Value(const Variant &value)
-    {
-        switch (value.VarType()) {
-        case TVarType::varBoolean: Byte(kdBoolean), Byte(value.AsBoolean() ? 1 : 0); break;
-        case TVarType::varShortInt:
-        case TVarType::varSmallint:
-        case TVarType::varInteger: Byte(kdInteger), Number(value.AsInteger()); break;
-        case TVarType::varInt64: Byte(kdInt64), Number(value.AsInt64()); break;
-        case TVarType::varDouble: Byte(kdDouble), Number(value.AsDouble()); break;
-        case TVarType::varDate: Byte(kdDate), Number(value.AsDateTime()); break;
-        case TVarType::varString:
-        case TVarType::varWideString: Byte(kdString), Text(*value.StringPointer()); break;
-        default: Byte(kdNull); break;
-        }
-    }
-    void Flush()
-    {
-        const char *p = buffer_.data();
-        std::size_t left = buffer_.size();
-        while (left > 0) {
-            const ssize_t n = write(fd_, p, left);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                _exit(1);
-            p += n;
-            left -= static_cast<std::size_t>(n);
-        }
-        buffer_.clear();
-    }
-
-private:
-    void Put(const void *bytes, std::size_t count)
-    {
-        buffer_.append(static_cast<const char *>(bytes), count);
-        if (buffer_.size() >= 64 * 1024)
-            Flush();
-    }
-
-    int fd_;
-    std::string buffer_;
+// What is asked of a reading process.
+enum TRequestKind : char {
+    rqTableNames = 'L',
+    rqTable = 'O',
 };
 
-// A reading process and the pipe it writes to. Ending it stops the process: it is one
-// this object started.
-class TReaderProcess {
-public:
-    TReaderProcess(const std::function<void(TWriter &)> &work, int silenceLimit) : silenceLimit_(silenceLimit)
-    {
-        int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0)
-            throw EAccessError("The Access database cannot be read: no pipe to a reading process");
-        pid_ = fork();
-        if (pid_ < 0) {
-            close(fds[0]);
-            close(fds[1]);
-            throw EAccessError("The Access database cannot be read: no reading process");
-        }
-        if (pid_ == 0)
-            Serve(fds[1], fds[0], work);
-        close(fds[1]);
-        fd_ = fds[0];
-    }
-    ~TReaderProcess()
-    {
-        close(fd_);
-        kill(pid_, SIGKILL);
-        int status = 0;
-        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
-    }
-    TReaderProcess(const TReaderProcess &) = delete;
-    TReaderProcess &operator=(const TReaderProcess &) = delete;
+// A request as it goes to the reading process: what is asked, of which database (a file
+// or the bytes themselves) and, for a table's records, of which table.
+struct TRequest {
+    TRequestKind Kind = rqTableNames;
+    bool InMemory = false;
+    std::string FileName;
+    std::string Bytes;
+    std::string Table;
 
-    char Byte()
+    std::string Encoded() const
     {
-        char c = 0;
-        Get(&c, 1);
-        return c;
-    }
-    template <class T> T Number()
-    {
-        T value{};
-        Get(&value, sizeof value);
-        return value;
-    }
-    std::string Text()
-    {
-        std::string text(Number<std::uint32_t>(), '\0');
-        Get(text.data(), text.size());
-        return text;
-    }
-    Variant Value()
-    {
-        switch (Byte()) {
-        case kdBoolean: return Variant(Byte() != 0);
-        case kdInteger: return Variant(Number<std::int32_t>());
-        case kdInt64: return Variant(Number<std::int64_t>());
-        case kdDouble: return Variant(Number<double>());
-        case kdDate: return Variant::DateTime(Number<double>());
-        case kdString: return Variant(Text());
-        default: return Variant::Null();
+        std::string out(1, Kind);
+        out += InMemory ? '1' : '0';
+        for (const std::string *part : {&FileName, &Bytes, &Table}) {
+            const auto size = static_cast<std::uint64_t>(part->size());
+            out.append(reinterpret_cast<const char *>(&size), sizeof size);
+            out += *part;
         }
-    }
-    // The tag of what comes next; the reading process's own error is raised.
-    char Tag()
-    {
-        const char tag = Byte();
-        if (tag == tgError)
-            throw EAccessError(Text());
-        return tag;
+        return out;
     }
 
-private:
-    [[noreturn]] static void Serve(int out, int in, const std::function<void(TWriter &)> &work)
+    static TRequest Decoded(const std::string &in)
     {
-        close(in);
-        signal(SIGPIPE, SIG_DFL);
-        // mdbtools writes its complaints (and dumps of damaged pages) to the standard
-        // output and error; the reader reports its own.
-        const int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) {
-            dup2(null, STDOUT_FILENO);
-            dup2(null, STDERR_FILENO);
+        TRequest request;
+        if (in.size() < 2)
+            throw EAccessError("The Access database cannot be read: a malformed request");
+        request.Kind = static_cast<TRequestKind>(in[0]);
+        request.InMemory = in[1] == '1';
+        std::size_t at = 2;
+        for (std::string *part : {&request.FileName, &request.Bytes, &request.Table}) {
+            std::uint64_t size = 0;
+            if (in.size() - at < sizeof size)
+                throw EAccessError("The Access database cannot be read: a malformed request");
+            std::memcpy(&size, in.data() + at, sizeof size);
+            at += sizeof size;
+            if (in.size() - at < size)
+                throw EAccessError("The Access database cannot be read: a malformed request");
+            part->assign(in, at, static_cast<std::size_t>(size));
+            at += static_cast<std::size_t>(size);
         }
-        TWriter writer(out);
-        try {
-            work(writer);
-            writer.Byte(tgEnd);
-        } catch (const std::exception &e) {
-            writer.Byte(tgError);
-            writer.Text(e.what());
-        }
-        writer.Flush();
-        _exit(0);
+        return request;
     }
-
-    void Get(void *bytes, std::size_t count)
-    {
-        auto *p = static_cast<char *>(bytes);
-        while (count > 0) {
-            pollfd wait{fd_, POLLIN, 0};
-            const int ready = poll(&wait, 1, silenceLimit_);
-            if (ready < 0 && errno == EINTR)
-                continue;
-            if (ready == 0)
-                throw EAccessError("The Access database cannot be read: its reader got stuck (is the file damaged?)");
-            const ssize_t n = read(fd_, p, count);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                throw EAccessError("The Access database cannot be read: its reader stopped (is the file damaged?)");
-            p += n;
-            count -= static_cast<std::size_t>(n);
-        }
-    }
-
-    pid_t pid_ = -1;
-    int fd_ = -1;
-    int silenceLimit_;
 };
 
-// A table's records as the reading process sends them.
+void writeTable(TMdbFile &file, const std::string &name, TReplyWriter &writer)
+{
+    const std::unique_ptr<TRecordset> table = file.OpenTable(name);
+    writer.Byte(tgFields);
+    writer.Number(static_cast<std::uint32_t>(table->Fields().size()));
+    for (const TRecordsetField &field : table->Fields()) {
+        writer.Text(field.Name);
+        writer.Byte(static_cast<char>(field.DataType));
+        writer.Byte(static_cast<char>(field.Alignment));
+        writer.Number(field.Size);
+        writer.Number(field.Precision);
+    }
+    writer.Byte(tgCount);
+    writer.Number(table->RecordCount().value_or(-1));
+    for (table->MoveFirst(); !table->Eof(); table->MoveNext()) {
+        writer.Byte(tgRow);
+        for (std::size_t i = 0; i < table->Fields().size(); ++i)
+            writer.Value(table->Value(static_cast<int>(i)));
+    }
+}
+
+// What the reading process does: it opens the database anew for each request, so that
+// a file changed in between is read as it is now.
+void serveRequest(const std::string &encoded, TReplyWriter &writer)
+{
+    const TRequest request = TRequest::Decoded(encoded);
+    TMdbFile file = request.InMemory ? TMdbFile(request.Bytes.data(), request.Bytes.size())
+                                     : TMdbFile(request.FileName);
+    if (request.Kind == rqTable) {
+        writeTable(file, request.Table, writer);
+        return;
+    }
+    for (const std::string &name : file.TableNames()) {
+        writer.Byte(tgName);
+        writer.Text(name);
+    }
+}
+
+// A table's records as a reading process sends them. The process goes back to the idle
+// ones once the last record is read.
 class TProcessRecordset : public TRecordset {
 public:
-    TProcessRecordset(std::function<void(TWriter &)> work, int silenceLimit)
-        : work_(std::move(work)), silenceLimit_(silenceLimit)
+    TProcessRecordset(std::string request, int silenceLimit) : request_(std::move(request)), silenceLimit_(silenceLimit)
     {
         Start();
     }
@@ -226,17 +125,18 @@ public:
     {
         started_ = true;
         values_.clear();
-        if (ended_) {
+        if (!lease_) {
             eof_ = true;
             return;
         }
-        if (process_->Tag() != tgRow) {
-            ended_ = eof_ = true;
+        if ((*lease_)->Tag() != tgRow) {
+            lease_.reset();
+            eof_ = true;
             return;
         }
         eof_ = false;
         for (std::size_t i = 0; i < fields_.size(); ++i)
-            values_.push_back(process_->Value());
+            values_.push_back((*lease_)->Value());
     }
     bool Eof() const override { return eof_; }
     std::optional<std::int64_t> RecordCount() const override { return count_; }
@@ -249,33 +149,33 @@ public:
 private:
     void Start()
     {
-        process_.reset();
-        process_ = std::make_unique<TReaderProcess>(work_, silenceLimit_);
-        if (process_->Tag() != tgFields)
+        lease_.reset();
+        lease_ = std::make_unique<TReaderLease>(serveRequest, request_, silenceLimit_);
+        TReaderProcess &process = **lease_;
+        if (process.Tag() != tgFields)
             throw EAccessError("The Access database cannot be read: its reader sent no fields");
         fields_.clear();
-        for (auto count = process_->Number<std::uint32_t>(); count > 0; --count) {
+        for (auto count = process.Number<std::uint32_t>(); count > 0; --count) {
             TRecordsetField field;
-            field.Name = process_->Text();
-            field.DataType = static_cast<TVxIDataType>(process_->Byte());
-            field.Alignment = static_cast<TAlignment>(process_->Byte());
-            field.Size = process_->Number<std::int32_t>();
-            field.Precision = process_->Number<std::int32_t>();
+            field.Name = process.Text();
+            field.DataType = static_cast<TVxIDataType>(process.Byte());
+            field.Alignment = static_cast<TAlignment>(process.Byte());
+            field.Size = process.Number<std::int32_t>();
+            field.Precision = process.Number<std::int32_t>();
             fields_.push_back(std::move(field));
         }
-        process_->Tag();
-        count_ = process_->Number<std::int64_t>();
-        eof_ = ended_ = false;
+        process.Tag();
+        count_ = process.Number<std::int64_t>();
+        eof_ = false;
         values_.clear();
     }
 
-    std::function<void(TWriter &)> work_;
+    std::string request_;
     int silenceLimit_;
-    std::unique_ptr<TReaderProcess> process_;
+    std::unique_ptr<TReaderLease> lease_; // until the last record is read
     std::vector<Variant> values_;
     std::int64_t count_ = 0;
     bool eof_ = false;
-    bool ended_ = false; // the reading process sent its last record
     bool started_ = false;
 };
 
@@ -285,46 +185,30 @@ TAccessDatabase::TAccessDatabase(std::string fileName) : fileName_(std::move(fil
 
 TAccessDatabase::TAccessDatabase(const void *bytes, std::size_t size) : bytes_(bytes), size_(size) {}
 
+std::string TAccessDatabase::Request(char kind, const std::string &table) const
+{
+    TRequest request;
+    request.Kind = static_cast<TRequestKind>(kind);
+    request.InMemory = bytes_ != nullptr;
+    request.FileName = fileName_;
+    if (bytes_)
+        request.Bytes.assign(static_cast<const char *>(bytes_), size_);
+    request.Table = table;
+    return request.Encoded();
+}
+
 std::vector<std::string> TAccessDatabase::TableNames() const
 {
-    TReaderProcess process(
-        [this](TWriter &writer) {
-            const TMdbFile file = bytes_ ? TMdbFile(bytes_, size_) : TMdbFile(fileName_);
-            for (const std::string &name : file.TableNames()) {
-                writer.Byte(tgName);
-                writer.Text(name);
-            }
-        },
-        SilenceLimitMilliseconds);
+    TReaderLease lease(serveRequest, Request(rqTableNames, {}), SilenceLimitMilliseconds);
     std::vector<std::string> names;
-    while (process.Tag() == tgName)
-        names.push_back(process.Text());
+    while (lease->Tag() == tgName)
+        names.push_back(lease->Text());
     return names;
 }
 
 std::unique_ptr<TRecordset> TAccessDatabase::OpenTable(const std::string &name) const
 {
-    auto work = [fileName = fileName_, bytes = bytes_, size = size_, name](TWriter &writer) {
-        TMdbFile file = bytes ? TMdbFile(bytes, size) : TMdbFile(fileName);
-        const std::unique_ptr<TRecordset> table = file.OpenTable(name);
-        writer.Byte(tgFields);
-        writer.Number(static_cast<std::uint32_t>(table->Fields().size()));
-        for (const TRecordsetField &field : table->Fields()) {
-            writer.Text(field.Name);
-            writer.Byte(static_cast<char>(field.DataType));
-            writer.Byte(static_cast<char>(field.Alignment));
-            writer.Number(field.Size);
-            writer.Number(field.Precision);
-        }
-        writer.Byte(tgCount);
-        writer.Number(table->RecordCount().value_or(-1));
-        for (table->MoveFirst(); !table->Eof(); table->MoveNext()) {
-            writer.Byte(tgRow);
-            for (std::size_t i = 0; i < table->Fields().size(); ++i)
-                writer.Value(table->Value(static_cast<int>(i)));
-        }
-    };
-    return std::make_unique<TProcessRecordset>(std::move(work), SilenceLimitMilliseconds);
+    return std::make_unique<TProcessRecordset>(Request(rqTable, name), SilenceLimitMilliseconds);
 }
 
 } // namespace sources::access

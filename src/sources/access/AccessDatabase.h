@@ -11,7 +11,7 @@ namespace sources::access {
 
 // An Access database read in a process of its own: mdbtools trusts the file, and a
 // damaged one can make it loop or crash. The reading process sends the tables, fields
-// and values through a pipe; if it stops early or stays silent too long, it is stopped
+// and values through a socket; if it stops early or stays silent too long, it is stopped
 // (it is ours alone) and the read ends with an error instead of taking the program down.
 class TAccessDatabase {
 public:
@@ -29,6 +29,8 @@ public:
     std::unique_ptr<TRecordset> OpenTable(const std::string &name) const;
 
 private:
+    std::string Request(char kind, const std::string &table) const;
+
     std::string fileName_;
     const void *bytes_ = nullptr;
     std::size_t size_ = 0;

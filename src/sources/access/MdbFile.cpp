@@ -271,8 +271,13 @@ std::unique_ptr<TRecordset> TMdbFile::OpenTable(const std::string &name)
     MdbHandle *mdb = handle_->mdb;
     if (IsQuery(name))
         throw EAccessError("\"" + name + "\" is a stored query of the Access database; queries are not supported");
-    std::string copy = name;
-    MdbTableDef *table = mdb_read_table_by_name(mdb, copy.data(), MDB_TABLE);
+    // Looked up in the catalogue read on opening: mdbtools' own lookup by name reads the
+    // whole catalogue again, which costs more than most tables.
+    const auto entries = catalogue(mdb);
+    const auto entry = std::find_if(entries.begin(), entries.end(), [&](const MdbCatalogEntry *e) {
+        return e->object_type == MDB_TABLE && Text::SameText(e->object_name, name);
+    });
+    MdbTableDef *table = entry == entries.end() ? nullptr : mdb_read_table(*entry);
     if (!table)
         throw EAccessError("The Access database has no table \"" + name + "\"");
     std::unique_ptr<MdbTableDef, TFreeTable> owned(table);
