@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <sys/stat.h>
 
 namespace sources::access {
 
@@ -24,45 +26,63 @@ enum TRequestKind : char {
 };
 
 // A request as it goes to the reading process: what is asked, of which database (a file
-// or the bytes themselves) and, for a table's records, of which table.
+// or the bytes themselves, which go last and are not copied on the way) and, for a
+// table's records, of which table.
 struct TRequest {
     TRequestKind Kind = rqTableNames;
     bool InMemory = false;
-    std::string FileName;
-    std::string Bytes;
-    std::string Table;
+    std::string_view FileName;
+    std::string_view Table;
+    std::string_view Bytes;
 
-    std::string Encoded() const
+    // A request of a database in a file, or in memory when bytes are given.
+    static TRequest Of(TRequestKind kind, std::string_view fileName, const void *bytes, std::size_t size,
+                       std::string_view table)
+    {
+        TRequest request;
+        request.Kind = kind;
+        request.InMemory = bytes != nullptr;
+        request.FileName = fileName;
+        request.Table = table;
+        if (bytes)
+            request.Bytes = {static_cast<const char *>(bytes), size};
+        return request;
+    }
+
+    // All but the bytes.
+    std::string Head() const
     {
         std::string out(1, Kind);
         out += InMemory ? '1' : '0';
-        for (const std::string *part : {&FileName, &Bytes, &Table}) {
-            const auto size = static_cast<std::uint64_t>(part->size());
+        for (const std::string_view part : {FileName, Table}) {
+            const auto size = static_cast<std::uint64_t>(part.size());
             out.append(reinterpret_cast<const char *>(&size), sizeof size);
-            out += *part;
+            out += part;
         }
         return out;
     }
 
-    static TRequest Decoded(const std::string &in)
+    // The parts point into the request.
+    static TRequest Decoded(std::string_view in)
     {
         TRequest request;
         if (in.size() < 2)
             throw EAccessError("The Access database cannot be read: a malformed request");
         request.Kind = static_cast<TRequestKind>(in[0]);
         request.InMemory = in[1] == '1';
-        std::size_t at = 2;
-        for (std::string *part : {&request.FileName, &request.Bytes, &request.Table}) {
+        in.remove_prefix(2);
+        for (std::string_view *part : {&request.FileName, &request.Table}) {
             std::uint64_t size = 0;
-            if (in.size() - at < sizeof size)
+            if (in.size() < sizeof size)
                 throw EAccessError("The Access database cannot be read: a malformed request");
-            std::memcpy(&size, in.data() + at, sizeof size);
-            at += sizeof size;
-            if (in.size() - at < size)
+            std::memcpy(&size, in.data(), sizeof size);
+            in.remove_prefix(sizeof size);
+            if (in.size() < size)
                 throw EAccessError("The Access database cannot be read: a malformed request");
-            part->assign(in, at, static_cast<std::size_t>(size));
-            at += static_cast<std::size_t>(size);
+            *part = in.substr(0, static_cast<std::size_t>(size));
+            in.remove_prefix(static_cast<std::size_t>(size));
         }
+        request.Bytes = in;
         return request;
     }
 };
@@ -88,15 +108,74 @@ void writeTable(TMdbFile &file, const std::string &name, TReplyWriter &writer)
     }
 }
 
-// What the reading process does: it opens the database anew for each request, so that
-// a file changed in between is read as it is now.
-void serveRequest(const std::string &encoded, TReplyWriter &writer)
+// What tells that a file has changed since it was opened.
+struct TFileStamp {
+    dev_t Device = 0;
+    ino_t Node = 0;
+    off_t Size = 0;
+    std::int64_t ModifiedSeconds = 0;
+    long ModifiedNanoseconds = 0;
+
+    bool operator==(const TFileStamp &) const = default;
+
+    static std::optional<TFileStamp> Of(const std::string &fileName)
+    {
+        struct stat status {};
+        if (stat(fileName.c_str(), &status) != 0)
+            return std::nullopt;
+        return TFileStamp{status.st_dev, status.st_ino, status.st_size, status.st_mtim.tv_sec, status.st_mtim.tv_nsec};
+    }
+};
+
+// The database the reading process opened last, kept for the requests that follow (the
+// table list, then a table's records): opening reads the whole catalogue. A file is
+// opened anew when it has changed in between.
+class TOpenDatabase {
+public:
+    static TMdbFile &For(const TRequest &request)
+    {
+        static std::unique_ptr<TOpenDatabase> last;
+        const std::optional<TFileStamp> stamp = request.InMemory ? std::nullopt
+                                                                 : TFileStamp::Of(std::string(request.FileName));
+        if (!last || !last->Holds(request, stamp)) {
+            last.reset();
+            last = std::make_unique<TOpenDatabase>(request, stamp);
+        }
+        return last->file_;
+    }
+
+    TOpenDatabase(const TRequest &request, std::optional<TFileStamp> stamp)
+        : inMemory_(request.InMemory),
+          fileName_(request.FileName),
+          bytes_(request.Bytes),
+          stamp_(stamp),
+          file_(inMemory_ ? TMdbFile(bytes_.data(), bytes_.size()) : TMdbFile(fileName_))
+    {
+    }
+
+private:
+    bool Holds(const TRequest &request, const std::optional<TFileStamp> &stamp) const
+    {
+        if (request.InMemory != inMemory_)
+            return false;
+        if (inMemory_)
+            return request.Bytes == bytes_;
+        return request.FileName == fileName_ && stamp && stamp == stamp_;
+    }
+
+    bool inMemory_;
+    std::string fileName_;
+    std::string bytes_; // read by mdbtools in place
+    std::optional<TFileStamp> stamp_;
+    TMdbFile file_;
+};
+
+void serveRequest(std::string_view encoded, TReplyWriter &writer)
 {
     const TRequest request = TRequest::Decoded(encoded);
-    TMdbFile file = request.InMemory ? TMdbFile(request.Bytes.data(), request.Bytes.size())
-                                     : TMdbFile(request.FileName);
+    TMdbFile &file = TOpenDatabase::For(request);
     if (request.Kind == rqTable) {
-        writeTable(file, request.Table, writer);
+        writeTable(file, std::string(request.Table), writer);
         return;
     }
     for (const std::string &name : file.TableNames()) {
@@ -109,7 +188,8 @@ void serveRequest(const std::string &encoded, TReplyWriter &writer)
 // ones once the last record is read.
 class TProcessRecordset : public TRecordset {
 public:
-    TProcessRecordset(std::string request, int silenceLimit) : request_(std::move(request)), silenceLimit_(silenceLimit)
+    TProcessRecordset(std::string head, std::string_view bytes, int silenceLimit)
+        : head_(std::move(head)), bytes_(bytes), silenceLimit_(silenceLimit)
     {
         Start();
     }
@@ -150,7 +230,7 @@ private:
     void Start()
     {
         lease_.reset();
-        lease_ = std::make_unique<TReaderLease>(serveRequest, request_, silenceLimit_);
+        lease_ = std::make_unique<TReaderLease>(serveRequest, head_, bytes_, silenceLimit_);
         TReaderProcess &process = **lease_;
         if (process.Tag() != tgFields)
             throw EAccessError("The Access database cannot be read: its reader sent no fields");
@@ -170,7 +250,8 @@ private:
         values_.clear();
     }
 
-    std::string request_;
+    std::string head_;
+    std::string_view bytes_;
     int silenceLimit_;
     std::unique_ptr<TReaderLease> lease_; // until the last record is read
     std::vector<Variant> values_;
@@ -185,21 +266,10 @@ TAccessDatabase::TAccessDatabase(std::string fileName) : fileName_(std::move(fil
 
 TAccessDatabase::TAccessDatabase(const void *bytes, std::size_t size) : bytes_(bytes), size_(size) {}
 
-std::string TAccessDatabase::Request(char kind, const std::string &table) const
-{
-    TRequest request;
-    request.Kind = static_cast<TRequestKind>(kind);
-    request.InMemory = bytes_ != nullptr;
-    request.FileName = fileName_;
-    if (bytes_)
-        request.Bytes.assign(static_cast<const char *>(bytes_), size_);
-    request.Table = table;
-    return request.Encoded();
-}
-
 std::vector<std::string> TAccessDatabase::TableNames() const
 {
-    TReaderLease lease(serveRequest, Request(rqTableNames, {}), SilenceLimitMilliseconds);
+    const TRequest request = TRequest::Of(rqTableNames, fileName_, bytes_, size_, {});
+    TReaderLease lease(serveRequest, request.Head(), request.Bytes, SilenceLimitMilliseconds);
     std::vector<std::string> names;
     while (lease->Tag() == tgName)
         names.push_back(lease->Text());
@@ -208,7 +278,8 @@ std::vector<std::string> TAccessDatabase::TableNames() const
 
 std::unique_ptr<TRecordset> TAccessDatabase::OpenTable(const std::string &name) const
 {
-    return std::make_unique<TProcessRecordset>(Request(rqTable, name), SilenceLimitMilliseconds);
+    const TRequest request = TRequest::Of(rqTable, fileName_, bytes_, size_, name);
+    return std::make_unique<TProcessRecordset>(request.Head(), request.Bytes, SilenceLimitMilliseconds);
 }
 
 } // namespace sources::access

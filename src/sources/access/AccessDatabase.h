@@ -16,7 +16,7 @@ namespace sources::access {
 class TAccessDatabase {
 public:
     explicit TAccessDatabase(std::string fileName);
-    // A database in memory; the bytes must outlive the object.
+    // A database in memory; the bytes must outlive the object and its record sets.
     TAccessDatabase(const void *bytes, std::size_t size);
 
     // How long the reading process may stay silent before it counts as stuck.
@@ -29,8 +29,6 @@ public:
     std::unique_ptr<TRecordset> OpenTable(const std::string &name) const;
 
 private:
-    std::string Request(char kind, const std::string &table) const;
-
     std::string fileName_;
     const void *bytes_ = nullptr;
     std::size_t size_ = 0;

@@ -2,6 +2,7 @@
 
 #include "sources/access/MdbFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -104,7 +106,7 @@ public:
         return idle;
     }
 
-    std::unique_ptr<TReaderProcess> Take(TReaderService service)
+    std::unique_ptr<TReaderProcess> Take(TReaderService service, bool &reused)
     {
         std::unique_ptr<TReaderProcess> taken;
         {
@@ -116,7 +118,8 @@ public:
                     break;
                 }
         }
-        if (taken && !taken->Ended())
+        reused = taken && !taken->Ended();
+        if (reused)
             return taken;
         taken.reset();
         return std::make_unique<TReaderProcess>(service);
@@ -221,31 +224,82 @@ bool TReaderProcess::Ended()
     return ended_;
 }
 
-void TReaderProcess::Send(const std::string &request, int silenceLimit)
+bool TReaderProcess::Ask(std::string_view head, std::string_view tail, int silenceLimit)
 {
     silenceLimit_ = silenceLimit;
     answered_ = false;
     ++served_;
-    std::string message(sizeof(std::uint32_t), '\0');
-    const auto size = static_cast<std::uint32_t>(request.size());
-    std::memcpy(message.data(), &size, sizeof size);
-    message += request;
-    const char *p = message.data();
-    std::size_t left = message.size();
-    while (left > 0) {
-        pollfd wait{fd_, POLLOUT, 0};
+    inStart_ = inEnd_ = 0;
+    const auto size = static_cast<std::uint32_t>(head.size() + tail.size());
+    return Send({reinterpret_cast<const char *>(&size), sizeof size}, head, tail) && Fill();
+}
+
+bool TReaderProcess::Send(std::string_view size, std::string_view head, std::string_view tail)
+{
+    iovec parts[3] = {{const_cast<char *>(size.data()), size.size()},
+                      {const_cast<char *>(head.data()), head.size()},
+                      {const_cast<char *>(tail.data()), tail.size()}};
+    iovec *part = parts;
+    std::size_t count = 3;
+    while (count > 0) {
+        if (part->iov_len == 0) {
+            ++part, --count;
+            continue;
+        }
+        if (!Wait(POLLOUT))
+            return false;
+        msghdr message{};
+        message.msg_iov = part;
+        message.msg_iovlen = count;
+        const ssize_t n = sendmsg(fd_, &message, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        for (auto sent = static_cast<std::size_t>(n); sent > 0;) {
+            const std::size_t taken = std::min(sent, part->iov_len);
+            part->iov_base = static_cast<char *>(part->iov_base) + taken;
+            part->iov_len -= taken;
+            sent -= taken;
+            if (part->iov_len == 0)
+                ++part, --count;
+        }
+    }
+    return true;
+}
+
+// Reads what the process has sent into the buffer, which must be used up; false when the
+// process's end is closed.
+bool TReaderProcess::Fill()
+{
+    inStart_ = inEnd_ = 0;
+    for (;;) {
+        if (!Wait(POLLIN))
+            return false;
+        const ssize_t n = read(fd_, in_.data(), in_.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        inEnd_ = static_cast<std::size_t>(n);
+        return true;
+    }
+}
+
+// Waits for the socket to be ready; false when the process's end is closed.
+bool TReaderProcess::Wait(short events)
+{
+    for (;;) {
+        pollfd wait{fd_, events, 0};
         const int ready = poll(&wait, 1, silenceLimit_);
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready == 0)
             throw EAccessError("The Access database cannot be read: its reader got stuck (is the file damaged?)");
-        const ssize_t n = send(fd_, p, left, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw EAccessError("The Access database cannot be read: its reader stopped (is the file damaged?)");
-        p += n;
-        left -= static_cast<std::size_t>(n);
+        if (ready < 0)
+            return false;
+        // Data still waiting to be read counts before a closed end.
+        return (wait.revents & events) != 0;
     }
 }
 
@@ -258,8 +312,15 @@ char TReaderProcess::Byte()
 
 std::string TReaderProcess::Text()
 {
-    std::string text(Number<std::uint32_t>(), '\0');
-    Get(text.data(), text.size());
+    std::string text;
+    std::size_t left = Number<std::uint32_t>();
+    text.reserve(left);
+    while (left > 0) {
+        const std::size_t taken = std::min(left, Buffered());
+        text.append(in_.data() + inStart_, taken);
+        inStart_ += taken;
+        left -= taken;
+    }
     return text;
 }
 
@@ -293,26 +354,36 @@ void TReaderProcess::Get(void *bytes, std::size_t count)
 {
     auto *p = static_cast<char *>(bytes);
     while (count > 0) {
-        pollfd wait{fd_, POLLIN, 0};
-        const int ready = poll(&wait, 1, silenceLimit_);
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready == 0)
-            throw EAccessError("The Access database cannot be read: its reader got stuck (is the file damaged?)");
-        const ssize_t n = read(fd_, p, count);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw EAccessError("The Access database cannot be read: its reader stopped (is the file damaged?)");
-        p += n;
-        count -= static_cast<std::size_t>(n);
+        const std::size_t taken = std::min(count, Buffered());
+        std::memcpy(p, in_.data() + inStart_, taken);
+        inStart_ += taken;
+        p += taken;
+        count -= taken;
     }
 }
 
-TReaderLease::TReaderLease(TReaderService service, const std::string &request, int silenceLimit)
+// What is in the buffer, read from the process when nothing is.
+std::size_t TReaderProcess::Buffered()
 {
-    process_ = TIdleProcesses::Instance().Take(service);
-    process_->Send(request, silenceLimit);
+    if (inStart_ == inEnd_ && !Fill())
+        throw EAccessError("The Access database cannot be read: its reader stopped (is the file damaged?)");
+    return inEnd_ - inStart_;
+}
+
+TReaderLease::TReaderLease(TReaderService service, std::string_view head, std::string_view tail, int silenceLimit)
+{
+    bool reused = false;
+    process_ = TIdleProcesses::Instance().Take(service, reused);
+    if (process_->Ask(head, tail, silenceLimit))
+        return;
+    // An idle process may have been ended meanwhile (by the system, short of memory); a
+    // new one that does not answer has crashed on the request.
+    if (reused) {
+        process_ = std::make_unique<TReaderProcess>(service);
+        if (process_->Ask(head, tail, silenceLimit))
+            return;
+    }
+    throw EAccessError("The Access database cannot be read: its reader stopped (is the file damaged?)");
 }
 
 TReaderLease::~TReaderLease()

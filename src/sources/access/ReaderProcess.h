@@ -2,10 +2,12 @@
 
 #include "values/Variant.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 namespace sources::access {
@@ -29,7 +31,7 @@ private:
 };
 
 // What a reading process does with a request: writes its answer, or raises.
-using TReaderService = void (*)(const std::string &request, TReplyWriter &writer);
+using TReaderService = void (*)(std::string_view request, TReplyWriter &writer);
 
 // A process forked from this one that serves requests one after another over a socket:
 // code that trusts its file (and may loop or crash on a damaged one) runs there, and
@@ -42,8 +44,10 @@ public:
     TReaderProcess(const TReaderProcess &) = delete;
     TReaderProcess &operator=(const TReaderProcess &) = delete;
 
-    // Raises EAccessError when the process cannot take it.
-    void Send(const std::string &request, int silenceLimit);
+    // Sends the request (its two parts one after the other) and waits for its answer to
+    // begin: false when the process has gone. Raises EAccessError when it stays silent
+    // too long.
+    bool Ask(std::string_view head, std::string_view tail, int silenceLimit);
 
     char Byte();
     template <class T> T Number()
@@ -65,6 +69,10 @@ public:
     int Served() const { return served_; }
 
 private:
+    bool Send(std::string_view size, std::string_view head, std::string_view tail);
+    bool Wait(short events);
+    bool Fill();
+    std::size_t Buffered();
     void Get(void *bytes, std::size_t count);
 
     TReaderService service_;
@@ -72,6 +80,9 @@ private:
     int fd_ = -1;
     int silenceLimit_ = 0;
     int served_ = 0;
+    std::array<char, 64 * 1024> in_{}; // the answer as read, from inStart_ to inEnd_
+    std::size_t inStart_ = 0;
+    std::size_t inEnd_ = 0;
     bool answered_ = true;
     bool ended_ = false; // and reaped: its number may be another process's now
 };
@@ -82,7 +93,7 @@ private:
 // or gone is stopped.
 class TReaderLease {
 public:
-    TReaderLease(TReaderService service, const std::string &request, int silenceLimit);
+    TReaderLease(TReaderService service, std::string_view head, std::string_view tail, int silenceLimit);
     ~TReaderLease();
     TReaderLease(const TReaderLease &) = delete;
     TReaderLease &operator=(const TReaderLease &) = delete;

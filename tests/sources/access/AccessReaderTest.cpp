@@ -12,6 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <dirent.h>
+#include <fstream>
+#include <unistd.h>
+
 namespace {
 
 using sources::access::EAccessError;
@@ -113,6 +118,41 @@ TEST(AccessReader, WhatCannotBeReadIsSaid)
     }
     EXPECT_THROW(AccessTableNames(""), EVxIError);
     EXPECT_THROW(AccessTableNames(dir.File("missing.mdb")), EVxIError);
+}
+
+// Ends the reading processes this one has started.
+void killReaders()
+{
+    DIR *tasks = opendir("/proc/self/task");
+    ASSERT_NE(tasks, nullptr);
+    while (const dirent *task = readdir(tasks)) {
+        std::ifstream children(std::string("/proc/self/task/") + task->d_name + "/children");
+        for (pid_t pid = 0; children >> pid;)
+            kill(pid, SIGKILL);
+    }
+    closedir(tasks);
+}
+
+// Reading processes serve one read after another: one left mid-answer is not given the
+// next, a read while another is under way gets a process of its own, and an idle one that
+// has gone is replaced.
+TEST(AccessReader, AReaderThatDiesOrIsLeftMidAnswerIsReplaced)
+{
+    const TAccessDatabase database(accessFile("testV1997.mdb"));
+    const std::vector<std::string> whole = records(*database.OpenTable("Table1"));
+    ASSERT_EQ(whole.size(), 2u);
+
+    auto open = database.OpenTable("Table1");
+    open->MoveFirst();
+    EXPECT_EQ(database.TableNames().size(), 4u);
+    EXPECT_EQ(records(*database.OpenTable("Table1")), whole);
+    open->MoveNext();
+    EXPECT_FALSE(open->Eof());
+    open.reset(); // left before its end
+
+    killReaders(); // the idle ones, as the system may end them
+    EXPECT_EQ(records(*database.OpenTable("Table1")), whole);
+    EXPECT_EQ(database.TableNames().size(), 4u);
 }
 
 // Damaged databases: mdbtools may loop or crash on them; the reading process is stopped
