@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
@@ -92,6 +93,10 @@ bool readAll(int fd, void *bytes, std::size_t count)
         } catch (const std::exception &e) {
             writer.Byte(tgAnswerError);
             writer.Text(e.what());
+        } catch (...) {
+            // Nothing may unwind past here: what lies above is the program's own stack.
+            writer.Byte(tgAnswerError);
+            writer.Text("The Access database cannot be read: its reader failed");
         }
         writer.Flush();
     }
@@ -230,6 +235,8 @@ bool TReaderProcess::Ask(std::string_view head, std::string_view tail, int silen
     answered_ = false;
     ++served_;
     inStart_ = inEnd_ = 0;
+    if (head.size() + tail.size() > UINT32_MAX)
+        throw EAccessError("The Access database cannot be read: it is too large");
     const auto size = static_cast<std::uint32_t>(head.size() + tail.size());
     return Send({reinterpret_cast<const char *>(&size), sizeof size}, head, tail) && Fill();
 }
