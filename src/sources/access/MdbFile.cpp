@@ -8,13 +8,17 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <span>
+#include <sys/stat.h>
 
 namespace sources::access {
 
 struct TMdbFile::THandle {
     MdbHandle *mdb = nullptr;
+    std::uint64_t size = 0; // of the database, in bytes
     ~THandle()
     {
         if (mdb)
@@ -95,8 +99,8 @@ TRecordsetField describe(const MdbColumn &column)
 class TAccessRecordset : public TRecordset {
 public:
     // The table's columns are read already.
-    TAccessRecordset(MdbHandle *mdb, std::unique_ptr<MdbTableDef, TFreeTable> owned)
-        : mdb_(mdb), table_(std::move(owned))
+    TAccessRecordset(MdbHandle *mdb, std::uint64_t databaseSize, std::unique_ptr<MdbTableDef, TFreeTable> owned)
+        : mdb_(mdb), databaseSize_(databaseSize), table_(std::move(owned))
     {
         MdbTableDef *table = table_.get();
         const int count = static_cast<int>(table->num_cols);
@@ -197,30 +201,78 @@ private:
         return Variant::DateTime(days);
     }
 
+    // Read a page at a time, as mdbtools' reading of a whole value does, but that follows
+    // the chain of pages for as long as it goes: on a damaged file a chain can come back
+    // on itself. A value longer than the whole database is refused as damaged.
     Variant oleValue(MdbColumn &column)
     {
-        std::size_t size = 0;
-        void *bytes = mdb_ole_read_full(mdb_, &column, &size);
-        if (!bytes)
-            return Variant::Null();
-        std::string value(static_cast<const char *>(bytes), size);
-        free(bytes);
+        char head[MDB_MEMO_OVERHEAD];
+        std::memcpy(head, column.bind_ptr, sizeof head);
+        std::string value;
+        for (std::size_t length = mdb_ole_read(mdb_, &column, head, MinimumBindSize); length > 0;
+             length = mdb_ole_read_next(mdb_, &column, head)) {
+            if (value.size() + length > databaseSize_)
+                throw EAccessError("A value of the table " + std::string(table_->name) + " is damaged");
+            value.append(static_cast<const char *>(column.bind_ptr), length);
+        }
         return Variant(std::move(value));
     }
 
     MdbHandle *mdb_;
+    std::uint64_t databaseSize_;
     std::unique_ptr<MdbTableDef, TFreeTable> table_;
     std::vector<std::unique_ptr<char[]>> buffers_;
     std::vector<int> lengths_;
     bool eof_ = true;
 };
 
+// Reads the catalogue into mdbtools' own list (mdb->catalog, which mdb_close frees) as
+// mdbtools does, but without the objects' properties: mdbtools takes a megabyte for each
+// object's properties and then parses them, which is where it loops or crashes on many
+// damaged files, and nothing read here uses them. The values are read into buffers of the
+// size mdbtools writes, not into the short ones its own reading gives it.
+bool readCatalogue(MdbHandle *mdb)
+{
+    if (mdb->catalog)
+        mdb_free_catalog(mdb);
+    mdb->catalog = g_ptr_array_new();
+    mdb->num_catalog = 0;
+    MdbCatalogEntry objects{};
+    objects.mdb = mdb;
+    objects.object_type = MDB_TABLE;
+    objects.table_pg = 2;
+    std::snprintf(objects.object_name, sizeof objects.object_name, "%s", "MSysObjects");
+    const std::unique_ptr<MdbTableDef, TFreeTable> table(mdb_read_table(&objects));
+    if (!table || !mdb_read_columns(table.get()))
+        return false;
+    std::vector<char> id(mdb->bind_size), name(mdb->bind_size), type(mdb->bind_size), flags(mdb->bind_size);
+    const std::pair<const char *, char *> columns[] = {
+        {"Id", id.data()}, {"Name", name.data()}, {"Type", type.data()}, {"Flags", flags.data()}};
+    for (const auto &[column, buffer] : columns) {
+        std::string columnName = column;
+        if (mdb_bind_column_by_name(table.get(), columnName.data(), buffer, nullptr) == -1)
+            return false;
+    }
+    mdb_rewind_table(table.get());
+    while (mdb_fetch_row(table.get())) {
+        auto *entry = static_cast<MdbCatalogEntry *>(g_malloc0(sizeof(MdbCatalogEntry)));
+        entry->mdb = mdb;
+        std::snprintf(entry->object_name, sizeof entry->object_name, "%s", name.data());
+        entry->object_type = static_cast<int>(std::strtol(type.data(), nullptr, 10) & 0x7F);
+        entry->table_pg = static_cast<unsigned long>(std::strtol(id.data(), nullptr, 10) & 0x00FFFFFF);
+        entry->flags = static_cast<int>(std::strtol(flags.data(), nullptr, 10));
+        g_ptr_array_add(mdb->catalog, entry);
+        ++mdb->num_catalog;
+    }
+    return true;
+}
+
 MdbHandle *prepared(MdbHandle *mdb, const std::string &what)
 {
     if (!mdb)
         throw EAccessError(what + " is no Access database that can be read (or it is encrypted)");
     mdb_set_boolean_fmt_numbers(mdb);
-    if (!mdb_read_catalog(mdb, MDB_ANY)) {
+    if (!readCatalogue(mdb)) {
         mdb_close(mdb);
         throw EAccessError(what + " is no Access database that can be read (or it is encrypted)");
     }
@@ -240,11 +292,15 @@ std::vector<MdbCatalogEntry *> catalogue(MdbHandle *mdb)
 TMdbFile::TMdbFile(const std::string &fileName) : handle_(std::make_unique<THandle>())
 {
     handle_->mdb = prepared(mdb_open(fileName.c_str(), MDB_NOFLAGS), "The file " + fileName);
+    struct stat status {};
+    handle_->size = fstat(fileno(handle_->mdb->f->stream), &status) == 0 ? static_cast<std::uint64_t>(status.st_size)
+                                                                         : UINT64_MAX;
 }
 
 TMdbFile::TMdbFile(const void *bytes, std::size_t size) : handle_(std::make_unique<THandle>())
 {
     handle_->mdb = prepared(mdb_open_buffer(const_cast<void *>(bytes), size, MDB_NOFLAGS), "The data");
+    handle_->size = size;
 }
 
 TMdbFile::~TMdbFile() = default;
@@ -277,9 +333,11 @@ std::unique_ptr<TRecordset> TMdbFile::OpenTable(const std::string &name)
     const auto entry = std::find_if(entries.begin(), entries.end(), [&](const MdbCatalogEntry *e) {
         return e->object_type == MDB_TABLE && Text::SameText(e->object_name, name);
     });
-    MdbTableDef *table = entry == entries.end() ? nullptr : mdb_read_table(*entry);
-    if (!table)
+    if (entry == entries.end())
         throw EAccessError("The Access database has no table \"" + name + "\"");
+    MdbTableDef *table = mdb_read_table(*entry);
+    if (!table)
+        throw EAccessError("The table \"" + name + "\" of the Access database is damaged");
     std::unique_ptr<MdbTableDef, TFreeTable> owned(table);
     bool memo = false;
     if (!mdb_read_columns(table))
@@ -287,7 +345,7 @@ std::unique_ptr<TRecordset> TMdbFile::OpenTable(const std::string &name)
     for (guint i = 0; i < table->num_cols; ++i)
         memo = memo || columnAt(table, static_cast<int>(i))->col_type == MDB_MEMO;
     mdb_set_bind_size(mdb, memo ? TextBindSize : MinimumBindSize);
-    return std::make_unique<TAccessRecordset>(mdb, std::move(owned));
+    return std::make_unique<TAccessRecordset>(mdb, handle_->size, std::move(owned));
 }
 
 } // namespace sources::access
