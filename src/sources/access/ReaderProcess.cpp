@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <malloc.h>
 #include <mutex>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -66,6 +67,11 @@ bool readAll(int fd, void *bytes, std::size_t count)
     signal(SIGPIPE, SIG_DFL);
     signal(SIGINT, SIG_IGN);
     signal(SIGTERM, SIG_DFL);
+    // The program's crash handlers (the database engine's among them) are for the program;
+    // run here on a fault of the library they would act on a copy of its state. A fault
+    // just ends this process, which the program sees.
+    for (const int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        signal(fault, SIG_DFL);
     // The program's files, sockets and the other reading processes' sockets are none of
     // this process's business, and it must not keep them open for as long as it lives.
     // The library writes its complaints (and dumps of damaged pages) to the standard output
@@ -79,6 +85,11 @@ bool readAll(int fd, void *bytes, std::size_t count)
         dup2(null, STDERR_FILENO);
     }
     close_range(ServiceFd + 1, ~0U, 0);
+    // Every request takes and gives back buffers of a few hundred kilobytes (a table's
+    // text buffers, the request itself); mapped afresh each time, their pages cost more
+    // than the reading.
+    mallopt(M_MMAP_THRESHOLD, 8 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
     for (;;) {
         std::uint32_t size = 0;
         if (!readAll(ServiceFd, &size, sizeof size))
