@@ -57,6 +57,28 @@ FbClient::FbClient(const std::string &libraryName)
     bind(put_segment);
     bind(close_blob);
     bind(cancel_blob);
+    bind(shutdown_callback);
+    KeepConnectionsOnInterrupts();
+}
+
+namespace {
+
+// Refuses the shutdown the client library starts when the process is interrupted.
+extern "C" int refuseSignalShutdown(const int reason, const int, void *) { return reason == fb_shutrsn_signal ? 1 : 0; }
+
+} // namespace
+
+void FbClient::KeepConnectionsOnInterrupts()
+{
+    // On Ctrl+C or SIGTERM the client library shuts every connection down from a thread of
+    // its own. What an interrupt means is the program's to say (the runner cancels the run
+    // and rolls it back), and that shutdown, racing an attach under way and the library's
+    // own exit handlers, ended the runner with a crash or left it hanging at exit. The
+    // library still passes the signal to the handler it found installed.
+    if (!shutdown_callback.fn)
+        return;
+    ISC_STATUS_ARRAY status{};
+    shutdown_callback.fn(status, refuseSignalShutdown, fb_shut_confirmation, nullptr);
 }
 
 template <class F> void FbClient::bind(Entry<F> &entry) { entry.fn = reinterpret_cast<F>(dlsym(handle_, entry.name)); }

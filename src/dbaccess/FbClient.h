@@ -59,9 +59,11 @@ public:
     Entry<decltype(&isc_put_segment)> put_segment{"isc_put_segment"};
     Entry<decltype(&isc_close_blob)> close_blob{"isc_close_blob"};
     Entry<decltype(&isc_cancel_blob)> cancel_blob{"isc_cancel_blob"};
+    Entry<decltype(&fb_shutdown_callback)> shutdown_callback{"fb_shutdown_callback"};
 
 private:
     [[noreturn]] static void ThrowMissingEntryPoint(const char *name);
+    void KeepConnectionsOnInterrupts();
     void *handle_ = nullptr;
     template <class F> void bind(Entry<F> &entry);
 };

@@ -7,7 +7,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -167,29 +169,66 @@ TEST(ImportExitStatus, OneStatusForEachOutcome)
     }
 }
 
+// Whether the program runs and has a handler of its own for SIGINT (the program's, or the
+// database client's in front of it); before that, an interrupt just ends it. Until the
+// child has started the program, it is a copy of this process and its handlers.
+bool catchesInterrupts(pid_t pid)
+{
+    std::error_code error;
+    const auto program = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
+    if (error || !std::filesystem::equivalent(program, FERROVANE_IMPORT, error))
+        return false;
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("SigCgt:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) >> (SIGINT - 1) & 1) != 0;
+    return false;
+}
+
 TEST_F(KeysTest, AnInterruptCancelsTheRunAndRollsItBack)
 {
     std::string text = "ID;NAME;CITY\r\n";
     for (int i = 100; i < 300100; ++i)
         text += std::to_string(i) + ";N" + std::to_string(i) + ";C\r\n";
     dir.Write("many.csv", text);
-    const std::string command = std::string(FERROVANE_IMPORT) + " --database " + db +
-                                " --user SYSDBA --charset UTF8 --quiet --spec " + spec({"TableName=CUST", "Mode=0"}) +
-                                " --source " + dir.File("many.csv");
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        execl("/bin/sh", "sh", "-c", ("exec " + command + " >/dev/null 2>&1").c_str(), static_cast<char *>(nullptr));
-        _exit(127);
+    const std::vector<std::string> arguments = {FERROVANE_IMPORT,
+                                                "--database",
+                                                db,
+                                                "--user",
+                                                "SYSDBA",
+                                                "--charset",
+                                                "UTF8",
+                                                "--quiet",
+                                                "--spec",
+                                                spec({"TableName=CUST", "Mode=0"}),
+                                                "--source",
+                                                dir.File("many.csv")};
+    std::vector<char *> argv;
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+    // The signal comes while the program attaches (where the database client takes it
+    // first) or while it reads and writes: either way the run is cancelled and no row stays.
+    for (const int delay : {0, 20, 60, 150, 400}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, STDOUT_FILENO);
+            dup2(null, STDERR_FILENO);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        for (int waited = 0; !catchesInterrupts(child) && waited < 30000; waited += 5)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        kill(child, SIGINT);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status) << " after " << delay << " ms";
+        EXPECT_EQ(WEXITSTATUS(status), 3) << delay << " ms";
+        EXPECT_EQ(rows(), (std::vector<std::string>{"1|Ann|Rome", "2|Bob|Oslo"})) << delay << " ms";
     }
-    // The signal may come while the program attaches or reads: either way no row stays.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    kill(child, SIGINT);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal";
-    EXPECT_EQ(WEXITSTATUS(status), 3);
-    EXPECT_EQ(rows(), (std::vector<std::string>{"1|Ann|Rome", "2|Bob|Oslo"}));
 }
 
 TEST_F(KeysTest, TheDatabasesOwnDialectByDefault)
