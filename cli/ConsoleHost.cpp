@@ -1,6 +1,7 @@
 #include "ConsoleHost.h"
 
 #include <algorithm>
+#include <csignal>
 #include <chrono>
 #include <string>
 #include <unistd.h>
@@ -9,7 +10,17 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-extern "C" void noteInterrupt(int) { interrupted = 1; }
+extern "C" void noteInterrupt(int signalNumber)
+{
+    // The second one takes its ordinary course, also when the database client's handler,
+    // which stays in front of this one while it attaches, is the one that passes it on.
+    if (interrupted) {
+        signal(signalNumber, SIG_DFL);
+        raise(signalNumber);
+        return;
+    }
+    interrupted = 1;
+}
 
 } // namespace
 
