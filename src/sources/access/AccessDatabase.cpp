@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 #include <sys/stat.h>
+#include <vector>
 
 namespace sources::access {
 
@@ -101,10 +102,15 @@ void writeTable(TMdbFile &file, const std::string &name, TReplyWriter &writer)
     }
     writer.Byte(tgCount);
     writer.Number(table->RecordCount().value_or(-1));
+    // A row goes out whole or not at all: a value that cannot be read raises before any
+    // of its row is written, so the error that follows is never taken for the row's values.
+    std::vector<Variant> values(table->Fields().size());
     for (table->MoveFirst(); !table->Eof(); table->MoveNext()) {
+        for (std::size_t i = 0; i < values.size(); ++i)
+            values[i] = table->Value(static_cast<int>(i));
         writer.Byte(tgRow);
-        for (std::size_t i = 0; i < table->Fields().size(); ++i)
-            writer.Value(table->Value(static_cast<int>(i)));
+        for (const Variant &value : values)
+            writer.Value(value);
     }
 }
 
